@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "image/pager_image.h"
+
+namespace kpx {
+
+// Texts of the table-file commands, letter for letter.
+inline constexpr const char* kFileNotExist = "This file is not exit!";
+inline constexpr const char* kFileExistsQuestion =
+    "This file is arealy exist ! \r\nAre you sure overwrite this file?";
+std::string BadFormatMessage(const std::string& path);
+
+// A table file is the 1024 image bytes, raw. Reading fills a fresh zeroed buffer with at most
+// 1024 bytes (a shorter file leaves zeros, bytes past 1024 are ignored) and checks the model
+// text "KPX41" at 0x3E1-0x3E5.
+enum class TableFileStatus { Ok, NotFound, ReadError, BadFormat };
+struct TableFileLoad {
+    TableFileStatus status = TableFileStatus::ReadError;
+    ImageBytes bytes{};
+    std::string message;  // what to tell the user when status is not Ok
+};
+TableFileLoad LoadTableFile(const std::string& path);
+
+bool HasModelText(const ImageBytes& bytes);
+
+// Writes exactly the 1024 image bytes. The bytes go to a temporary file in the target's folder
+// that is then renamed over the target, so a failed save leaves the old file as it was.
+// Returns an empty string on success, otherwise a message naming the file.
+std::string SaveTableFile(const std::string& path, const PagerImage& image);
+
+// The window caption after a successful open or save: exactly one bracketed path.
+std::string CaptionWithPath(const std::string& caption, const std::string& path);
+
+}  // namespace kpx

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/user_dialogs.h"
+#include "timing/clock.h"
+
+namespace kpx::testing {
+
+// Records every message and answers questions from a script (Yes when the script is empty).
+class RecordingDialogs : public UserDialogs {
+public:
+    struct Shown {
+        std::string text;
+        DialogButtons buttons;
+        DialogIcon icon;
+    };
+
+    DialogAnswer Message(const std::string& text, DialogButtons buttons,
+                         DialogIcon icon) override;
+
+    void AnswerNext(DialogAnswer answer) { script_.push_back(answer); }
+    std::vector<std::string> Texts() const;
+    const std::vector<Shown>& shown() const { return shown_; }
+    void Clear() { shown_.clear(); }
+
+private:
+    std::vector<Shown> shown_;
+    std::deque<DialogAnswer> script_;
+};
+
+// A clock that moves only when told to, or by the time slept on it.
+class FakeClock : public Clock {
+public:
+    std::int32_t TickMs() override { return nowMs_; }
+    std::optional<std::int64_t> PerfFrequency() override { return perfFrequency_; }
+    std::int64_t PerfCounter() override { return perfCounter_ += perfStep_; }
+    void SleepMs(int ms) override {
+        nowMs_ += ms;
+        ++sleeps_;
+    }
+
+    void Advance(std::int32_t ms) { nowMs_ += ms; }
+    void SetTick(std::int32_t ms) { nowMs_ = ms; }
+    void SetPerfCounter(std::optional<std::int64_t> frequency, std::int64_t stepPerRead) {
+        perfFrequency_ = frequency;
+        perfStep_ = stepPerRead;
+    }
+    int sleeps() const { return sleeps_; }
+
+private:
+    std::int32_t nowMs_ = 0;
+    std::optional<std::int64_t> perfFrequency_;
+    std::int64_t perfCounter_ = 0;
+    std::int64_t perfStep_ = 1;
+    int sleeps_ = 0;
+};
+
+class CountingPump : public EventPump {
+public:
+    void ProcessEvents() override { ++calls; }
+    int calls = 0;
+};
+
+// A fresh temporary folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace kpx::testing
