@@ -1,0 +1,239 @@
+#include "cli/transfer_commands.h"
+
+#include <cstdio>
+#include <optional>
+#include <ostream>
+
+#include "cli/stream_dialogs.h"
+#include "image/charmap.h"
+#include "image/table_file.h"
+#include "link/serial_link.h"
+#include "link/serial_transfers.h"
+#include "platform/port_map.h"
+#include "platform/steady_clock.h"
+#include "platform/sysfs_lister.h"
+#include "platform/system_registry.h"
+#include "platform/termios_port.h"
+#include "settings/bands.h"
+
+namespace kpx::cli {
+
+namespace {
+
+struct Options {
+    std::optional<std::string> port;
+    std::optional<std::string> output;
+    std::vector<std::string> files;
+    bool yes = false;
+};
+
+// The main window as a command line sees it: no controls, the band taken from the file.
+class ConsoleHost : public LinkHost {
+public:
+    explicit ConsoleHost(PagerImage& image) : image_(image) {}
+    void SetBoardLine(const std::string& text, std::uint32_t) override { line = text; }
+    void SetPagerMenuEnabled(bool) override {}
+    void StopWatchTimer() override {}
+    void StartWatchTimer() override {}
+    int BandRow() const override { return bandRow; }
+    bool ModifyModeSelected() const override { return false; }
+    void RefreshControls() override {}
+    void ImageReplacedByRead() override {
+        if (auto row = DetectBandFromImage(image_.bytes()).row) bandRow = *row;
+        DecodeTextRegions(image_);
+    }
+    std::string CapcodeText(int index) const override {
+        const int a = 0x360 + 3 * index;
+        const int v = (image_.at(a) & 0x7F) << 16 | image_.at(a + 1) << 8 | image_.at(a + 2);
+        char text[16];
+        std::snprintf(text, sizeof text, "%07d", v);
+        return text;
+    }
+    void SetCapcodeText(int, const std::string&) override {}
+    void ReadCapcodes() override {}
+
+    int bandRow = kBandRow130;
+    std::string line;
+
+private:
+    PagerImage& image_;
+};
+
+// Everything one transfer needs, wired to the machine.
+struct Session {
+    Session(std::ostream& err, bool yes)
+        : dialogs(err, yes),
+          registry(registryBackend),
+          link(port, lister, registry, clock, pump, dialogs),
+          host(image),
+          transfers(link, host) {
+        link.SetHost(&host);
+    }
+
+    // The board's port: the given path, or the first listed port that answers the probe.
+    bool FindBoard(const std::optional<std::string>& path, std::ostream& err) {
+        if (path) {
+            link.boardPort = PortMap::Default().Register(*path);
+            return true;
+        }
+        if (link.usb_probe()) return true;
+        err << kBoardNotResponding << "\n";
+        return false;
+    }
+
+    StreamDialogs dialogs;
+    SteadyClock clock;
+    NullEventPump pump;
+    TermiosSerialPort port;
+    SysfsDeviceLister lister;
+    SystemRegistry registryBackend;
+    RegistryAccess registry;
+    SerialLink link;
+    PagerImage image;
+    ConsoleHost host;
+    SerialTransfers transfers;
+};
+
+int UsageError(std::ostream& err, const std::string& message, const char* usage) {
+    err << "kpx41: " << message << "\nusage: kpx41 " << usage << "\n";
+    return 2;
+}
+
+std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream& err,
+                             std::string& problem) {
+    Options o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--port" || a == "-o" || a == "--output") {
+            if (i + 1 >= args.size()) {
+                problem = a + " needs a value";
+                return std::nullopt;
+            }
+            (a == "--port" ? o.port : o.output) = args[++i];
+        } else if (a == "--yes" || a == "-y") {
+            o.yes = true;
+        } else if (!a.empty() && a[0] == '-') {
+            problem = "unknown option " + a;
+            return std::nullopt;
+        } else {
+            o.files.push_back(a);
+        }
+    }
+    (void)err;
+    return o;
+}
+
+// Opens a table file as the File menu does; false (the message told) when it cannot be used.
+bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
+    const TableFileLoad load = LoadTableFile(path);
+    if (load.status != TableFileStatus::Ok) {
+        err << load.message << "\n";
+        return false;
+    }
+    s.image = PagerImage(load.bytes);
+    if (auto row = DetectBandFromImage(load.bytes).row) s.host.bandRow = *row;
+    return true;
+}
+
+}  // namespace
+
+int CmdRead(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    static const char* usage = "read [--port PATH] -o FILE";
+    std::string problem;
+    auto o = Parse(args, err, problem);
+    if (!o) return UsageError(err, problem, usage);
+    if (!o->output || !o->files.empty() || o->yes) return UsageError(err, "read needs -o FILE", usage);
+    Session s(err, false);
+    if (!s.FindBoard(o->port, err)) return 1;
+    s.transfers.usb_readall(s.image, 0, kImageLast);
+    if (s.link.TransferFailed) return 1;
+    const std::string failure = SaveTableFile(*o->output, s.image);
+    if (!failure.empty()) {
+        err << failure << "\n";
+        return 1;
+    }
+    out << "read the pager into " << *o->output << "\n";
+    return 0;
+}
+
+int CmdWrite(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    static const char* usage = "write [--port PATH] FILE [--yes]";
+    std::string problem;
+    auto o = Parse(args, err, problem);
+    if (!o) return UsageError(err, problem, usage);
+    if (o->files.size() != 1 || o->output) return UsageError(err, "write needs one FILE", usage);
+    Session s(err, o->yes);
+    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.FindBoard(o->port, err)) return 1;
+    EncodeTextRegions(s.image);
+    s.transfers.usb_writeall(s.image, 0, kImageLast);
+    if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
+    DecodeTextRegions(s.image);
+    if (s.link.TransferFailed) return 1;
+    out << "wrote and verified " << o->files[0] << "\n";
+    return 0;
+}
+
+int CmdVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    static const char* usage = "verify [--port PATH] FILE";
+    std::string problem;
+    auto o = Parse(args, err, problem);
+    if (!o) return UsageError(err, problem, usage);
+    if (o->files.size() != 1 || o->output || o->yes) {
+        return UsageError(err, "verify needs one FILE", usage);
+    }
+    Session s(err, false);
+    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.FindBoard(o->port, err)) return 1;
+    // The pager holds the texts in its own character set, and so does a written file's image.
+    EncodeTextRegions(s.image);
+    s.transfers.usb_verify(s.image, 0, kImageLast);
+    if (s.link.TransferFailed) return 1;
+    out << "the pager matches " << o->files[0] << "\n";
+    return 0;
+}
+
+int CmdPorts(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) return UsageError(err, "ports takes no arguments", "ports");
+    SysfsDeviceLister lister;
+    const auto ports = lister.Ports(kCableDescription);
+    for (const auto& p : ports) out << p.friendlyName << "\t" << p.path << "\n";
+    if (ports.empty()) out << "no " << kCableDescription << " found\n";
+    return 0;
+}
+
+int CmdProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    static const char* usage = "probe";
+    std::string problem;
+    auto o = Parse(args, err, problem);
+    if (!o) return UsageError(err, problem, usage);
+    if (o->port || o->output || !o->files.empty() || o->yes) {
+        return UsageError(err, "probe takes no arguments", usage);
+    }
+    Session s(err, false);
+    if (!s.FindBoard(std::nullopt, err)) return 1;
+    const auto path = PortMap::Default().PathForCom(s.link.boardPort);
+    out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
+    return 0;
+}
+
+const std::vector<TransferCommand>& TransferCommands() {
+    static const std::vector<TransferCommand> commands = {
+        {"read", CmdRead, "read [--port PATH] -o FILE"},
+        {"write", CmdWrite, "write [--port PATH] FILE [--yes]"},
+        {"verify", CmdVerify, "verify [--port PATH] FILE"},
+        {"ports", CmdPorts, "ports"},
+        {"probe", CmdProbe, "probe"},
+    };
+    return commands;
+}
+
+int RunTransferCommand(const std::string& name, const std::vector<std::string>& args,
+                       std::ostream& out, std::ostream& err) {
+    for (const auto& c : TransferCommands()) {
+        if (name == c.name) return c.run(args, out, err);
+    }
+    return -1;
+}
+
+}  // namespace kpx::cli

@@ -1,0 +1,96 @@
+#include "link/serial_transfers.h"
+
+#include <algorithm>
+
+#include "settings/bands.h"
+
+namespace kpx {
+
+void DisableCapcodesWithoutFunction(PagerImage& image) {
+    if (image.GetBits(0x0ED, 0, 4) == 0) image.SetBits(0x360, 7, 0, 1);
+    for (int k = 1; k <= 3; ++k) {
+        if (image.GetBits(0x38B + k, 0, 4) == 0) image.SetBits(0x360 + 3 * k, 7, 0, 1);
+    }
+}
+
+std::string IdentificationText(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (int a = kIdentFirst; a <= kIdentLast && a < static_cast<int>(bytes.size()); ++a) {
+        const std::uint8_t b = bytes[static_cast<std::size_t>(a)];
+        if (b < 0x20 || b > 0x7F) break;
+        text += static_cast<char>(b);
+    }
+    return text;
+}
+
+std::string NotKpx41Message(const std::string& ident) {
+    auto part = [&](std::size_t from, std::size_t count) {
+        return from < ident.size() ? ident.substr(from, count) : std::string();
+    };
+    return "This pager is not KPX41 !\r\n\r\nIt is " + part(0, 5) + " ( PCB " + part(5, 4) +
+           ", Software " + part(9, 5) + " )";
+}
+
+void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
+    DisableCapcodesWithoutFunction(image);
+    host_.RefreshControls();
+
+    if (!link_.usb_read(kGpMarkAddress, kGpMarkAddress, kBlockSize)) return;
+    const bool pagerIsGp =
+        link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)] == kGpMark;
+    const bool bandIsGp = host_.BandRow() == kBandRowGp;
+    const char* question = nullptr;
+    if (pagerIsGp && !bandIsGp) question = kGpQuestion;
+    if (!pagerIsGp && bandIsGp) question = kNonGpQuestion;
+    if (question && !link_.dialogs().AskYesNo(question, DialogIcon::Warning)) {
+        link_.TransferFailed = true;
+        return;
+    }
+    image.set(kWriteFlagAddress, 1);
+    link_.TransferFailed = !link_.usb_write(image, start, end, kBlockSize);
+}
+
+void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
+    link_.TransferFailed = false;
+    if (!link_.usb_read(kIdentFirst, kIdentLast, kBlockSize)) return;
+    const std::string ident = IdentificationText(link_.ReadBuffer);
+    if (ident.substr(0, 5) != "KPX41") {
+        link_.dialogs().Warn(NotKpx41Message(ident));
+        link_.TransferFailed = true;
+        return;
+    }
+    TransferView& view = link_.view();
+    view.SetProgressMax(end - 16);
+    view.SetProgressValue(start);
+    view.SetProgressColour(ProgressColour::Purple);
+    view.SetStatus("Reading Now.......");
+    link_.DoEvents();
+
+    if (!link_.usb_read(start, end, kBlockSize)) return;
+    link_.dialogs().Inform(kReadSuccess);
+    // Only a complete, checked read replaces the image.
+    std::copy(link_.ReadBuffer.begin() + start, link_.ReadBuffer.end(),
+              image.bytes().begin() + start);
+    host_.ImageReplacedByRead();
+}
+
+void SerialTransfers::usb_verify(const PagerImage& image, int start, int end) {
+    TransferView& view = link_.view();
+    view.SetProgressMax(end - 16);
+    view.SetProgressValue(start);
+    view.SetProgressColour(ProgressColour::Purple);
+    view.SetStatus("Verifying Now.....");
+    link_.DoEvents();
+
+    if (!link_.usb_read(start, end, kBlockSize)) return;
+    for (int a = start; a <= end; ++a) {
+        if (image.at(a) != link_.ReadBuffer[static_cast<std::size_t>(a)]) {
+            link_.dialogs().Inform(kVerifyError);
+            link_.TransferFailed = true;
+            return;
+        }
+    }
+    link_.dialogs().Inform(kVerifySuccess);
+}
+
+}  // namespace kpx

@@ -1,0 +1,144 @@
+#include "platform/termios_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace kpx {
+
+TermiosSerialPort::~TermiosSerialPort() {
+    for (const auto& [port, fd] : fds_) ::close(fd);
+}
+
+int TermiosSerialPort::Healthy(int port) {
+    auto it = fds_.find(port);
+    if (it == fds_.end()) return kBadPort;
+    pollfd p{it->second, POLLIN, 0};
+    const int rc = ::poll(&p, 1, 0);
+    if (rc < 0 || (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))) {
+        ::close(it->second);
+        fds_.erase(it);
+        return kHungUp;
+    }
+    return it->second;
+}
+
+int TermiosSerialPort::sio_open(int port) {
+    const auto path = map_.PathForCom(port);
+    if (!path) return kBadPort;
+    if (auto it = fds_.find(port); it != fds_.end()) {
+        ::close(it->second);
+        fds_.erase(it);
+    }
+    const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return kSystemError;
+    fds_[port] = fd;
+    return 0;
+}
+
+int TermiosSerialPort::sio_ioctl(int port, int baud, int mode) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    if (baud != kBaud9600 || mode != kMode8N1) return kSystemError;
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) return kSystemError;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    t.c_cflag |= CS8 | CREAD | CLOCAL;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    ::cfsetispeed(&t, B9600);
+    ::cfsetospeed(&t, B9600);
+    return ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : kSystemError;
+}
+
+int TermiosSerialPort::sio_flush(int port, int func) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    const int queue = func == 0 ? TCIFLUSH : func == 1 ? TCOFLUSH : TCIOFLUSH;
+    return ::tcflush(fd, queue) == 0 ? 0 : kSystemError;
+}
+
+int TermiosSerialPort::sio_lstatus(int port) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    int lines = 0;
+    // A pseudo-terminal has no modem lines: open and healthy is all there is to say.
+    if (::ioctl(fd, TIOCMGET, &lines) != 0) return 0;
+    int status = 0;
+    if (lines & TIOCM_CTS) status |= 1;
+    if (lines & TIOCM_DSR) status |= 2;
+    if (lines & TIOCM_RI) status |= 4;
+    if (lines & TIOCM_CD) status |= 8;
+    return status;
+}
+
+int TermiosSerialPort::sio_iqueue(int port) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    int waiting = 0;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0) return kSystemError;
+    return waiting;
+}
+
+int TermiosSerialPort::sio_read(int port, std::uint8_t* buffer, int len) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    int total = 0;
+    while (total < len) {
+        const ssize_t got = ::read(fd, buffer + total, static_cast<std::size_t>(len - total));
+        if (got > 0) {
+            total += static_cast<int>(got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno != EAGAIN) return kSystemError;
+        break;
+    }
+    return total;
+}
+
+int TermiosSerialPort::sio_write(int port, const std::uint8_t* buffer, int len) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    int total = 0;
+    while (total < len) {
+        const ssize_t put = ::write(fd, buffer + total, static_cast<std::size_t>(len - total));
+        if (put > 0) {
+            total += static_cast<int>(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && errno != EAGAIN) return kSystemError;
+        // The output queue is full: wait until it drains, but not for ever.
+        pollfd p{fd, POLLOUT, 0};
+        const int rc = ::poll(&p, 1, 2000);
+        if (rc <= 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return kSystemError;
+    }
+    return total;
+}
+
+int TermiosSerialPort::sio_getch(int port) {
+    const int fd = Healthy(port);
+    if (fd < 0) return fd;
+    std::uint8_t c = 0;
+    const ssize_t got = ::read(fd, &c, 1);
+    if (got == 1) return c;
+    if (got < 0 && errno != EAGAIN && errno != EINTR) return kSystemError;
+    return kNoByte;
+}
+
+int TermiosSerialPort::sio_close(int port) {
+    auto it = fds_.find(port);
+    if (it == fds_.end()) return kBadPort;
+    const int rc = ::close(it->second);
+    fds_.erase(it);
+    return rc == 0 ? 0 : kSystemError;
+}
+
+}  // namespace kpx

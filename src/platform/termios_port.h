@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+
+#include "link/serial_port.h"
+#include "platform/port_map.h"
+
+namespace kpx {
+
+// SerialPort on the tty a COM number maps to: raw 9600 8N1, no flow control, no echo; the modem
+// lines are left as the driver has them. A device that has hung up or gone away gives negative
+// results, and its descriptor is given back at once.
+class TermiosSerialPort : public SerialPort {
+public:
+    explicit TermiosSerialPort(PortMap& map = PortMap::Default()) : map_(map) {}
+    ~TermiosSerialPort() override;
+    TermiosSerialPort(const TermiosSerialPort&) = delete;
+    TermiosSerialPort& operator=(const TermiosSerialPort&) = delete;
+
+    int sio_open(int port) override;
+    int sio_ioctl(int port, int baud, int mode) override;
+    int sio_flush(int port, int func) override;
+    int sio_lstatus(int port) override;
+    int sio_iqueue(int port) override;
+    int sio_read(int port, std::uint8_t* buffer, int len) override;
+    int sio_write(int port, const std::uint8_t* buffer, int len) override;
+    int sio_getch(int port) override;
+    int sio_close(int port) override;
+
+    static constexpr int kBadPort = -4;
+    static constexpr int kHungUp = -5;
+    static constexpr int kSystemError = -6;
+
+private:
+    // The descriptor of an open, healthy port; a hung-up one is closed and forgotten.
+    int Healthy(int port);
+
+    PortMap& map_;
+    std::map<int, int> fds_;
+};
+
+}  // namespace kpx
