@@ -28,14 +28,20 @@ const std::vector<FieldTag>& FieldTags();
 // The tag of chkCtl(index) / cboCtl(index); nullptr when that control carries no tag.
 const FieldTag* CheckBoxTag(int index);
 const FieldTag* ListTag(int index);
+// The power-up logo list cboLogo (kind Lng; its handler lives with the logo).
+const FieldTag& LogoTag();
 
-// Reading: a check box's state (chkN inverted) and a list's row (cboBaud: stored code - 1;
-// -1 means no row selected).
+// Reading: a check box's state (chkN inverted) and a list's row (cboBaud: stored code - 1).
+// -1 means no row selected: a stored baud code 0, or a code the list has no row for.
+// Check-box functions take chk/chkN tags, list functions cbo/cboBaud tags; any other kind
+// throws std::invalid_argument.
 bool ReadCheckBox(const PagerImage& image, const FieldTag& tag);
 int ReadListRow(const PagerImage& image, const FieldTag& tag);
 
 // Writing, with the side effects on other bytes (0x35A for chkCtl(17), 0x375/0x376 for
-// chkCtl(18), the baud timing bytes 0x372/0x373 for cboBaud).
+// chkCtl(18), the baud timing bytes 0x372/0x373 for cboBaud). Row -1 (no selection) stores
+// nothing in a cbo list and code 0 in the baud list; a row the list does not have throws
+// std::out_of_range. Visibility that follows the write comes from VisibilityFor.
 void WriteCheckBox(PagerImage& image, const FieldTag& tag, bool checked);
 void WriteListRow(PagerImage& image, const FieldTag& tag, int row);
 
