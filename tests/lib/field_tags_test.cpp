@@ -105,6 +105,13 @@ TEST(FieldTags, CheckBoxSideEffects) {
     WriteCheckBox(image, readPw, false);
     EXPECT_FALSE(VisibilityFor(image).txtPass1);
 
+    // The capcode notes warn of capcodes without any enabled function.
+    image.set(0x0ED, 0xF0);
+    image.set(0x38C, 0x01);
+    image.set(0x38D, 0x80);
+    image.set(0x38E, 0x08);
+    EXPECT_EQ(VisibilityFor(image).enToolTip, (std::array<bool, 4>{false, true, false, true}));
+
     // Other boxes touch only their own bit.
     PagerImage before = image;
     WriteCheckBox(image, *CheckBoxTag(10), true);

@@ -209,6 +209,8 @@ TaggedVisibility VisibilityFor(const PagerImage& image) {
     v.chk3 = v.chk21 = ReadCheckBox(image, *CheckBoxTag(kPushKeyLampBox));
     v.chk20 = ReadListRow(image, *ListTag(kDisplayModeList)) == 1;
     v.txtPass1 = image.GetBits(0x46, 6, 1) != 0;
+    for (int i = 0; i < 3; ++i) v.enToolTip[i] = image.GetBits(0x38C + i, 0, 4) == 0;
+    v.enToolTip[3] = image.GetBits(0x0ED, 0, 4) == 0;
     return v;
 }
 

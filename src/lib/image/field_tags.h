@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -47,10 +48,14 @@ void WriteListRow(PagerImage& image, const FieldTag& tag, int row);
 
 // The controls whose visibility follows other tagged controls.
 struct TaggedVisibility {
-    bool chk3 = false;      // chkCtl(3) and chkCtl(21) follow chkCtl(17)
+    bool chk3 = false;  // chkCtl(3) and chkCtl(21) follow chkCtl(17)
     bool chk21 = false;
     bool chk20 = false;     // chkCtl(20) follows cboCtl(3) row 1 "Direct"
     bool txtPass1 = false;  // txtPass(1) follows chkCtl(22)
+    // Capcode-disable notes EnToolTip(0..3), refreshed when chkCtl(10)-chkCtl(13) change:
+    // EnToolTip(3) when capcode 1 has no enabled function (0x0ED bits 0-3), EnToolTip(i) when
+    // capcode i + 2 has none (0x38C + i bits 0-3).
+    std::array<bool, 4> enToolTip{};
 };
 TaggedVisibility VisibilityFor(const PagerImage& image);
 
