@@ -168,30 +168,5 @@ TEST(FieldTags, ListsReadTheirCodeAsRowAndRefuseCodesWithoutRow) {
     EXPECT_THROW(WriteListRow(image, LogoTag(), 0), std::invalid_argument);
 }
 
-TEST(FieldTags, LogoListRowFollowsTheFontCode) {
-    const std::optional<int> expected[16] = {0, 0,  1,  {}, {}, 2,  3,  {},
-                                             4, {}, {}, {}, {}, {}, {}, {}};
-    PagerImage image;
-    for (int code = 0; code < 16; ++code) {
-        image.set(0x3F, static_cast<std::uint8_t>(0xF0 | code));
-        EXPECT_EQ(LogoListRow(image), expected[code]) << code;
-    }
-}
-
-TEST(FieldTags, PromptTagsListThe33Slots) {
-    const auto tags = PromptTags();
-    ASSERT_EQ(tags.size(), 33u);
-    for (int i = 0; i < 29; ++i) EXPECT_EQ(tags[i].address, 0x100 + 20 * i) << i;
-    EXPECT_EQ(tags[29].address, 0x3B0);
-    EXPECT_EQ(tags[30].address, 0x3C4);
-    EXPECT_EQ(tags[31].address, 0x057);
-    EXPECT_EQ(tags[32].address, 0x070);
-    int large = 0;
-    for (const PromptTag& t : tags) large += t.largeFont ? 1 : 0;
-    EXPECT_EQ(large, 13);
-    EXPECT_TRUE(tags[23].largeFont);
-    EXPECT_FALSE(tags[22].largeFont);
-}
-
 }  // namespace
 }  // namespace kpx

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -157,6 +158,18 @@ TEST(TableFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(failure, "The file [" + path + "] cannot be saved: File too large");
     EXPECT_EQ(ReadFile(path), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TableFile, AReadOnlyOldFileIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    TempDir dir;
+    const std::string path = dir.File("locked.tbl");
+    const auto old = ModelFile(1024);
+    WriteFile(path, old);
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_EQ(SaveTableFile(path, SampleImage()),
+              "The file [" + path + "] cannot be saved: Permission denied");
+    EXPECT_EQ(ReadFile(path), old);
 }
 
 TEST(TableFile, SaveReportsTargetsThatCannotBeWritten) {

@@ -108,6 +108,13 @@ std::string SaveTableFile(const std::string& path, const PagerImage& image) {
         return SaveFailure(path, "the folder does not exist");
     }
 
+    if (fs::exists(targetStatus)) {
+        // The rename would replace a file we may not write to; respect its protection.
+        errno = 0;
+        std::ofstream probe(target, std::ios::binary | std::ios::app);
+        if (!probe) return SaveFailure(path, LastErrorText());
+    }
+
     const fs::path temp = TemporaryNameBeside(target);
     errno = 0;
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
