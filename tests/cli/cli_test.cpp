@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,6 +95,20 @@ TEST(Cli, UsageErrorsExitWith2AndHelpWith0) {
     const CliResult newHelp = Cli({"new", "--help"});
     EXPECT_EQ(newHelp.code, 0);
     EXPECT_EQ(newHelp.out.rfind("usage: kpx41 new", 0), 0u);
+}
+
+TEST(Cli, TheExecutablePassesItsArgumentsAndExitCode) {
+    TempDir dir;
+    const std::string tool = std::string(KPX41_BIN_DIR) + "/kpx41";
+    const auto exitCode = [&](const std::string& args) {
+        const int status = std::system((tool + " " + args + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(exitCode("--help"), 0);
+    EXPECT_EQ(exitCode("new '" + dir.File("a.tbl") + "'"), 0);
+    EXPECT_EQ(exitCode("check '" + dir.File("a.tbl") + "'"), 0);
+    EXPECT_EQ(exitCode("check '" + dir.File("b.tbl") + "'"), 1);
+    EXPECT_EQ(exitCode(""), 2);
 }
 
 }  // namespace
