@@ -2,15 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/transfer_commands.h"
+#include "cli/cli_app.h"
 
 int main(int argc, char** argv) {
-    if (argc >= 2) {
-        const std::vector<std::string> args(argv + 2, argv + argc);
-        const int rc = kpx::cli::RunTransferCommand(argv[1], args, std::cout, std::cerr);
-        if (rc >= 0) return rc;
-    }
-    std::cout << "kpx41: the KPX41 pager programmer's command-line tool\n";
-    for (const auto& c : kpx::cli::TransferCommands()) std::cout << "  kpx41 " << c.usage << "\n";
-    return argc >= 2 ? 2 : 0;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return kpx::cli::RunCli(args, std::cout, std::cerr);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/commands.h"
 #include "cli/stream_dialogs.h"
 #include "image/charmap.h"
 #include "image/table_file.h"
@@ -94,13 +95,7 @@ struct Session {
     SerialTransfers transfers;
 };
 
-int UsageError(std::ostream& err, const std::string& message, const char* usage) {
-    err << "kpx41: " << message << "\nusage: kpx41 " << usage << "\n";
-    return 2;
-}
-
-std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream& err,
-                             std::string& problem) {
+std::optional<Options> Parse(const std::vector<std::string>& args, std::string& problem) {
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -119,7 +114,6 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream&
             o.files.push_back(a);
         }
     }
-    (void)err;
     return o;
 }
 
@@ -137,12 +131,14 @@ bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
 
 }  // namespace
 
-int CmdRead(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    static const char* usage = "read [--port PATH] -o FILE";
+int CmdRead(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
+    static constexpr const char* kName = "read";
     std::string problem;
-    auto o = Parse(args, err, problem);
-    if (!o) return UsageError(err, problem, usage);
-    if (!o->output || !o->files.empty() || o->yes) return UsageError(err, "read needs -o FILE", usage);
+    auto o = Parse(args, problem);
+    if (!o) return UsageError(kName, problem, io);
+    if (!o->output || !o->files.empty() || o->yes) return UsageError(kName, "read needs -o FILE", io);
     Session s(err, false);
     if (!s.FindBoard(o->port, err)) return 1;
     s.transfers.usb_readall(s.image, 0, kImageLast);
@@ -156,12 +152,14 @@ int CmdRead(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return 0;
 }
 
-int CmdWrite(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    static const char* usage = "write [--port PATH] FILE [--yes]";
+int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
+    static constexpr const char* kName = "write";
     std::string problem;
-    auto o = Parse(args, err, problem);
-    if (!o) return UsageError(err, problem, usage);
-    if (o->files.size() != 1 || o->output) return UsageError(err, "write needs one FILE", usage);
+    auto o = Parse(args, problem);
+    if (!o) return UsageError(kName, problem, io);
+    if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
     Session s(err, o->yes);
     if (!OpenTable(s, o->files[0], err)) return 1;
     if (!s.FindBoard(o->port, err)) return 1;
@@ -174,13 +172,15 @@ int CmdWrite(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-int CmdVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    static const char* usage = "verify [--port PATH] FILE";
+int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
+    static constexpr const char* kName = "verify";
     std::string problem;
-    auto o = Parse(args, err, problem);
-    if (!o) return UsageError(err, problem, usage);
+    auto o = Parse(args, problem);
+    if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output || o->yes) {
-        return UsageError(err, "verify needs one FILE", usage);
+        return UsageError(kName, "verify needs one FILE", io);
     }
     Session s(err, false);
     if (!OpenTable(s, o->files[0], err)) return 1;
@@ -193,8 +193,11 @@ int CmdVerify(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return 0;
 }
 
-int CmdPorts(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (!args.empty()) return UsageError(err, "ports takes no arguments", "ports");
+int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
+    (void)err;
+    if (!args.empty()) return UsageError("ports", "takes no arguments", io);
     SysfsDeviceLister lister;
     const auto ports = lister.Ports(kCableDescription);
     for (const auto& p : ports) out << p.friendlyName << "\t" << p.path << "\n";
@@ -202,13 +205,15 @@ int CmdPorts(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-int CmdProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    static const char* usage = "probe";
+int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
+    static constexpr const char* kName = "probe";
     std::string problem;
-    auto o = Parse(args, err, problem);
-    if (!o) return UsageError(err, problem, usage);
+    auto o = Parse(args, problem);
+    if (!o) return UsageError(kName, problem, io);
     if (o->port || o->output || !o->files.empty() || o->yes) {
-        return UsageError(err, "probe takes no arguments", usage);
+        return UsageError(kName, "probe takes no arguments", io);
     }
     Session s(err, false);
     if (!s.FindBoard(std::nullopt, err)) return 1;
@@ -217,23 +222,18 @@ int CmdProbe(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<TransferCommand>& TransferCommands() {
-    static const std::vector<TransferCommand> commands = {
-        {"read", CmdRead, "read [--port PATH] -o FILE"},
-        {"write", CmdWrite, "write [--port PATH] FILE [--yes]"},
-        {"verify", CmdVerify, "verify [--port PATH] FILE"},
-        {"ports", CmdPorts, "ports"},
-        {"probe", CmdProbe, "probe"},
-    };
-    return commands;
-}
-
-int RunTransferCommand(const std::string& name, const std::vector<std::string>& args,
-                       std::ostream& out, std::ostream& err) {
-    for (const auto& c : TransferCommands()) {
-        if (name == c.name) return c.run(args, out, err);
-    }
-    return -1;
-}
+const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE",
+                                 "read the pager on the board and save it as a table file",
+                                 CmdRead};
+const CliCommand kWriteCommand = {
+    "write", "write [--port PATH] FILE [--yes]",
+    "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
+    CmdWrite};
+const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE",
+                                   "compare the pager with a table file", CmdVerify};
+const CliCommand kPortsCommand = {"ports", "ports",
+                                  "list the cable's serial ports with their device paths",
+                                  CmdPorts};
+const CliCommand kProbeCommand = {"probe", "probe", "look for the programming board", CmdProbe};
 
 }  // namespace kpx::cli

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "cli/cli_app.h"
 
 namespace kpx::cli {
 
@@ -13,22 +14,11 @@ namespace kpx::cli {
 //   ports                              the cable's ports with their device paths
 //   probe                              look for the board on the cable's ports
 // Without --port the board is searched for on the listed ports. The messages the programmer
-// shows in boxes go to err with the same texts. Exit status 0 done, 1 failed, 2 usage error.
-int CmdRead(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int CmdWrite(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int CmdVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int CmdPorts(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-int CmdProbe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-struct TransferCommand {
-    const char* name;
-    int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
-    const char* usage;
-};
-const std::vector<TransferCommand>& TransferCommands();
-
-// Runs the named transfer command; -1 when name is not one of them.
-int RunTransferCommand(const std::string& name, const std::vector<std::string>& args,
-                       std::ostream& out, std::ostream& err);
+// shows in boxes go to the error stream with the same texts.
+int CmdRead(const std::vector<std::string>& args, CliIo& io);
+int CmdWrite(const std::vector<std::string>& args, CliIo& io);
+int CmdVerify(const std::vector<std::string>& args, CliIo& io);
+int CmdPorts(const std::vector<std::string>& args, CliIo& io);
+int CmdProbe(const std::vector<std::string>& args, CliIo& io);
 
 }  // namespace kpx::cli

@@ -5,16 +5,30 @@
 
 namespace kpx {
 
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+Steady::time_point Epoch() {
+    static const Steady::time_point epoch = Steady::now();
+    return epoch;
+}
+
+}  // namespace
+
 std::int32_t SteadyClock::TickMs() {
-    using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    // A 32-bit tick that wraps, like the multimedia clock.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms & 0xFFFFFFFF));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - Epoch()).count();
+    // Wraps like the 32-bit tick it stands for; the waits turn a wrap into an overflow error.
+    return static_cast<std::int32_t>(ms);
+}
+
+std::optional<std::int64_t> SteadyClock::PerfFrequency() {
+    return static_cast<std::int64_t>(Steady::period::den / Steady::period::num);
 }
 
 std::int64_t SteadyClock::PerfCounter() {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<std::int64_t>(Steady::now().time_since_epoch().count());
 }
 
 void SteadyClock::SleepMs(int ms) {

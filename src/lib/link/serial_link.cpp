@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "link/frame_templates.h"
+#include "timing/timing.h"
 
 namespace kpx {
 
@@ -83,11 +84,7 @@ void SerialLink::Idle() {
     clock_.SleepMs(1);
 }
 
-void SerialLink::DelayMs(int ms) {
-    if (ms <= 0) return;
-    const std::int32_t start = clock_.TickMs();
-    while (ElapsedSince(start) < ms) Idle();
-}
+void SerialLink::DelayMs(int ms) { Timing(clock_).DelayMs(ms, pump_); }
 
 void SerialLink::CloseIfOpen() {
     if (boardPort >= 0 && port_.sio_lstatus(boardPort) >= 0) port_.sio_close(boardPort);
