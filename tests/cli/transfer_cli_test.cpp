@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "image/default_image.h"
+#include "image/table_file.h"
+#include "link/serial_transfers.h"
+#include "platform/port_map.h"
+#include "sim/board_simulator.h"
+#include "testsupport/fakes.h"
+
+namespace kpx::cli {
+namespace {
+
+using kpx::testing::TempDir;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result Kpx41(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// A started simulator; its memory starts blank but for the identification text.
+struct Board {
+    explicit Board(sim::BoardOptions options = {}) : simulator({options, false, ""}) {
+        EXPECT_TRUE(simulator.Start());
+    }
+    std::string path() const { return simulator.SlavePath(); }
+    sim::BoardSimulator simulator;
+};
+
+PagerImage GermanImage() {
+    PagerImage image = BuildDefaultImage();
+    image.SetBits(0x3A, 0, 8, 4);
+    image.set(0x105, 0xE4);  // ä
+    image.set(0x106, 0xDF);  // ß
+    image.set(0x3B2, 0xDC);  // Ü
+    return image;
+}
+
+TEST(TransferCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
+    TempDir dir;
+    const PagerImage image = GermanImage();
+    ASSERT_EQ(SaveTableFile(dir.File("de.tbl"), image), "");
+    Board board;
+
+    const Result written = Kpx41({"write", "--port", board.path(), dir.File("de.tbl")});
+    ASSERT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(written.err, "Verify Success!\n");
+    const auto memory = board.simulator.Memory();
+    EXPECT_EQ(memory[0x105], 0x7B);
+    EXPECT_EQ(memory[0x106], 0x7E);
+    EXPECT_EQ(memory[0x3B2], 0x5D);
+    EXPECT_EQ(memory[0x3E0], 1);
+
+    const Result read = Kpx41({"read", "--port", board.path(), "-o", dir.File("back.tbl")});
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.err, "Read success!\n");
+    const TableFileLoad back = LoadTableFile(dir.File("back.tbl"));
+    ASSERT_EQ(back.status, TableFileStatus::Ok);
+    PagerImage expected = image;
+    expected.set(0x3E0, 1);
+    DisableCapcodesWithoutFunction(expected);
+    EXPECT_EQ(PagerImage(back.bytes), expected);
+
+}
+
+TEST(TransferCli, FailedReadWritesNoFile) {
+    TempDir dir;
+    sim::BoardOptions options;
+    options.fault = {sim::Fault::WrongReadChecksum, 2};
+    Board board(options);
+    const Result r = Kpx41({"read", "--port", board.path(), "-o", dir.File("out.tbl")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Read error!\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.tbl")));
+
+    Board other({{}, "KPX40V1.0V1.03", false, {}});
+    const Result wrongModel = Kpx41({"read", "--port", other.path(), "-o", dir.File("out.tbl")});
+    EXPECT_EQ(wrongModel.code, 1);
+    EXPECT_EQ(wrongModel.err,
+              "This pager is not KPX41 !\r\n\r\nIt is KPX40 ( PCB V1.0, Software V1.03 )\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.tbl")));
+}
+
+TEST(TransferCli, GpPagerIsOverwrittenOnlyWithYes) {
+    TempDir dir;
+    ASSERT_EQ(SaveTableFile(dir.File("plain.tbl"), BuildDefaultImage()), "");
+    Board board({{}, "KPX41V1.0V1.03", true, {}});
+    const Result r = Kpx41({"write", "--port", board.path(), dir.File("plain.tbl")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.rfind("The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?\n", 0), 0u)
+        << r.err;
+    EXPECT_EQ(board.simulator.writes(), 0);
+}
+
+TEST(TransferCli, FileProblemsAndUsageErrors) {
+    TempDir dir;
+    const Result missing = Kpx41({"write", "--port", "/dev/null", dir.File("none.tbl")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "This file is not exit!\n");
+
+    struct Case {
+        std::vector<std::string> args;
+    } usage[] = {
+        {{"read"}},
+        {{"read", "--port"}},
+        {{"read", "-o", "x.tbl", "extra"}},
+        {{"read", "-o", "x.tbl", "--bogus"}},
+        {{"write"}},
+        {{"write", "a.tbl", "b.tbl"}},
+        {{"verify"}},
+        {{"probe", "x"}},
+        {{"ports", "x"}},
+    };
+    for (const auto& c : usage) {
+        const Result r = Kpx41(c.args);
+        EXPECT_EQ(r.code, 2) << c.args[0] << " " << r.err;
+        EXPECT_NE(r.err.find("usage: kpx41 " + c.args[0]), std::string::npos) << r.err;
+    }
+}
+
+TEST(TransferCli, ProbeFindsTheBoardOnTheListedPorts) {
+    Board board;
+    const int com = PortMap::Default().Register(board.path());
+    const Result found = Kpx41({"probe"});
+    EXPECT_EQ(found.code, 0) << found.err;
+    EXPECT_EQ(found.out, "board on COM" + std::to_string(com) + " (" + board.path() + ")\n");
+    const Result ports = Kpx41({"ports"});
+    EXPECT_NE(ports.out.find("Prolific USB-to-Serial Comm Port (COM" + std::to_string(com) +
+                             ")\t" + board.path()),
+              std::string::npos)
+        << ports.out;
+    PortMap::Default().Unregister(board.path());
+    board.simulator.Stop();
+}
+
+// The two executables, as a script would run them.
+TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
+    TempDir dir;
+    ASSERT_EQ(SaveTableFile(dir.File("p.tbl"), BuildDefaultImage()), "");
+    const std::string bin = KPX41_BIN_DIR;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string simExe = bin + "/kpx41-boardsim";
+    const std::string memory = dir.File("p.tbl");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        execl(simExe.c_str(), simExe.c_str(), "--memory", memory.c_str(), nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string path;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') path += c;
+    close(fds[0]);
+    const std::string cmd = bin + "/kpx41 verify --port " + path + " " + memory + " 2>" +
+                            dir.File("err.txt");
+    const int status = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    kill(pid, SIGTERM);
+    int simStatus = 0;
+    waitpid(pid, &simStatus, 0);
+}
+
+}  // namespace
+}  // namespace kpx::cli
