@@ -69,6 +69,8 @@ struct Session {
           host(image),
           transfers(link, host) {
         link.SetHost(&host);
+        // No window to keep alive: block on the port in longer slices.
+        link.SetWaitSliceMs(50);
     }
 
     // The board's port: the given path, or the first listed port that answers the probe.

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace kpx {
@@ -139,6 +140,27 @@ int TermiosSerialPort::sio_close(int port) {
     const int rc = ::close(it->second);
     fds_.erase(it);
     return rc == 0 ? 0 : kSystemError;
+}
+
+}  // namespace kpx
+
+namespace kpx {
+
+bool TermiosSerialPort::WaitInput(int port, int minBytes, int timeoutMs) {
+    const int fd = Healthy(port);
+    if (fd < 0) return true;  // the caller's next call reports the failure
+    int waiting = 0;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting >= minBytes) return true;
+    if (waiting == 0) {
+        // Nothing yet: sleep in the kernel until the first byte (or a hang-up) comes.
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, 1, timeoutMs);
+        return true;
+    }
+    // A reply is on its way: the rest needs about a millisecond a byte at 9600 baud.
+    const int restMs = (minBytes - waiting) * 10 * 1000 / 9600 + 1;
+    ::poll(nullptr, 0, std::min(restMs, timeoutMs));
+    return true;
 }
 
 }  // namespace kpx

@@ -26,6 +26,7 @@ public:
     int sio_write(int port, const std::uint8_t* buffer, int len) override;
     int sio_getch(int port) override;
     int sio_close(int port) override;
+    bool WaitInput(int port, int minBytes, int timeoutMs) override;
 
     static constexpr int kBadPort = -4;
     static constexpr int kHungUp = -5;

@@ -6,6 +6,7 @@
 #include "link/frame_templates.h"
 #include "timing/timing.h"
 
+
 namespace kpx {
 
 namespace {
@@ -79,12 +80,23 @@ int SerialLink::ElapsedSince(std::int32_t start) {
                                      static_cast<std::uint32_t>(start));
 }
 
-void SerialLink::Idle() {
+void SerialLink::Idle(int port, int minBytes) {
     pump_.ProcessEvents();
-    clock_.SleepMs(1);
+    if (!port_.WaitInput(port, minBytes, waitSliceMs_)) clock_.SleepMs(waitSliceMs_);
 }
 
-void SerialLink::DelayMs(int ms) { Timing(clock_).DelayMs(ms, pump_); }
+void SerialLink::DelayMs(int ms) {
+    if (waitSliceMs_ <= 1) {
+        Timing(clock_).DelayMs(ms, pump_);
+        return;
+    }
+    if (ms <= 0) return;
+    const std::int32_t start = clock_.TickMs();
+    for (int left = ms; left > 0; left = ms - ElapsedSince(start)) {
+        pump_.ProcessEvents();
+        clock_.SleepMs(std::min(left, waitSliceMs_));
+    }
+}
 
 void SerialLink::CloseIfOpen() {
     if (boardPort >= 0 && port_.sio_lstatus(boardPort) >= 0) port_.sio_close(boardPort);
@@ -140,7 +152,7 @@ bool SerialLink::usb_write(const PagerImage& image, int start, int end, int chun
             const int waiting = port_.sio_iqueue(boardPort);
             if (waiting < 0) return LostPort(kWriteError);
             if (waiting >= static_cast<int>(kWriteAck.size())) break;
-            Idle();
+            Idle(boardPort, static_cast<int>(kWriteAck.size()));
         }
         std::array<std::uint8_t, kWriteAck.size()> reply{};
         if (port_.sio_read(boardPort, reply.data(), static_cast<int>(reply.size())) < 0) {
@@ -188,7 +200,7 @@ bool SerialLink::usb_read(int start, int end, int chunk) {
             if (waiting < 0) return lost();
             if (waiting >= replyLength) break;
             if (ElapsedSince(asked) > kBlockTimeoutMs) return fail(kReadTimeOut);
-            Idle();
+            Idle(boardPort, replyLength);
         }
         std::vector<std::uint8_t> reply(static_cast<std::size_t>(replyLength), 0);
         if (port_.sio_read(boardPort, reply.data(), replyLength) < 0) return lost();
@@ -217,7 +229,7 @@ bool SerialLink::ProbeOne(int port) {
             synced = true;
             break;
         }
-        if (c < 0) Idle();
+        if (c < 0) Idle(port, 1);
     }
     bool found = false;
     if (synced) {
@@ -229,7 +241,7 @@ bool SerialLink::ProbeOne(int port) {
                 complete = true;
                 break;
             }
-            Idle();
+            Idle(port, 16);
         }
         if (complete) {
             std::array<std::uint8_t, 17> reply{};

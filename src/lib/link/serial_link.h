@@ -73,6 +73,10 @@ public:
     bool usb_write(const PagerImage& image, int start, int end, int chunk);
     bool usb_read(int start, int end, int chunk);
 
+    // The longest the link sleeps, or blocks on the port, before it lets window events run
+    // again: 1 ms under a window, longer for a tool without one.
+    void SetWaitSliceMs(int ms) { waitSliceMs_ = ms < 1 ? 1 : ms; }
+
     // The wait of a millisecond count that lets window events run.
     void DelayMs(int ms);
     // Lets window events run once.
@@ -83,7 +87,8 @@ public:
 
 private:
     int ElapsedSince(std::int32_t start);
-    void Idle();
+    // Lets events run, then waits one slice for minBytes to arrive on port.
+    void Idle(int port, int minBytes);
     void CloseIfOpen();
     bool PreparePort();
     bool LostPort(const char* message);
@@ -99,6 +104,7 @@ private:
     NullTransferView nullView_;
     TransferView* view_ = &nullView_;
     std::function<bool()> lptConnect_;
+    int waitSliceMs_ = 1;
 };
 
 }  // namespace kpx

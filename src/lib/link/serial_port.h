@@ -30,6 +30,10 @@ public:
     // One received byte (0..255), kNoByte when none is waiting, another negative value on failure.
     virtual int sio_getch(int port) = 0;
     virtual int sio_close(int port) = 0;
+
+    // Blocks until at least minBytes are waiting, the line fails or timeoutMs have passed,
+    // without spinning. A port that cannot wait returns false, and the caller sleeps instead.
+    virtual bool WaitInput(int /*port*/, int /*minBytes*/, int /*timeoutMs*/) { return false; }
 };
 
 }  // namespace kpx
