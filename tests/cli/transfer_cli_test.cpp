@@ -48,6 +48,8 @@ PagerImage GermanImage() {
     image.set(0x105, 0xE4);  // ä
     image.set(0x106, 0xDF);  // ß
     image.set(0x3B2, 0xDC);  // Ü
+    image.SetBits(0x363, 7, 1, 1);  // capcode 2 on, but without any function
+    image.SetBits(0x38C, 0, 0, 4);
     return image;
 }
 
@@ -65,6 +67,8 @@ TEST(TransferCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     EXPECT_EQ(memory[0x106], 0x7E);
     EXPECT_EQ(memory[0x3B2], 0x5D);
     EXPECT_EQ(memory[0x3E0], 1);
+    EXPECT_EQ(memory[0x363] & 0x80, 0);  // written as disabled
+    EXPECT_EQ(memory[0x363] & 0x7F, image.at(0x363) & 0x7F);
 
     const Result read = Kpx41({"read", "--port", board.path(), "-o", dir.File("back.tbl")});
     ASSERT_EQ(read.code, 0) << read.err;

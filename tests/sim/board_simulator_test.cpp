@@ -19,6 +19,9 @@
 #include "platform/sysfs_lister.h"
 #include "platform/termios_port.h"
 #include "sim/board_simulator.h"
+#include "sim/simulated_board.h"
+#include "platform/platform_serial.h"
+#include "image/default_image.h"
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
@@ -179,6 +182,31 @@ TEST(BoardSimulatorOnPty, StopHangsUpAndDumpsTheMemory) {
     EXPECT_EQ((*dump)[0x3F8], 0xAA);
     EXPECT_EQ((*dump)[0x3E1], 'K');
     EXPECT_EQ(std::filesystem::file_size(config.dumpPath), 2048u);
+}
+
+TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
+    PortMap map;
+    sim::SimulatedBoard board({}, map);
+    ASSERT_TRUE(board.Start());
+    PlatformSerial machine(map);
+    const auto listed = machine.lister.GetDevInfo(kCableDescription);
+    const std::string name =
+        "Prolific USB-to-Serial Comm Port (COM" + std::to_string(board.com()) + ")\r\n";
+    EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end());
+    EXPECT_GE(SerialPortCount(machine.registry), 1);
+
+    NullEventPump pump;
+    RecordingDialogs dialogs;
+    SerialLink link(machine.port, machine.lister, machine.registry, machine.clock, pump, dialogs);
+    ASSERT_TRUE(link.usb_probe());
+    EXPECT_EQ(link.boardPort, board.com());
+    const auto memory = board.simulator().Memory();
+    const PagerImage expected = BuildDefaultImage();
+    EXPECT_TRUE(std::equal(expected.bytes().begin(), expected.bytes().end(), memory.begin()));
+    board.Stop();
+    EXPECT_EQ(map.PathForCom(board.com()), std::nullopt);
+    const auto after = machine.lister.GetDevInfo(kCableDescription);
+    EXPECT_EQ(std::find(after.begin(), after.end(), name), after.end());
 }
 
 TEST(BoardSimExecutable, PrintsItsSlavePathAndDumpsOnExit) {

@@ -1,0 +1,41 @@
+#include "sim/simulated_board.h"
+
+#include <algorithm>
+
+#include "image/default_image.h"
+
+namespace kpx::sim {
+
+namespace {
+
+BoardSimulator::Config WithDefaultMemory(BoardSimulator::Config config) {
+    if (!config.board.memory) {
+        BoardMemory memory{};
+        const PagerImage image = BuildDefaultImage();
+        std::copy(image.bytes().begin(), image.bytes().end(), memory.begin());
+        if (config.board.gpMarker) memory[0x3F8] = 0xAA;
+        config.board.memory = memory;
+    }
+    return config;
+}
+
+}  // namespace
+
+SimulatedBoard::SimulatedBoard(BoardSimulator::Config config, PortMap& map)
+    : map_(map), simulator_(std::make_unique<BoardSimulator>(WithDefaultMemory(std::move(config)))) {}
+
+SimulatedBoard::~SimulatedBoard() { Stop(); }
+
+bool SimulatedBoard::Start(std::string* error) {
+    if (!simulator_->Start(error)) return false;
+    com_ = map_.Register(simulator_->SlavePath());
+    return true;
+}
+
+void SimulatedBoard::Stop() {
+    if (com_ >= 0) map_.Unregister(simulator_->SlavePath());
+    com_ = -1;
+    simulator_->Stop();
+}
+
+}  // namespace kpx::sim
