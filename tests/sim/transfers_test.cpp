@@ -17,7 +17,7 @@ PagerImage WritableImage() {
     image.set(0x38C, 0x01);
     image.set(0x38D, 0x01);
     image.set(0x38E, 0x01);
-    StoreCapcode(image, 0, 1234567);
+    PutCapcode(image, 0, 1234567);
     image.SetBits(0x360, 7, 1, 1);
     return image;
 }
@@ -85,7 +85,7 @@ TEST(SerialWriteAll, DisablesCapcodesWithoutFunctions) {
     EXPECT_EQ(image.GetBits(0x363, 7, 1), 1);
     EXPECT_EQ(image.GetBits(0x366, 7, 1), 0);
     EXPECT_EQ(image.GetBits(0x369, 7, 1), 1);
-    EXPECT_EQ(CapcodeValue(image, 0), 1234567u);
+    EXPECT_EQ(CapcodeOf(image, 0), 1234567u);
 }
 
 TEST(SerialWriteAll, WritesTheImageWithTheWriteFlag) {
@@ -212,7 +212,7 @@ TEST(ProgrammingDialog, ModifyModeRefusesToWrite) {
 
 TEST(ProgrammingDialog, ProductionModeCountsTheCapcodeUpToItsTop) {
     DialogRig rig;
-    StoreCapcode(rig.image, 0, 2097150);
+    PutCapcode(rig.image, 0, 2097150);
     rig.host.ReadCapcodes();
     auto dialog = rig.Open();
     dialog->Form_Activate(kOperationWrite, true, false);
@@ -233,7 +233,7 @@ TEST(ProgrammingDialog, ProductionModeCountsTheCapcodeUpToItsTop) {
         const auto memory = rig.board.memory();
         PagerImage programmed;
         std::copy_n(memory.begin(), kImageSize, programmed.bytes().begin());
-        EXPECT_EQ(CapcodeValue(programmed, 0), written[pager]) << "pager " << pager;
+        EXPECT_EQ(CapcodeOf(programmed, 0), written[pager]) << "pager " << pager;
         std::vector<std::string> expected = {"Verify Success!"};
         if (pager >= 1) expected.push_back("Capcode 1 > 2097151 so can not be increase!");
         EXPECT_EQ(rig.dialogs.Texts(), expected);
@@ -241,14 +241,14 @@ TEST(ProgrammingDialog, ProductionModeCountsTheCapcodeUpToItsTop) {
         EXPECT_EQ(rig.view.progressValue, 0);
         EXPECT_EQ(rig.view.status, "");
     }
-    EXPECT_EQ(CapcodeValue(rig.image, 0), 2097151u);
+    EXPECT_EQ(CapcodeOf(rig.image, 0), 2097151u);
     EXPECT_EQ(rig.host.capcodeText[0], "2097151");
     EXPECT_EQ(rig.image.GetBits(0x360, 7, 1), 1);
 }
 
 TEST(ProgrammingDialog, OnlyTheSecondCapcodeAdvancesAndFailuresDoNot) {
     DialogRig rig;
-    StoreCapcode(rig.image, 1, 131071);
+    PutCapcode(rig.image, 1, 131071);
     rig.image.set(0x363, 0x81);
     rig.host.ReadCapcodes();
     auto dialog = rig.Open();
@@ -257,12 +257,12 @@ TEST(ProgrammingDialog, OnlyTheSecondCapcodeAdvancesAndFailuresDoNot) {
     EXPECT_EQ(rig.image.at(0x363), 0x82);
     EXPECT_EQ(rig.image.at(0x364), 0x00);
     EXPECT_EQ(rig.image.at(0x365), 0x00);
-    EXPECT_EQ(CapcodeValue(rig.image, 0), 1234567u);
+    EXPECT_EQ(CapcodeOf(rig.image, 0), 1234567u);
     EXPECT_EQ(rig.view.autoLabelText[2], " 2nd capcode : 0131071");
 
     rig.board.SetFault({sim::Fault::WrongReadChecksum, 0});
     dialog->cmdWrite_Click();
-    EXPECT_EQ(CapcodeValue(rig.image, 1), 131072u);
+    EXPECT_EQ(CapcodeOf(rig.image, 1), 131072u);
     EXPECT_TRUE(rig.view.buttonsEnabled);
 }
 
@@ -277,7 +277,7 @@ TEST(ProgrammingDialog, SetCapcodeKeepsTheFlagAndCountsOnFromTheImageWhenTheBoxI
 
     rig.host.capcodeText[0] = "";
     dialog->set_capcode(0);
-    EXPECT_EQ(CapcodeValue(rig.image, 0), 1234569u);
+    EXPECT_EQ(CapcodeOf(rig.image, 0), 1234569u);
 }
 
 TEST(ProgrammingDialog, ReadRunsAndCloses) {

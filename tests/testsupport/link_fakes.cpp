@@ -4,6 +4,19 @@
 
 namespace kpx::testing {
 
+std::uint32_t CapcodeOf(const PagerImage& image, int k) {
+    const int a = 0x360 + 3 * k;
+    return (std::uint32_t{image.at(a)} & 0x7F) << 16 | std::uint32_t{image.at(a + 1)} << 8 |
+           image.at(a + 2);
+}
+
+void PutCapcode(PagerImage& image, int k, std::uint32_t v) {
+    const int a = 0x360 + 3 * k;
+    image.set(a, static_cast<std::uint8_t>((image.at(a) & 0x80) | (v >> 16)));
+    image.set(a + 1, static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    image.set(a + 2, static_cast<std::uint8_t>(v & 0xFF));
+}
+
 void ScriptedLister::SetComs(const std::vector<int>& coms) {
     devices.clear();
     for (int c : coms) {
@@ -14,7 +27,7 @@ void ScriptedLister::SetComs(const std::vector<int>& coms) {
 void RecordingHost::ReadCapcodes() {
     for (int k = 0; k < 6; ++k) {
         char text[16];
-        std::snprintf(text, sizeof text, "%07u", CapcodeValue(image_, k));
+        std::snprintf(text, sizeof text, "%07u", CapcodeOf(image_, k));
         capcodeText[k] = text;
     }
 }

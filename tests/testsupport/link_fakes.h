@@ -11,6 +11,10 @@
 
 namespace kpx::testing {
 
+// Capcode entry k of an image: 23 bits big-endian below the enable flag.
+std::uint32_t CapcodeOf(const PagerImage& image, int k);
+void PutCapcode(PagerImage& image, int k, std::uint32_t v);
+
 // A device list the test sets.
 class ScriptedLister : public DeviceLister {
 public:

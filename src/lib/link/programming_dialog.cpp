@@ -11,7 +11,12 @@ std::string CapcodeAtTopMessage(int index) {
     return "Capcode " + std::to_string(index + 1) + " > 2097151 so can not be increase!";
 }
 
-void StoreCapcode(PagerImage& image, int k, std::uint32_t v) {
+namespace {
+
+constexpr int kTopCapcode = 2097151;
+
+// The advanced capcode v into entry k, its enable flag kept.
+void StoreAdvancedCapcode(PagerImage& image, int k, std::uint32_t v) {
     if (k < 0 || k > 5) throw std::out_of_range("capcode entry");
     if (v > 0x7FFFFF) throw std::overflow_error("capcode too large");
     const int a = 0x360 + 3 * k;
@@ -20,13 +25,12 @@ void StoreCapcode(PagerImage& image, int k, std::uint32_t v) {
     image.set(a + 2, static_cast<std::uint8_t>(v & 0xFF));
 }
 
-std::uint32_t CapcodeValue(const PagerImage& image, int k) {
+std::uint32_t StoredCapcode(const PagerImage& image, int k) {
     const int a = 0x360 + 3 * k;
     return (std::uint32_t{image.at(a)} & 0x7F) << 16 | std::uint32_t{image.at(a + 1)} << 8 |
            image.at(a + 2);
 }
 
-namespace {
 
 // The leading whole number of a text box, as the window reads it ("0001234" is 1234);
 // nothing when the text does not begin with a number.
@@ -137,15 +141,15 @@ void ProgrammingDialog::set_capcode(int index) {
     // A box left empty (clicked into, nothing typed) still stands for the stored capcode;
     // counting on from zero would program capcode 1 into the next pager.
     long long c = LeadingNumber(host_.CapcodeText(index))
-                      .value_or(static_cast<long long>(CapcodeValue(image_, index)));
-    if (c >= kCapcodeMax) {
+                      .value_or(static_cast<long long>(StoredCapcode(image_, index)));
+    if (c >= kTopCapcode) {
         dialogs_.Warn(CapcodeAtTopMessage(index));
         return;
     }
-    if (c < 0) c = static_cast<long long>(CapcodeValue(image_, index));
+    if (c < 0) c = static_cast<long long>(StoredCapcode(image_, index));
     const auto v = static_cast<std::uint32_t>(c + 1);
     host_.SetCapcodeText(index, std::to_string(v));
-    StoreCapcode(image_, index, v);
+    StoreAdvancedCapcode(image_, index, v);
     host_.ReadCapcodes();
 }
 

@@ -15,13 +15,8 @@ inline constexpr int kOperationRead = 0;
 inline constexpr int kOperationWrite = 1;
 inline constexpr int kOperationVerify = 2;
 
-inline constexpr int kCapcodeMax = 2097151;
 inline constexpr const char* kModifyModeRefusal = "Modify Mode can not write! Please check!";
 std::string CapcodeAtTopMessage(int index);
-
-// Stores capcode value v into entry k (0..5), keeping the entry's enable flag.
-void StoreCapcode(PagerImage& image, int k, std::uint32_t v);
-std::uint32_t CapcodeValue(const PagerImage& image, int k);
 
 // The controls of Form2 the dialog logic drives, besides the progress bar and Label1.
 class ProgrammingDialogView : public TransferView {
