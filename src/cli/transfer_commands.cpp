@@ -30,7 +30,7 @@ struct Options {
 
 // The main window as a command line sees it: no controls, the band taken from the file.
 class ConsoleHost : public LinkHost {
-public:
+  public:
     explicit ConsoleHost(PagerImage& image) : image_(image) {}
     void SetBoardLine(const std::string& text, std::uint32_t) override { line = text; }
     void SetPagerMenuEnabled(bool) override {}
@@ -56,7 +56,7 @@ public:
     int bandRow = kBandRow130;
     std::string line;
 
-private:
+  private:
     PagerImage& image_;
 };
 
@@ -140,7 +140,8 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (!o->output || !o->files.empty() || o->yes) return UsageError(kName, "read needs -o FILE", io);
+    if (!o->output || !o->files.empty() || o->yes)
+        return UsageError(kName, "read needs -o FILE", io);
     Session s(err, false);
     if (!s.FindBoard(o->port, err)) return 1;
     s.transfers.usb_readall(s.image, 0, kImageLast);
@@ -233,9 +234,8 @@ const CliCommand kWriteCommand = {
     CmdWrite};
 const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE",
                                    "compare the pager with a table file", CmdVerify};
-const CliCommand kPortsCommand = {"ports", "ports",
-                                  "list the cable's serial ports with their device paths",
-                                  CmdPorts};
+const CliCommand kPortsCommand = {
+    "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};
 const CliCommand kProbeCommand = {"probe", "probe", "look for the programming board", CmdProbe};
 
 }  // namespace kpx::cli

@@ -11,7 +11,7 @@ namespace kpx {
 // Other paths (a simulator's pseudo-terminal, a test's) are registered and get COM numbers from
 // kFirstExtraCom upward, in the order of registration.
 class PortMap {
-public:
+  public:
     static constexpr int kFirstExtraCom = 200;
 
     struct Extra {
@@ -33,7 +33,7 @@ public:
     // The map the programs share.
     static PortMap& Default();
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Extra> extras_;
     int nextCom_ = kFirstExtraCom;

@@ -60,15 +60,16 @@ std::vector<SysfsDeviceLister::Port> SysfsDeviceLister::Ports(const std::string&
         if (!DescriptionMatches(kCableDescription, description)) continue;
         const auto com = map_.ComNumberForPath(tty.path);
         if (!com) continue;
-        ports.push_back({*com, std::string(kCableDescription) + " (COM" + std::to_string(*com) +
-                                   ")",
+        ports.push_back({*com,
+                         std::string(kCableDescription) + " (COM" + std::to_string(*com) + ")",
                          tty.path});
     }
     for (const PortMap::Extra& e : map_.Extras()) {
         if (!DescriptionMatches(e.description, description)) continue;
         ports.push_back({e.com, e.description + " (COM" + std::to_string(e.com) + ")", e.path});
     }
-    std::sort(ports.begin(), ports.end(), [](const Port& a, const Port& b) { return a.com < b.com; });
+    std::sort(ports.begin(), ports.end(),
+              [](const Port& a, const Port& b) { return a.com < b.com; });
     if (ports.size() > static_cast<std::size_t>(kMaxListedDevices)) {
         ports.resize(static_cast<std::size_t>(kMaxListedDevices));
     }

@@ -12,9 +12,9 @@ inline constexpr const char* kProlificVendor = "067b";
 
 // One tty found under /sys/class/tty.
 struct TtyDevice {
-    std::string name;         // "ttyUSB0"
-    std::string path;         // "/dev/ttyUSB0"
-    std::string usbVendor;    // "067b", empty when the tty is not on a USB device
+    std::string name;          // "ttyUSB0"
+    std::string path;          // "/dev/ttyUSB0"
+    std::string usbVendor;     // "067b", empty when the tty is not on a USB device
     bool hasHardware = false;  // a real port behind it (not an unused ttyS placeholder)
 };
 std::vector<TtyDevice> ListTtys(const std::string& sysfsRoot = "/sys");
@@ -23,7 +23,7 @@ std::vector<TtyDevice> ListTtys(const std::string& sysfsRoot = "/sys");
 // "Prolific USB-to-Serial Comm Port (COMn)" with n from the port map, and the map's registered
 // extra paths are listed under their own descriptions. Sorted by COM number.
 class SysfsDeviceLister : public DeviceLister {
-public:
+  public:
     explicit SysfsDeviceLister(PortMap& map = PortMap::Default(), std::string sysfsRoot = "/sys")
         : map_(map), root_(std::move(sysfsRoot)) {}
     std::vector<std::string> GetDevInfo(const std::string& description) override;
@@ -36,7 +36,7 @@ public:
     // Every listed port with its device path (for `kpx41 ports`).
     std::vector<Port> Ports(const std::string& description);
 
-private:
+  private:
     PortMap& map_;
     std::string root_;
 };

@@ -16,8 +16,7 @@ void SystemRegistry::RefreshSerialComm() {
     for (const TtyDevice& tty : ListTtys(root_)) {
         if (!tty.hasHardware) continue;
         const auto com = map_.ComNumberForPath(tty.path);
-        ports.emplace_back("\\Device\\" + tty.name,
-                           com ? "COM" + std::to_string(*com) : tty.path);
+        ports.emplace_back("\\Device\\" + tty.name, com ? "COM" + std::to_string(*com) : tty.path);
     }
     for (const PortMap::Extra& e : map_.Extras()) {
         ports.emplace_back("\\Device\\" + e.path, "COM" + std::to_string(e.com));

@@ -11,7 +11,7 @@ namespace kpx {
 // HKLM\HARDWARE\DEVICEMAP\SERIALCOMM key lists the serial ports present at the moment it is
 // opened (ttys with hardware behind them, and the port map's registered paths).
 class SystemRegistry : public MemoryRegistry {
-public:
+  public:
     explicit SystemRegistry(PortMap& map = PortMap::Default(), std::string sysfsRoot = "/sys")
         : map_(map), root_(std::move(sysfsRoot)) {}
 
@@ -19,7 +19,7 @@ public:
 
     void RefreshSerialComm();
 
-private:
+  private:
     PortMap& map_;
     std::string root_;
 };

@@ -11,7 +11,7 @@ namespace kpx {
 // lines are left as the driver has them. A device that has hung up or gone away gives negative
 // results, and its descriptor is given back at once.
 class TermiosSerialPort : public SerialPort {
-public:
+  public:
     explicit TermiosSerialPort(PortMap& map = PortMap::Default()) : map_(map) {}
     ~TermiosSerialPort() override;
     TermiosSerialPort(const TermiosSerialPort&) = delete;
@@ -32,7 +32,7 @@ public:
     static constexpr int kHungUp = -5;
     static constexpr int kSystemError = -6;
 
-private:
+  private:
     // The descriptor of an open, healthy port; a hung-up one is closed and forgotten.
     int Healthy(int port);
 

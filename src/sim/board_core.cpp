@@ -105,7 +105,8 @@ std::vector<BoardCore::Reply> BoardCore::Feed(std::span<const std::uint8_t> byte
         while (skip < pending_.size()) {
             const std::size_t have = std::min(pending_.size() - skip, kMagicLength);
             if (std::equal(pending_.begin() + static_cast<long>(skip),
-                           pending_.begin() + static_cast<long>(skip + have), kFrameMagic.begin())) {
+                           pending_.begin() + static_cast<long>(skip + have),
+                           kFrameMagic.begin())) {
                 break;
             }
             ++skip;
@@ -124,7 +125,8 @@ std::vector<BoardCore::Reply> BoardCore::Feed(std::span<const std::uint8_t> byte
             continue;
         }
         if (pending_.size() < length) break;
-        std::vector<std::uint8_t> frame(pending_.begin(), pending_.begin() + static_cast<long>(length));
+        std::vector<std::uint8_t> frame(pending_.begin(),
+                                        pending_.begin() + static_cast<long>(length));
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(length));
         if (auto reply = Handle(frame)) {
             replies.push_back(*reply);

@@ -52,7 +52,7 @@ bool SaveMemoryFile(const std::string& path, const BoardMemory& memory);
 // A damaged command (bad checksum, an address outside the memory, an unknown command) gets no
 // answer; bytes before a frame's magic are skipped.
 class BoardCore {
-public:
+  public:
     explicit BoardCore(const BoardOptions& options);
 
     struct Reply {
@@ -72,7 +72,7 @@ public:
     int writes() const { return writes_; }
     int probes() const { return probes_; }
 
-private:
+  private:
     std::optional<Reply> Handle(const std::vector<std::uint8_t>& frame);
     bool FaultHits(bool isWrite, int count) const;
 

@@ -24,8 +24,7 @@ std::int64_t NowNs() {
 }
 
 void SleepUntil(std::int64_t ns) {
-    timespec ts{static_cast<time_t>(ns / 1'000'000'000LL),
-                static_cast<long>(ns % 1'000'000'000LL)};
+    timespec ts{static_cast<time_t>(ns / 1'000'000'000LL), static_cast<long>(ns % 1'000'000'000LL)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
 }
@@ -34,7 +33,9 @@ void SleepUntil(std::int64_t ns) {
 
 BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {}
 
-BoardSimulator::~BoardSimulator() { Stop(); }
+BoardSimulator::~BoardSimulator() {
+    Stop();
+}
 
 bool BoardSimulator::Start(std::string* error) {
     auto fail = [&](const char* what) {

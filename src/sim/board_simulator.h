@@ -13,7 +13,7 @@ namespace kpx::sim {
 // opens SlavePath() like a cable's tty. With pacing on, bytes take their time on the line in
 // both directions (9600 baud, 10 bits a byte); without it the board answers at once.
 class BoardSimulator {
-public:
+  public:
     struct Config {
         BoardOptions board;
         bool pace = false;
@@ -44,7 +44,7 @@ public:
     int writes() const;
     int probes() const;
 
-private:
+  private:
     void Serve();
     void SendPaced(const std::vector<std::uint8_t>& bytes);
     void HangUp();

@@ -15,8 +15,12 @@ namespace {
 volatile std::sig_atomic_t gStop = 0;
 volatile std::sig_atomic_t gDump = 0;
 
-void OnStop(int) { gStop = 1; }
-void OnDump(int) { gDump = 1; }
+void OnStop(int) {
+    gStop = 1;
+}
+void OnDump(int) {
+    gDump = 1;
+}
 
 int Usage(const char* message) {
     if (message) std::cerr << "kpx41-boardsim: " << message << "\n";

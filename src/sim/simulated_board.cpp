@@ -22,9 +22,12 @@ BoardSimulator::Config WithDefaultMemory(BoardSimulator::Config config) {
 }  // namespace
 
 SimulatedBoard::SimulatedBoard(BoardSimulator::Config config, PortMap& map)
-    : map_(map), simulator_(std::make_unique<BoardSimulator>(WithDefaultMemory(std::move(config)))) {}
+    : map_(map),
+      simulator_(std::make_unique<BoardSimulator>(WithDefaultMemory(std::move(config)))) {}
 
-SimulatedBoard::~SimulatedBoard() { Stop(); }
+SimulatedBoard::~SimulatedBoard() {
+    Stop();
+}
 
 bool SimulatedBoard::Start(std::string* error) {
     if (!simulator_->Start(error)) return false;

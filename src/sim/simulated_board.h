@@ -14,9 +14,8 @@ namespace kpx::sim {
 // serial port opens it like a cable's tty. Without a memory in the options the pager holds the
 // program's default image.
 class SimulatedBoard {
-public:
-    explicit SimulatedBoard(BoardSimulator::Config config = {},
-                            PortMap& map = PortMap::Default());
+  public:
+    explicit SimulatedBoard(BoardSimulator::Config config = {}, PortMap& map = PortMap::Default());
     ~SimulatedBoard();  // unplugs and stops
 
     bool Start(std::string* error = nullptr);
@@ -27,7 +26,7 @@ public:
     const std::string& path() const { return simulator_->SlavePath(); }
     BoardSimulator& simulator() { return *simulator_; }
 
-private:
+  private:
     PortMap& map_;
     std::unique_ptr<BoardSimulator> simulator_;
     int com_ = -1;

@@ -20,8 +20,12 @@ namespace {
 
 constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
 
-double ReadBlockFloorMs(int n) { return std::max(300.0, (18 + n + 15) * kByteMs); }
-double WriteBlockFloorMs(int n) { return (n + 17 + 16) * kByteMs; }
+double ReadBlockFloorMs(int n) {
+    return std::max(300.0, (18 + n + 15) * kByteMs);
+}
+double WriteBlockFloorMs(int n) {
+    return (n + 17 + 16) * kByteMs;
+}
 
 struct Run {
     double wallMs;
@@ -88,13 +92,14 @@ int main() {
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
 
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.wallMs < b.wallMs; });
+    std::sort(runs.begin(), runs.end(),
+              [](const Run& a, const Run& b) { return a.wallMs < b.wallMs; });
     const Run& median = runs[1];
     std::printf("wire floor:          %.1f ms (1 + 8 read blocks at >= 300 ms, 8 write blocks)\n",
                 floorMs);
     std::printf("median wall time:    %.1f ms = %.2f%% over the floor (target <= 3%%)\n",
                 median.wallMs, (median.wallMs / floorMs - 1.0) * 100.0);
-    std::printf("median CPU time:     %.1f ms = %.2f%% of wall time (target < 2%%)\n",
-                median.cpuMs, median.cpuMs / median.wallMs * 100.0);
+    std::printf("median CPU time:     %.1f ms = %.2f%% of wall time (target < 2%%)\n", median.cpuMs,
+                median.cpuMs / median.wallMs * 100.0);
     return 0;
 }

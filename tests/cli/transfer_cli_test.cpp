@@ -45,9 +45,9 @@ struct Board {
 PagerImage GermanImage() {
     PagerImage image = BuildDefaultImage();
     image.SetBits(0x3A, 0, 8, 4);
-    image.set(0x105, 0xE4);  // ä
-    image.set(0x106, 0xDF);  // ß
-    image.set(0x3B2, 0xDC);  // Ü
+    image.set(0x105, 0xE4);         // ä
+    image.set(0x106, 0xDF);         // ß
+    image.set(0x3B2, 0xDC);         // Ü
     image.SetBits(0x363, 7, 1, 1);  // capcode 2 on, but without any function
     image.SetBits(0x38C, 0, 0, 4);
     return image;
@@ -79,7 +79,6 @@ TEST(TransferCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     expected.set(0x3E0, 1);
     DisableCapcodesWithoutFunction(expected);
     EXPECT_EQ(PagerImage(back.bytes), expected);
-
 }
 
 TEST(TransferCli, FailedReadWritesNoFile) {
@@ -144,8 +143,8 @@ TEST(TransferCli, ProbeFindsTheBoardOnTheListedPorts) {
     EXPECT_EQ(found.code, 0) << found.err;
     EXPECT_EQ(found.out, "board on COM" + std::to_string(com) + " (" + board.path() + ")\n");
     const Result ports = Kpx41({"ports"});
-    EXPECT_NE(ports.out.find("Prolific USB-to-Serial Comm Port (COM" + std::to_string(com) +
-                             ")\t" + board.path()),
+    EXPECT_NE(ports.out.find("Prolific USB-to-Serial Comm Port (COM" + std::to_string(com) + ")\t" +
+                             board.path()),
               std::string::npos)
         << ports.out;
     PortMap::Default().Unregister(board.path());
@@ -173,8 +172,8 @@ TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
     char c;
     while (read(fds[0], &c, 1) == 1 && c != '\n') path += c;
     close(fds[0]);
-    const std::string cmd = bin + "/kpx41 verify --port " + path + " " + memory + " 2>" +
-                            dir.File("err.txt");
+    const std::string cmd =
+        bin + "/kpx41 verify --port " + path + " " + memory + " 2>" + dir.File("err.txt");
     const int status = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     kill(pid, SIGTERM);

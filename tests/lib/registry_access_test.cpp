@@ -1,10 +1,11 @@
+#include "support/registry_access.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "support/memory_registry.h"
-#include "support/registry_access.h"
 #include "testsupport/fakes.h"
 
 namespace kpx {

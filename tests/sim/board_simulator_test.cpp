@@ -1,27 +1,27 @@
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "sim/board_simulator.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "image/default_image.h"
 #include "link/frame_templates.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
+#include "platform/platform_serial.h"
 #include "platform/port_map.h"
 #include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/termios_port.h"
-#include "sim/board_simulator.h"
 #include "sim/simulated_board.h"
-#include "platform/platform_serial.h"
-#include "image/default_image.h"
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
@@ -58,10 +58,8 @@ TEST(BoardCore, AnswersGoodFramesAndIgnoresDamagedOnes) {
         {"damaged read", damaged, 0},
         {"garbage then read", Join(Bytes({0x00, 'B', 'r', 'X', 0x42}), read), 1},
         {"write", write, 1},
-        {"unknown letters then read", Join(Bytes({'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v',
-                                                  'e', '9', 'Q', 0}),
-                                           read),
-         1},
+        {"unknown letters then read",
+         Join(Bytes({'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '9', 'Q', 0}), read), 1},
         {"read past the memory", BuildReadCommand(0, 1) /* patched below */, 0},
     };
     cases[5].input[13] = 0x08;  // address 0x800: outside the 2 KB

@@ -14,7 +14,7 @@ namespace kpx::testing {
 // Serial ports on a FakeClock: each COM number is a line to a BoardCore (or to nothing, or to
 // a scripted responder). Replies arrive replyDelayMs after the command was written.
 class FakeBoardPort : public SerialPort {
-public:
+  public:
     using Responder = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>&)>;
 
     explicit FakeBoardPort(FakeClock& clock) : clock_(clock) {}
@@ -90,7 +90,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     struct Pending {
         std::int32_t due;
         std::vector<std::uint8_t> bytes;

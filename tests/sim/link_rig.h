@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fake_board_port.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "sim/board_core.h"
@@ -7,7 +8,6 @@
 #include "support/registry_access.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
-#include "fake_board_port.h"
 
 namespace kpx::testing {
 
@@ -31,7 +31,8 @@ struct LinkRig {
         sim::BoardMemory m{};
         for (int a = 0; a < 0x3E0; ++a) m[a] = static_cast<std::uint8_t>(a * 7 + 3);
         const std::string ident = "KPX41V1.0V1.03";
-        for (std::size_t i = 0; i < ident.size(); ++i) m[0x3E1 + i] = static_cast<std::uint8_t>(ident[i]);
+        for (std::size_t i = 0; i < ident.size(); ++i)
+            m[0x3E1 + i] = static_cast<std::uint8_t>(ident[i]);
         o.memory = m;
         return o;
     }

@@ -32,8 +32,8 @@ TEST(Frames, BlockSizesAndLayouts) {
     EXPECT_TRUE(ReadReplyChecksumOk(full));
 
     const auto read = BuildReadCommand(0x3E1, 14);
-    const std::vector<std::uint8_t> expected = {'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v',
-                                                'e', '3', 'R', 3,   0x03, 0xE1, 14, 0x01, 0x7A};
+    const std::vector<std::uint8_t> expected = {'B', 'r', 'i', 'g', 'h',  't',  'w', 'a',  'v',
+                                                'e', '3', 'R', 3,   0x03, 0xE1, 14,  0x01, 0x7A};
     EXPECT_EQ(read, expected);
 
     EXPECT_THROW(BuildReadCommand(1020, 8), std::out_of_range);
@@ -43,8 +43,11 @@ TEST(Frames, BlockSizesAndLayouts) {
 TEST(Frames, BlockSplitting) {
     struct Case {
         int start, end, chunk, expected;
-    } cases[] = {{0, 1023, 128, 128}, {896, 1023, 128, 128}, {0x3F8, 0x3F8, 128, 1},
-                 {0x3E1, 0x3EE, 128, 14}, {1000, 1023, 128, 24}};
+    } cases[] = {{0, 1023, 128, 128},
+                 {896, 1023, 128, 128},
+                 {0x3F8, 0x3F8, 128, 1},
+                 {0x3E1, 0x3EE, 128, 14},
+                 {1000, 1023, 128, 24}};
     for (const auto& c : cases) {
         EXPECT_EQ(BlockLength(c.start, c.end, c.chunk), c.expected) << c.start << ".." << c.end;
     }

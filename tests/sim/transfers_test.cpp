@@ -52,10 +52,12 @@ TEST(SerialReadAll, RefusesAnotherModel) {
         std::vector<std::uint8_t> ident;
         const char* message;
     } cases[] = {
-        {{'K', 'P', 'X', '4', 0x10, 'V', '1'}, "This pager is not KPX41 !\r\n\r\nIt is KPX4 ( PCB , Software  )"},
+        {{'K', 'P', 'X', '4', 0x10, 'V', '1'},
+         "This pager is not KPX41 !\r\n\r\nIt is KPX4 ( PCB , Software  )"},
         {{'K', 'P', 'X', '4', '2', 'V', '2', '.', '0', 'V', '1', '.', '0', '9'},
          "This pager is not KPX41 !\r\n\r\nIt is KPX42 ( PCB V2.0, Software V1.09 )"},
-        {{'K', 'P', 'X', 0xC4, '1'}, "This pager is not KPX41 !\r\n\r\nIt is KPX ( PCB , Software  )"},
+        {{'K', 'P', 'X', 0xC4, '1'},
+         "This pager is not KPX41 !\r\n\r\nIt is KPX ( PCB , Software  )"},
     };
     for (const auto& c : cases) {
         sim::BoardOptions options;
@@ -110,10 +112,14 @@ TEST(SerialWriteAll, GpCrossCheck) {
         DialogAnswer answer;
         bool written;
     } cases[] = {
-        {true, 2, "The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::No, false},
-        {true, 0, "The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::Yes, true},
-        {false, 3, "The Pager is Non GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::No, false},
-        {false, 3, "The Pager is Non GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::Yes, true},
+        {true, 2, "The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::No,
+         false},
+        {true, 0, "The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::Yes,
+         true},
+        {false, 3, "The Pager is Non GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::No,
+         false},
+        {false, 3, "The Pager is Non GP(RoHS) ! \r\nAre you sure overwrite it?", DialogAnswer::Yes,
+         true},
         {true, 3, nullptr, DialogAnswer::Yes, true},
         {false, 1, nullptr, DialogAnswer::Yes, true},
     };
@@ -303,12 +309,12 @@ TEST(BoardWatch, UnplugAndReplug) {
         const char* line;
         int boardPort;
     } ticks[] = {
-        {{2, 5}, false, "  The Programmed Board Connect !", 5},     // first tick: looked up
-        {{2, 5}, false, "  The Programmed Board Connect !", 5},     // still there
-        {{2}, true, "  The Programmed Board Disconnect !", -1},     // cable pulled
-        {{2}, true, "  The Programmed Board Disconnect !", -1},     // no new device: no probe
-        {{2, 5}, false, "  The Programmed Board Connect !", 5},     // plugged in: probed
-        {{}, false, "  The Programmed Board Disconnect !", -1},     // nothing listed
+        {{2, 5}, false, "  The Programmed Board Connect !", 5},  // first tick: looked up
+        {{2, 5}, false, "  The Programmed Board Connect !", 5},  // still there
+        {{2}, true, "  The Programmed Board Disconnect !", -1},  // cable pulled
+        {{2}, true, "  The Programmed Board Disconnect !", -1},  // no new device: no probe
+        {{2, 5}, false, "  The Programmed Board Connect !", 5},  // plugged in: probed
+        {{}, false, "  The Programmed Board Disconnect !", -1},  // nothing listed
     };
     int i = 0;
     for (const auto& t : ticks) {

@@ -17,7 +17,7 @@ void PutCapcode(PagerImage& image, int k, std::uint32_t v);
 
 // A device list the test sets.
 class ScriptedLister : public DeviceLister {
-public:
+  public:
     std::vector<std::string> GetDevInfo(const std::string&) override {
         ++calls;
         return devices;
@@ -31,7 +31,7 @@ public:
 
 // The main window as the link sees it; records what was done to it.
 class RecordingHost : public LinkHost {
-public:
+  public:
     explicit RecordingHost(PagerImage& image) : image_(image) {}
 
     void SetBoardLine(const std::string& text, std::uint32_t colour) override {
@@ -53,9 +53,7 @@ public:
     void RefreshControls() override { ++refreshes; }
     void ImageReplacedByRead() override { ++imagesReplaced; }
     std::string CapcodeText(int index) const override { return capcodeText[index]; }
-    void SetCapcodeText(int index, const std::string& text) override {
-        capcodeText[index] = text;
-    }
+    void SetCapcodeText(int index, const std::string& text) override { capcodeText[index] = text; }
     // read_capcode: 7 digits from the image.
     void ReadCapcodes() override;
 
@@ -72,13 +70,13 @@ public:
     int imagesReplaced = 0;
     std::string capcodeText[6];
 
-private:
+  private:
     PagerImage& image_;
 };
 
 // Form2 as the dialog logic sees it.
 class RecordingDialogView : public ProgrammingDialogView {
-public:
+  public:
     void SetProgressMax(int m) override { progressMax = m; }
     void SetProgressValue(int v) override {
         progressValue = v;

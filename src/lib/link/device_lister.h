@@ -13,7 +13,7 @@ inline constexpr int kMaxListedDevices = 257;
 
 // The system's list of serial devices.
 class DeviceLister {
-public:
+  public:
     virtual ~DeviceLister() = default;
     // Friendly names, each followed by CR LF ("Prolific USB-to-Serial Comm Port (COM5)\r\n"),
     // of the present devices whose description is `description` (or, in any case,

@@ -8,12 +8,12 @@ namespace kpx {
 // Texts and colours of the main window's board line lblMsg. Colours are 0x00BBGGRR values.
 inline constexpr const char* kBoardConnectText = "  The Programmed Board Connect !";
 inline constexpr const char* kBoardDisconnectText = "  The Programmed Board Disconnect !";
-inline constexpr std::uint32_t kBoardConnectColour = 0;     // black
+inline constexpr std::uint32_t kBoardConnectColour = 0;       // black
 inline constexpr std::uint32_t kBoardDisconnectColour = 255;  // red
 
 // What the link, the transfers and the programming dialog need from the main window.
 class LinkHost {
-public:
+  public:
     virtual ~LinkHost() = default;
 
     // lblMsg: text and colour (0x00BBGGRR).

@@ -8,7 +8,7 @@ namespace kpx {
 // The three whole-image operations over one link (serial board or parallel bus). Outcomes are
 // told to the user by the link; the caller only reads TransferFailed().
 class PagerTransfers {
-public:
+  public:
     virtual ~PagerTransfers() = default;
     virtual void writeall(PagerImage& image, int start, int end) = 0;
     virtual void readall(PagerImage& image, int start, int end) = 0;

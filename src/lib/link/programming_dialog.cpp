@@ -31,7 +31,6 @@ std::uint32_t StoredCapcode(const PagerImage& image, int k) {
            image.at(a + 2);
 }
 
-
 // The leading whole number of a text box, as the window reads it ("0001234" is 1234);
 // nothing when the text does not begin with a number.
 std::optional<long long> LeadingNumber(const std::string& text) {
@@ -58,7 +57,9 @@ ProgrammingDialog::ProgrammingDialog(PagerTransfers& usb, PagerTransfers* lpt, L
     link().SetView(&view_);
 }
 
-ProgrammingDialog::~ProgrammingDialog() { link().SetView(nullptr); }
+ProgrammingDialog::~ProgrammingDialog() {
+    link().SetView(nullptr);
+}
 
 PagerTransfers& ProgrammingDialog::link() const {
     if (LinkIsUsb()) return usb_;
@@ -66,7 +67,9 @@ PagerTransfers& ProgrammingDialog::link() const {
     return *lpt_;
 }
 
-bool ProgrammingDialog::Connect() { return LinkIsUsb() || link().Connect(); }
+bool ProgrammingDialog::Connect() {
+    return LinkIsUsb() || link().Connect();
+}
 
 void ProgrammingDialog::tbl_writeall(PagerImage& image, int start, int end) {
     link().writeall(image, start, end);

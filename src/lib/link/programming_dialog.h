@@ -20,7 +20,7 @@ std::string CapcodeAtTopMessage(int index);
 
 // The controls of Form2 the dialog logic drives, besides the progress bar and Label1.
 class ProgrammingDialogView : public TransferView {
-public:
+  public:
     // lblAuto1 (which = 1) or lblAuto2 (which = 2).
     virtual void ShowAutoLabel(int which, bool visible) = 0;
     virtual void SetAutoLabelText(int which, const std::string& text) = 0;
@@ -35,7 +35,7 @@ public:
 // The logic of the programming dialog Form2: runs the operation the main window chose, over
 // the link LinkKind names, and in auto-increase mode programs a series of pagers.
 class ProgrammingDialog {
-public:
+  public:
     // lpt may be null where the parallel link is not built.
     ProgrammingDialog(PagerTransfers& usb, PagerTransfers* lpt, LinkHost& host,
                       UserDialogs& dialogs, PagerImage& image, ProgrammingDialogView& view);
@@ -52,7 +52,7 @@ public:
 
     bool TransferFailed() const { return link().TransferFailed(); }
 
-private:
+  private:
     PagerTransfers& link() const;
     bool Connect();
 

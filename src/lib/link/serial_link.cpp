@@ -6,7 +6,6 @@
 #include "link/frame_templates.h"
 #include "timing/timing.h"
 
-
 namespace kpx {
 
 namespace {
@@ -54,7 +53,9 @@ std::vector<std::uint8_t> BuildWriteCommand(const PagerImage& image, int address
     return frame;
 }
 
-bool ReadReplyChecksumOk(std::span<const std::uint8_t> reply) { return ChecksumMatches(reply); }
+bool ReadReplyChecksumOk(std::span<const std::uint8_t> reply) {
+    return ChecksumMatches(reply);
+}
 
 bool ProbeReplyOk(std::span<const std::uint8_t> reply) {
     return reply.size() == 17 && ChecksumMatches(reply) &&

@@ -20,7 +20,9 @@ namespace kpx {
 
 // The link chosen when the program was built: "USB" (the serial board) or "LPT".
 inline constexpr std::string_view LinkKind = KPX41_LINK_KIND;
-inline constexpr bool LinkIsUsb() { return LinkKind == "USB"; }
+inline constexpr bool LinkIsUsb() {
+    return LinkKind == "USB";
+}
 
 // Time-outs of the board protocol, in milliseconds.
 inline constexpr int kBlockTimeoutMs = 2000;
@@ -48,7 +50,7 @@ int BlockLength(int start, int end, int chunk);
 // the programming dialog and the board watch. The port is open only for one probe attempt or
 // one transfer. Waits poll the port about once a millisecond and let window events run.
 class SerialLink {
-public:
+  public:
     SerialLink(SerialPort& port, DeviceLister& lister, RegistryAccess& registry, Clock& clock,
                EventPump& pump, UserDialogs& dialogs);
 
@@ -85,7 +87,7 @@ public:
     DeviceLister& lister() { return lister_; }
     UserDialogs& dialogs() { return dialogs_; }
 
-private:
+  private:
     int ElapsedSince(std::int32_t start);
     // Lets events run, then waits one slice for minBytes to arrive on port.
     void Idle(int port, int minBytes);

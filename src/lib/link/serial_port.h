@@ -7,11 +7,11 @@ namespace kpx {
 // The serial-port calls the board link is built on, numbered by COM port. Every call returns a
 // negative number on failure; a port whose device has gone away keeps failing.
 class SerialPort {
-public:
-    static constexpr int kBaud9600 = 12;     // line-settings code for 9600 baud
-    static constexpr int kMode8N1 = 3;       // 8 data bits, no parity, 1 stop bit
-    static constexpr int kFlushBoth = 2;     // empty the input and the output queue
-    static constexpr int kNoByte = -1;       // sio_getch: nothing has arrived
+  public:
+    static constexpr int kBaud9600 = 12;  // line-settings code for 9600 baud
+    static constexpr int kMode8N1 = 3;    // 8 data bits, no parity, 1 stop bit
+    static constexpr int kFlushBoth = 2;  // empty the input and the output queue
+    static constexpr int kNoByte = -1;    // sio_getch: nothing has arrived
 
     virtual ~SerialPort() = default;
     // 0 when the port was opened.

@@ -36,8 +36,7 @@ void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
     host_.RefreshControls();
 
     if (!link_.usb_read(kGpMarkAddress, kGpMarkAddress, kBlockSize)) return;
-    const bool pagerIsGp =
-        link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)] == kGpMark;
+    const bool pagerIsGp = link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)] == kGpMark;
     const bool bandIsGp = host_.BandRow() == kBandRowGp;
     const char* question = nullptr;
     if (pagerIsGp && !bandIsGp) question = kGpQuestion;

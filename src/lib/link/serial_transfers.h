@@ -34,7 +34,7 @@ std::string NotKpx41Message(const std::string& ident);
 
 // usb_writeall, usb_readall and usb_verify: the whole-image operations over the serial board.
 class SerialTransfers : public PagerTransfers {
-public:
+  public:
     SerialTransfers(SerialLink& link, LinkHost& host) : link_(link), host_(host) {}
 
     void usb_writeall(PagerImage& image, int start, int end);
@@ -44,16 +44,14 @@ public:
     void writeall(PagerImage& image, int start, int end) override {
         usb_writeall(image, start, end);
     }
-    void readall(PagerImage& image, int start, int end) override {
-        usb_readall(image, start, end);
-    }
+    void readall(PagerImage& image, int start, int end) override { usb_readall(image, start, end); }
     void verify(const PagerImage& image, int start, int end) override {
         usb_verify(image, start, end);
     }
     bool TransferFailed() const override { return link_.TransferFailed; }
     void SetView(TransferView* view) override { link_.SetView(view); }
 
-private:
+  private:
     SerialLink& link_;
     LinkHost& host_;
 };

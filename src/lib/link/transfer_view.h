@@ -12,7 +12,7 @@ enum class ProgressColour {
 
 // The programming dialog as the transfers see it: the progress bar and the status line Label1.
 class TransferView {
-public:
+  public:
     virtual ~TransferView() = default;
     virtual void SetProgressMax(int maximum) = 0;
     virtual void SetProgressValue(int position) = 0;
@@ -21,7 +21,7 @@ public:
 };
 
 class NullTransferView final : public TransferView {
-public:
+  public:
     void SetProgressMax(int) override {}
     void SetProgressValue(int) override {}
     void SetProgressColour(ProgressColour) override {}

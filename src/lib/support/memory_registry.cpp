@@ -6,8 +6,7 @@
 namespace kpx {
 
 bool SameRegistryName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -49,8 +48,9 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(std::shared_ptr<Node>
                                                            const std::string& subkey,
                                                            bool create) const {
     for (const std::string& part : SplitPath(subkey)) {
-        auto it = std::find_if(node->children.begin(), node->children.end(),
-                               [&](const auto& child) { return SameRegistryName(child->name, part); });
+        auto it =
+            std::find_if(node->children.begin(), node->children.end(),
+                         [&](const auto& child) { return SameRegistryName(child->name, part); });
         if (it != node->children.end()) {
             node = *it;
         } else if (create) {

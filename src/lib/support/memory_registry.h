@@ -12,7 +12,7 @@ namespace kpx {
 
 // A registry held in memory: every root key present and empty at the start.
 class MemoryRegistry : public RegistryBackend {
-public:
+  public:
     MemoryRegistry();
 
     long OpenKey(RegKey parent, const std::string& subkey, RegKey* result) override;
@@ -33,7 +33,7 @@ public:
                              const std::vector<std::pair<std::string, std::string>>& values);
     int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
 
-private:
+  private:
     struct Value {
         std::string name;
         std::uint32_t type;

@@ -249,9 +249,8 @@ int RegistryAccess::EnumValues(const std::string& sPath, std::vector<std::string
     return static_cast<int>(names.size());
 }
 
-void RegistryAccess::ExportKey(const std::string& longPath, RegKey hive,
-                               const std::string& subkey, bool includeSubkeys,
-                               std::string& out) {
+void RegistryAccess::ExportKey(const std::string& longPath, RegKey hive, const std::string& subkey,
+                               bool includeSubkeys, std::string& out) {
     RegKey key = 0;
     if (backend_.OpenKey(hive, subkey, &key) != kRegSuccess) return;
     out += "[" + longPath + "]\r\n";
@@ -324,8 +323,8 @@ bool RegistryAccess::ImportFromReg(const std::string& sRegFile) {
         if (l.empty() || l[0] == ';') continue;
         if (l[0] == '[') {
             const auto close = l.rfind(']');
-            std::string path = l.substr(1, close == std::string::npos ? std::string::npos
-                                                                      : close - 1);
+            std::string path =
+                l.substr(1, close == std::string::npos ? std::string::npos : close - 1);
             if (!path.empty() && path[0] == '-') {
                 KillKey(path.substr(1));
                 currentKey.clear();

@@ -14,7 +14,7 @@ inline constexpr const char* kSerialCommKey = "HKLM\\HARDWARE\\DEVICEMAP\\SERIAL
 // opens the key it needs and closes it before returning; failures come back as the result
 // (0 / false / -1 / the given default), never as an exception.
 class RegistryAccess {
-public:
+  public:
     explicit RegistryAccess(RegistryBackend& backend) : backend_(backend) {}
 
     bool CreateKeyIfDoesntExists = true;
@@ -59,7 +59,7 @@ public:
     static std::string BinToStr(const std::vector<std::uint8_t>& bytes);
     static bool isBinValid(const std::string& text);
 
-private:
+  private:
     RegKey OpenForWrite(const SplitPath& p);
     bool SetValue(const std::string& sPath, const std::string& sName, std::uint32_t type,
                   const std::vector<std::uint8_t>& data);

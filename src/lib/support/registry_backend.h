@@ -34,7 +34,7 @@ inline constexpr std::uint32_t kRegDword = 4;
 // without regard to case; enumeration runs in the order of creation. A string value's data
 // carries its terminating zero, a number's data is 4 bytes, least significant first.
 class RegistryBackend {
-public:
+  public:
     virtual ~RegistryBackend() = default;
     virtual long OpenKey(RegKey parent, const std::string& subkey, RegKey* result) = 0;
     virtual long CreateKey(RegKey parent, const std::string& subkey, RegKey* result) = 0;
