@@ -1,6 +1,7 @@
 #include "cli/transfer_commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -76,6 +77,11 @@ struct Session {
     // The board's port: the given path, or the first listed port that answers the probe.
     bool FindBoard(const std::optional<std::string>& path, std::ostream& err) {
         if (path) {
+            std::error_code ec;
+            if (!std::filesystem::exists(*path, ec)) {
+                err << "kpx41: no such port: " << *path << "\n";
+                return false;
+            }
             link.boardPort = PortMap::Default().Register(*path);
             return true;
         }
