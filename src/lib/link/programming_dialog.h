@@ -34,6 +34,9 @@ class ProgrammingDialogView : public TransferView {
 
 // The logic of the programming dialog Form2: runs the operation the main window chose, over
 // the link LinkKind names, and in auto-increase mode programs a series of pagers.
+// The window builds one per showing of Form2 (Form2 being the view), calls Form_Activate once
+// the dialog is up, routes cmdWrite to cmdWrite_Click and closes when CloseDialog is called.
+// Around a write or verify the window encodes the text regions before and decodes them after.
 class ProgrammingDialog {
   public:
     // lpt may be null where the parallel link is not built.
