@@ -64,3 +64,49 @@ TEST(Capcode, DisplayHasSevenDigitsAndIgnoresFlag) {
 
 }  // namespace
 }  // namespace kpx
+
+#include "settings/panel_fields.h"
+
+namespace kpx {
+namespace {
+
+TEST(PagerMenu, WriteAndReadBack) {
+    struct Case {
+        PagerMenuDisabled disabled;
+        std::array<std::uint8_t, 7> bytes;
+    } cases[] = {
+        {{false, false, false, true, false, false, true},
+         {0xFF, 0xFF, 0x10, 0x11, 0x12, 0x14, 0x15}},
+        {{true, true, true, true, true, true, true}, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {{false, false, false, false, false, false, false},
+         {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16}},
+    };
+    for (const auto& c : cases) {
+        PagerImage im;
+        WritePagerMenu(im, c.disabled);
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(im.at(0x0C0 + i), c.bytes[i]) << i;
+        EXPECT_EQ(ReadPagerMenu(im), c.disabled);
+    }
+    PagerImage foreign;
+    foreign.set(0x0C0, 0x42);  // names no item: ignored, not a crash
+    for (int i = 1; i < 7; ++i) foreign.set(0x0C0 + i, 0xFF);
+    EXPECT_EQ(ReadPagerMenu(foreign), (PagerMenuDisabled{true, true, true, true, true, true, true}));
+}
+
+TEST(Tone, RowsFromBytes) {
+    const std::pair<int, int> reads[] = {{1, 0}, {3, 0}, {4, 0}, {5, 1}, {6, 2}, {7, 3},
+                                         {0x20, 4}, {0x99, 0}};
+    for (auto [byte, row] : reads) {
+        PagerImage im;
+        im.set(0x0F7, static_cast<std::uint8_t>(byte));
+        EXPECT_EQ(ToneRowFromImage(im), row) << byte;
+    }
+    PagerImage im;
+    WriteToneRow(im, 2);
+    EXPECT_EQ(im.at(0x0F7), 6);
+    WriteToneRow(im, 4);
+    EXPECT_EQ(im.at(0x0F7), 0x20);
+}
+
+}  // namespace
+}  // namespace kpx
