@@ -34,6 +34,11 @@ struct PromptBlocks {
 // std::out_of_range.
 const PromptBlocks& PromptDefaults(std::uint8_t languageCode);
 
+// The default passwords, one decimal digit per byte: the message-read password (0x06B-0x06E)
+// and the pager password (0x37C-0x37F).
+inline constexpr std::array<std::uint8_t, 4> kDefaultMessagePassword = {1, 2, 3, 4};
+inline constexpr std::array<std::uint8_t, 4> kDefaultPagerPassword = {0, 0, 0, 0};
+
 // The raw default image: base block, upper block, the two fixed slots 0x057 and 0x070 and the
 // English prompt texts. (The window then applies band row 2 and re-stores the logo text.)
 PagerImage BuildDefaultImage();

@@ -14,6 +14,12 @@ inline constexpr int kBandRow929 = 0;
 inline constexpr int kBandRow380 = 1;
 inline constexpr int kBandRow130 = 2;
 inline constexpr int kBandRowGp = 3;
+// The synthesiser-family marker (0xAA = GP(RoHS), 0xFF = standard) and the hundreds-of-MHz
+// frequency digit, which tell an image's band.
+inline constexpr int kGpMarkerAddress = 0x3F8;
+inline constexpr std::uint8_t kGpMarker = 0xAA;
+inline constexpr int kBandDigitAddress = 0x390;
+
 inline constexpr std::array<std::string_view, 4> kBandRowTexts = {
     "929-932MHz", "380-499MHz", "130-180MHz", "130-180MHz-GP(RoHS)"};
 
