@@ -1,6 +1,10 @@
 #include <iostream>
+#include <string>
+#include <vector>
 
-int main(int, char**) {
-    std::cout << "kpx41: the KPX41 pager programmer's command-line tool\n";
-    return 0;
+#include "cli/cli_app.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return kpx::cli::RunCli(args, std::cout, std::cerr);
 }

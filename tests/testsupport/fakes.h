@@ -36,7 +36,13 @@ private:
 // A clock that moves only when told to, or by the time slept on it.
 class FakeClock : public Clock {
 public:
-    std::int32_t TickMs() override { return nowMs_; }
+    // Each reading returns the current tick, then moves it on by the tick step (0 unless set).
+    std::int32_t TickMs() override {
+        ++tickReads_;
+        const std::int32_t now = nowMs_;
+        nowMs_ += tickStep_;
+        return now;
+    }
     std::optional<std::int64_t> PerfFrequency() override { return perfFrequency_; }
     std::int64_t PerfCounter() override { return perfCounter_ += perfStep_; }
     void SleepMs(int ms) override {
@@ -50,7 +56,9 @@ public:
         perfFrequency_ = frequency;
         perfStep_ = stepPerRead;
     }
+    void SetTickStep(std::int32_t msPerRead) { tickStep_ = msPerRead; }
     int sleeps() const { return sleeps_; }
+    long tickReads() const { return tickReads_; }
 
 private:
     std::int32_t nowMs_ = 0;
@@ -58,6 +66,8 @@ private:
     std::int64_t perfCounter_ = 0;
     std::int64_t perfStep_ = 1;
     int sleeps_ = 0;
+    std::int32_t tickStep_ = 0;
+    long tickReads_ = 0;
 };
 
 class CountingPump : public EventPump {

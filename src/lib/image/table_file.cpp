@@ -1,0 +1,148 @@
+#include "image/table_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string_view>
+#include <system_error>
+
+namespace kpx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kModelAddress = 0x3E1;
+constexpr std::string_view kModelText = "KPX41";
+
+std::string LastErrorText() {
+    const int error = errno;
+    return error != 0 ? std::strerror(error) : "input/output error";
+}
+
+std::string ReadFailure(const std::string& path, const std::string& why) {
+    return "The file [" + path + "] cannot be read: " + why;
+}
+
+std::string SaveFailure(const std::string& path, const std::string& why) {
+    return "The file [" + path + "] cannot be saved: " + why;
+}
+
+// A name in the target's own folder (so the rename stays on one file system) that no other
+// file is using.
+fs::path TemporaryNameBeside(const fs::path& target) {
+    std::random_device random;
+    const fs::path folder = target.parent_path();
+    for (;;) {
+        fs::path candidate = folder / (".kpx41-save-" + std::to_string(random()) + ".tmp");
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
+    }
+}
+
+}  // namespace
+
+std::string BadFormatMessage(const std::string& path) {
+    return "The [" + path + "] is not correct format, the file will discard !";
+}
+
+bool HasModelText(const ImageBytes& bytes) {
+    for (std::size_t i = 0; i < kModelText.size(); ++i) {
+        if (bytes[kModelAddress + i] != static_cast<std::uint8_t>(kModelText[i])) return false;
+    }
+    return true;
+}
+
+TableFileLoad LoadTableFile(const std::string& path) {
+    TableFileLoad result;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) {
+        result.status = TableFileStatus::NotFound;
+        result.message = kFileNotExist;
+        return result;
+    }
+    if (ec) {
+        result.message = ReadFailure(path, ec.message());
+        return result;
+    }
+    if (fs::is_directory(status)) {
+        result.message = ReadFailure(path, "it is a folder");
+        return result;
+    }
+
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.message = ReadFailure(path, LastErrorText());
+        return result;
+    }
+    ImageBytes buffer{};
+    in.read(reinterpret_cast<char*>(buffer.data()), kImageSize);
+    if (in.bad()) {
+        result.message = ReadFailure(path, LastErrorText());
+        return result;
+    }
+
+    if (!HasModelText(buffer)) {
+        result.status = TableFileStatus::BadFormat;
+        result.message = BadFormatMessage(path);
+        return result;
+    }
+    result.status = TableFileStatus::Ok;
+    result.bytes = buffer;
+    return result;
+}
+
+std::string SaveTableFile(const std::string& path, const PagerImage& image) {
+    if (path.empty()) return SaveFailure(path, "no file name given");
+    std::error_code ec;
+    // Through a symbolic link to the file it names, so the link stays a link.
+    fs::path target = fs::weakly_canonical(fs::absolute(fs::path(path)), ec);
+    if (ec) target = fs::absolute(fs::path(path));
+    const fs::file_status targetStatus = fs::status(target, ec);
+    if (fs::is_directory(targetStatus)) return SaveFailure(path, "it is a folder");
+    if (!fs::is_directory(fs::status(target.parent_path(), ec))) {
+        return SaveFailure(path, "the folder does not exist");
+    }
+
+    if (fs::exists(targetStatus)) {
+        // The rename would replace a file we may not write to; respect its protection.
+        errno = 0;
+        std::ofstream probe(target, std::ios::binary | std::ios::app);
+        if (!probe) return SaveFailure(path, LastErrorText());
+    }
+
+    const fs::path temp = TemporaryNameBeside(target);
+    errno = 0;
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return SaveFailure(path, LastErrorText());
+    out.write(reinterpret_cast<const char*>(image.bytes().data()), kImageSize);
+    out.close();
+    if (!out) {
+        const std::string why = LastErrorText();
+        fs::remove(temp, ec);
+        return SaveFailure(path, why);
+    }
+
+    // Keep the permissions the old file had.
+    if (fs::exists(targetStatus)) fs::permissions(temp, targetStatus.permissions(), ec);
+
+    fs::rename(temp, target, ec);
+    if (ec) {
+        const std::string why = ec.message();
+        fs::remove(temp, ec);
+        return SaveFailure(path, why);
+    }
+    return {};
+}
+
+std::string CaptionWithPath(const std::string& caption, const std::string& path) {
+    const std::size_t bracket = caption.find('[');
+    if (bracket != std::string::npos) return caption.substr(0, bracket + 1) + path + "]";
+    return caption + " - [" + path + "]";
+}
+
+}  // namespace kpx

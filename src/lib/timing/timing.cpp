@@ -1,0 +1,77 @@
+#include "timing/timing.h"
+
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace kpx {
+
+namespace {
+
+constexpr std::int32_t kClockReadInterval = 1000;
+
+}  // namespace
+
+std::int32_t Timing::ElapsedMs(std::int32_t start) {
+    const std::int64_t elapsed = std::int64_t{clock_.TickMs()} - start;
+    if (elapsed > std::numeric_limits<std::int32_t>::max() ||
+        elapsed < std::numeric_limits<std::int32_t>::min()) {
+        throw std::overflow_error("millisecond tick difference overflows: " +
+                                  std::to_string(elapsed));
+    }
+    return static_cast<std::int32_t>(elapsed);
+}
+
+void Timing::CountLoop() {
+    const std::int32_t count = loopCounter_;
+    if (count == std::numeric_limits<std::int32_t>::max()) {
+        throw std::overflow_error("timing loop counter overflows");
+    }
+    loopCounter_ = count + 1;
+}
+
+void Timing::DelayMs(double ms, EventPump& pump) {
+    if (!(ms > 0)) return;
+    const std::int32_t start = clock_.TickMs();
+    while (ElapsedMs(start) < ms) {
+        pump.ProcessEvents();
+        clock_.SleepMs(1);
+    }
+}
+
+void Timing::WaitMicroTick() {
+    const auto frequency = clock_.PerfFrequency();
+    if (!frequency || *frequency <= 0) {
+        SpinLoop();
+        return;
+    }
+    const double ticksPerUs = static_cast<double>(*frequency) / 1'000'000.0;
+    const std::int64_t start = clock_.PerfCounter();
+    while (static_cast<double>(clock_.PerfCounter() - start) / ticksPerUs <= kMicroTickUs) {
+    }
+}
+
+void Timing::CalibrateLoop() {
+    loopCounter_ = 0;
+    spinIterations_ = kDefaultSpinIterations;
+    const std::int32_t start = clock_.TickMs();
+    for (;;) {
+        CountLoop();
+        if (loopCounter_ % kClockReadInterval == 0 && ElapsedMs(start) > spinIterations_) {
+            spinIterations_ = loopCounter_ / kClockReadInterval;
+            return;
+        }
+    }
+}
+
+void Timing::SpinLoop() {
+    loopCounter_ = 0;
+    clock_.TickMs();
+    while (loopCounter_ <= spinIterations_) {
+        CountLoop();
+        // Read like the calibration loop does, so an iteration costs the same.
+        if (loopCounter_ % kClockReadInterval == 0) clock_.TickMs();
+    }
+}
+
+}  // namespace kpx

@@ -1,0 +1,205 @@
+#include "image/table_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "testsupport/fakes.h"
+
+namespace kpx {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::vector<std::uint8_t> ModelFile(std::size_t size, const char* model = "KPX41") {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i % 251 + 1);
+    for (std::size_t i = 0; i < 5 && 0x3E1 + i < size; ++i) {
+        bytes[0x3E1 + i] = static_cast<std::uint8_t>(model[i]);
+    }
+    return bytes;
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+PagerImage SampleImage() {
+    PagerImage image;
+    for (int a = 0; a < kImageSize; ++a) image.set(a, static_cast<std::uint8_t>(255 - a % 256));
+    const std::string model = "KPX41";
+    for (int i = 0; i < 5; ++i) image.set(0x3E1 + i, static_cast<std::uint8_t>(model[i]));
+    image.set(0x150, 0xC4);  // text stays in PC characters
+    return image;
+}
+
+TEST(TableFile, OpensAtMost1024BytesIntoAZeroedBuffer) {
+    TempDir dir;
+    struct Case {
+        std::size_t size;
+    };
+    for (const Case c : {Case{1000}, Case{1024}, Case{1500}}) {
+        const std::string path = dir.File("f" + std::to_string(c.size) + ".tbl");
+        const auto bytes = ModelFile(c.size);
+        WriteFile(path, bytes);
+        const TableFileLoad load = LoadTableFile(path);
+        ASSERT_EQ(load.status, TableFileStatus::Ok) << load.message;
+        EXPECT_TRUE(load.message.empty());
+        for (std::size_t a = 0; a < kImageSize; ++a) {
+            EXPECT_EQ(load.bytes[a], a < c.size ? bytes[a] : 0) << c.size << " at " << a;
+        }
+    }
+}
+
+TEST(TableFile, RefusesFilesWithoutTheExactModelText) {
+    TempDir dir;
+    for (const char* model : {"kpx41", "KPX42", "KPX4 "}) {
+        const std::string path = dir.File("bad.tbl");
+        WriteFile(path, ModelFile(1024, model));
+        const TableFileLoad load = LoadTableFile(path);
+        EXPECT_EQ(load.status, TableFileStatus::BadFormat) << model;
+        EXPECT_EQ(load.message,
+                  "The [" + path + "] is not correct format, the file will discard !");
+    }
+    // Too short to hold the model text at all.
+    WriteFile(dir.File("short.tbl"), ModelFile(0x3E3));
+    EXPECT_EQ(LoadTableFile(dir.File("short.tbl")).status, TableFileStatus::BadFormat);
+    WriteFile(dir.File("empty.tbl"), {});
+    EXPECT_EQ(LoadTableFile(dir.File("empty.tbl")).status, TableFileStatus::BadFormat);
+}
+
+TEST(TableFile, MissingFilesAndFoldersAreReported) {
+    TempDir dir;
+    const TableFileLoad missing = LoadTableFile(dir.File("none.tbl"));
+    EXPECT_EQ(missing.status, TableFileStatus::NotFound);
+    EXPECT_EQ(missing.message, "This file is not exit!");
+
+    const TableFileLoad folder = LoadTableFile(dir.path());
+    EXPECT_EQ(folder.status, TableFileStatus::ReadError);
+    EXPECT_NE(folder.message.find(dir.path()), std::string::npos) << folder.message;
+}
+
+TEST(TableFile, SaveThenOpenGivesTheSameBytes) {
+    TempDir dir;
+    const std::string path = dir.File("round.tbl");
+    WriteFile(path, std::vector<std::uint8_t>(3000, 0x77));  // an older, longer file
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const PagerImage image = SampleImage();
+    ASSERT_EQ(SaveTableFile(path, image), "");
+    const auto saved = ReadFile(path);
+    ASSERT_EQ(saved.size(), 1024u);
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), image.bytes().begin()));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    const TableFileLoad load = LoadTableFile(path);
+    ASSERT_EQ(load.status, TableFileStatus::Ok);
+    EXPECT_EQ(load.bytes, image.bytes());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TableFile, SaveThroughASymbolicLinkKeepsTheLink) {
+    TempDir dir;
+    WriteFile(dir.File("real.tbl"), ModelFile(1024));
+    fs::create_symlink(dir.File("real.tbl"), dir.File("link.tbl"));
+    ASSERT_EQ(SaveTableFile(dir.File("link.tbl"), SampleImage()), "");
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.tbl")));
+    EXPECT_EQ(LoadTableFile(dir.File("real.tbl")).bytes, SampleImage().bytes());
+}
+
+// Fails every write past 100 bytes (as a full disk would), also for root.
+class FileSizeLimit {
+public:
+    FileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old_;
+        small.rlim_cur = 100;
+        ok_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+TEST(TableFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = dir.File("old.tbl");
+    const auto old = ModelFile(1024);
+    WriteFile(path, old);
+
+    std::string failure;
+    {
+        FileSizeLimit limit;
+        ASSERT_TRUE(limit.ok());
+        failure = SaveTableFile(path, SampleImage());
+    }
+    EXPECT_EQ(failure, "The file [" + path + "] cannot be saved: File too large");
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TableFile, AReadOnlyOldFileIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    TempDir dir;
+    const std::string path = dir.File("locked.tbl");
+    const auto old = ModelFile(1024);
+    WriteFile(path, old);
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_EQ(SaveTableFile(path, SampleImage()),
+              "The file [" + path + "] cannot be saved: Permission denied");
+    EXPECT_EQ(ReadFile(path), old);
+}
+
+TEST(TableFile, SaveReportsTargetsThatCannotBeWritten) {
+    TempDir dir;
+    fs::create_directory(dir.File("folder.tbl"));
+    WriteFile(dir.File("folder.tbl/inside"), {1, 2, 3});
+    const std::string cases[] = {dir.File("folder.tbl"), dir.File("no/such/folder/x.tbl"), ""};
+    for (const std::string& path : cases) {
+        const std::string failure = SaveTableFile(path, SampleImage());
+        EXPECT_FALSE(failure.empty()) << path;
+        EXPECT_NE(failure.find("[" + path + "]"), std::string::npos) << failure;
+    }
+    EXPECT_EQ(ReadFile(dir.File("folder.tbl/inside")), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TableFile, ModelTextIsCaseSensitiveAndCaptionHoldsOnePath) {
+    ImageBytes bytes{};
+    EXPECT_FALSE(HasModelText(bytes));
+    const std::string model = "KPX41";
+    for (int i = 0; i < 5; ++i) bytes[0x3E1 + i] = static_cast<std::uint8_t>(model[i]);
+    EXPECT_TRUE(HasModelText(bytes));
+    bytes[0x3E5] = '1' + 1;
+    EXPECT_FALSE(HasModelText(bytes));
+
+    const std::string base = "Brightwater KPX41 Basic(USB) V01.2";
+    const std::string first = CaptionWithPath(base, "/a/one.tbl");
+    EXPECT_EQ(first, base + " - [/a/one.tbl]");
+    EXPECT_EQ(CaptionWithPath(first, "/b/two.tbl"), base + " - [/b/two.tbl]");
+}
+
+}  // namespace
+}  // namespace kpx

@@ -1,0 +1,99 @@
+#include "timing/timing.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <stdexcept>
+
+#include "testsupport/fakes.h"
+
+namespace kpx {
+namespace {
+
+using testing::CountingPump;
+using testing::FakeClock;
+
+TEST(Timing, DelayMsOfZeroOrLessReturnsWithoutRunningEvents) {
+    FakeClock clock;
+    CountingPump pump;
+    Timing timing(clock);
+    for (double ms : {0.0, -1.0, -1000.0}) timing.DelayMs(ms, pump);
+    EXPECT_EQ(pump.calls, 0);
+    EXPECT_EQ(clock.sleeps(), 0);
+}
+
+TEST(Timing, DelayMsSleepsInMillisecondStepsAndRunsEventsBetween) {
+    struct Case {
+        std::int32_t startTick;
+        double ms;
+        int polls;
+    };
+    // Starting below zero crosses the tick's sign without harm.
+    const Case cases[] = {{0, 5, 5}, {-3, 10, 10}, {1000, 0.5, 1}, {0, 2.5, 3}};
+    for (const Case& c : cases) {
+        FakeClock clock;
+        clock.SetTick(c.startTick);
+        CountingPump pump;
+        Timing timing(clock);
+        timing.DelayMs(c.ms, pump);
+        EXPECT_EQ(pump.calls, c.polls) << c.ms;
+        EXPECT_EQ(clock.sleeps(), c.polls) << c.ms;
+        EXPECT_GE(clock.TickMs() - c.startTick, c.ms);
+    }
+}
+
+TEST(Timing, DelayMsRefusesATickThatWrapsAround) {
+    // The tick jumps from the top of the 32-bit range to the bottom while events run.
+    struct WrappingPump : EventPump {
+        explicit WrappingPump(FakeClock& c) : clock(c) {}
+        void ProcessEvents() override { clock.SetTick(std::numeric_limits<std::int32_t>::min()); }
+        FakeClock& clock;
+    };
+    FakeClock clock;
+    clock.SetTick(std::numeric_limits<std::int32_t>::max() - 1);
+    WrappingPump pump(clock);
+    Timing timing(clock);
+    EXPECT_THROW(timing.DelayMs(10, pump), std::overflow_error);
+}
+
+TEST(Timing, CalibrationCountsThousandsOfIterationsIn25Ms) {
+    FakeClock clock;
+    clock.SetTickStep(1);  // every reading of the clock is one millisecond later
+    Timing timing(clock);
+    EXPECT_EQ(timing.spinIterations(), 25);
+    timing.CalibrateLoop();
+    // The clock is read every 1000 iterations; the 26th reading is the first past 25 ms.
+    EXPECT_EQ(timing.spinIterations(), 26);
+    EXPECT_EQ(timing.loopCounter(), 26000);
+
+    clock.SetTickStep(30);  // a slow machine: past 25 ms at the first reading
+    timing.CalibrateLoop();
+    EXPECT_EQ(timing.spinIterations(), 1);
+}
+
+TEST(Timing, WaitMicroTickWithoutPerformanceCounterRunsTheSpinLoop) {
+    FakeClock clock;
+    clock.SetTickStep(1);
+    Timing timing(clock);
+    timing.WaitMicroTick();  // uncalibrated: the preset 25
+    EXPECT_EQ(timing.loopCounter(), 26);
+
+    timing.CalibrateLoop();
+    const long readsBefore = clock.tickReads();
+    timing.WaitMicroTick();
+    EXPECT_EQ(timing.loopCounter(), timing.spinIterations() + 1);
+    EXPECT_EQ(clock.tickReads() - readsBefore, 1);  // fewer than 1000 iterations: one reading
+}
+
+TEST(Timing, WaitMicroTickReturnsOnceMoreThan25MicrosecondsHavePassed) {
+    FakeClock clock;
+    clock.SetPerfCounter(2'000'000, 1);  // half a microsecond per reading
+    Timing timing(clock);
+    timing.WaitMicroTick();
+    // Start read at 1; 25 us is reached at 51 and only 52 is past it.
+    EXPECT_EQ(clock.PerfCounter(), 53);
+    EXPECT_EQ(timing.loopCounter(), 0);  // the spin loop did not run
+}
+
+}  // namespace
+}  // namespace kpx
