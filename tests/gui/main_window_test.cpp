@@ -1,4 +1,5 @@
 #include <QAction>
+#include <iostream>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
