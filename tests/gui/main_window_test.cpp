@@ -222,3 +222,29 @@ TEST_F(Modes, FontsScaleWithTheWindow) {
 
 }  // namespace
 }  // namespace kpx::gui::testing
+
+#include <QProcess>
+
+namespace kpx::gui::testing {
+namespace {
+
+TEST_F(StartUp, CliNewWritesWhatSaveWritesAfterStart) {
+    const std::string saved = folder.File("gui.tbl");
+    window->ChooseFile = [&](bool) { return QString::fromStdString(saved); };
+    ASSERT_TRUE(window->TableFileSave());
+    const std::string made = folder.File("cli.tbl");
+    QProcess cli;
+    cli.start(QString(KPX41_BIN_DIR) + "/kpx41", {"new", QString::fromStdString(made)});
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    QFile a(QString::fromStdString(saved));
+    QFile b(QString::fromStdString(made));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    const QByteArray guiBytes = a.readAll();
+    EXPECT_EQ(guiBytes.size(), 1024);
+    EXPECT_EQ(guiBytes, b.readAll());
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing
