@@ -426,6 +426,7 @@ QWidget* MainWindow::BuildStatusPanel() {
         lg->addWidget(MakeTaggedList(index, lists), n, 1);
         ++n;
     }
+    lg->setRowStretch(n, 1);
     grid->addWidget(lists, 1, 1);
 
     auto* logo = MakeFrame("Frame9", "Power Up Logo", picSet2_);
