@@ -18,6 +18,7 @@
 #include "gui/frames.h"
 #include "gui/qt_dialogs.h"
 #include "image/charmap.h"
+#include "platform/steady_clock.h"
 #include "image/field_tags.h"
 #include "image/table_file.h"
 #include "settings/bands.h"
@@ -100,7 +101,9 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs,
     : QMainWindow(parent),
       settings_(settings),
       dialogs_(dialogs),
-      programFolder_(std::move(programFolder)) {
+      programFolder_(std::move(programFolder)),
+      clock_(std::make_unique<SteadyClock>()),
+      timing_(*clock_) {
     setObjectName("frmMain");
     currentTablePath = programFolder_ + "/default.tbl";
     ChooseFile = [this](bool save) {
@@ -486,8 +489,7 @@ QWidget* MainWindow::BuildStatusPanel() {
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
-    // The spin-loop calibration and the registry/device objects belong to the link layer;
-    // it hooks them in through StartupProbe.
+    timing_.CalibrateLoop();
     if (enableSplashTimer2) enableSplashTimer2();
     designWidth = centralWidget()->width() > 0 ? centralWidget()->width() : 1;
     designHeight = centralWidget()->height() > 0 ? centralWidget()->height() : 1;
@@ -504,6 +506,7 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
         cboDft_->setCurrentIndex(kBandRow130);
     }
 
+    // The registry and serial-device objects and the board probe come with the serial link.
     if (StartupProbe) StartupProbe();
 
     // The logo text, centred in the logo box and stored as if the user had left the box.

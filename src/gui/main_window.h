@@ -12,11 +12,13 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "image/default_image.h"
 #include "image/pager_image.h"
 #include "settings/frequency.h"
 #include "support/user_dialogs.h"
+#include "timing/timing.h"
 
 namespace kpx::gui {
 
@@ -73,6 +75,8 @@ public:
     // The Pager menu follows the board watch.
     void SetPagerMenuEnabled(bool enabled);
     QLabel* MessageLabel() const { return lblMsg_; }
+    Clock& WindowClock() { return *clock_; }
+    kpx::Timing& WindowTiming() { return timing_; }
     QTimer* Timer1() { return &timer1_; }
 
     // Seams for the serial link: the programming dialog run by Read/Write/Verify (argument:
@@ -151,6 +155,8 @@ private:
     const ProgramSettings& settings_;
     UserDialogs& dialogs_;
     QString programFolder_;
+    std::unique_ptr<Clock> clock_;
+    kpx::Timing timing_;
     PagerImage image_;
     FrequencyState freq_;
     bool loadFinished_ = false;
