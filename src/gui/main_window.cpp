@@ -535,8 +535,7 @@ void MainWindow::RunReader(ReaderStep step) {
 void MainWindow::init_ctl() {
     read_capcode();
     ReadTaggedControls();
-    chkCtl_[3]->setVisible(chkCtl_[17]->isChecked());
-    chkCtl_[21]->setVisible(chkCtl_[17]->isChecked());
+    ApplyTaggedVisibility();
     RunReader(ReaderStep::SequentialLockout);
     RunReader(ReaderStep::OutOfService);
     RunReader(ReaderStep::PromptLanguage);
@@ -766,19 +765,23 @@ void MainWindow::optAuto2_Click() { AutoIncrease2 = Find<QCheckBox>("optAuto2")-
 void MainWindow::chkCtl_Click(int index) {
     const bool checked = chkCtl_[index]->isChecked();
     if (const FieldTag* tag = CheckBoxTag(index)) WriteCheckBox(image_, *tag, checked);
-    if (index == 17) {
-        chkCtl_[3]->setVisible(checked);
-        chkCtl_[21]->setVisible(checked);
-    }
-    // The capcode-disable notes (ON boxes) and the message password box (chkCtl(22)) belong
-    // to the function table and the password parts of the window.
+    if (index == 17 || index == 22 || (index >= 10 && index <= 13)) ApplyTaggedVisibility();
+}
+
+void MainWindow::ApplyTaggedVisibility() {
+    const TaggedVisibility v = VisibilityFor(image_);
+    chkCtl_[3]->setVisible(v.chk3);
+    chkCtl_[21]->setVisible(v.chk21);
+    chkCtl_[20]->setVisible(v.chk20);
+    // txtPass(1) and the capcode-disable notes live on the password and function-table parts.
+    if (OnTaggedVisibility) OnTaggedVisibility(v);
 }
 
 void MainWindow::cboCtl_Click(int index) {
     const int row = cboCtl_[index]->currentIndex();
     if (row < 0) return;
     if (const FieldTag* tag = ListTag(index)) WriteListRow(image_, *tag, row);
-    if (index == 3) chkCtl_[20]->setVisible(row == 1);
+    if (index == 3) ApplyTaggedVisibility();
 }
 
 void MainWindow::cboLogo_Click() {

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "image/default_image.h"
+#include "image/field_tags.h"
 #include "image/pager_image.h"
 #include "settings/frequency.h"
 #include "support/user_dialogs.h"
@@ -90,6 +91,9 @@ public:
         Prompts, Display, Type, FunctionEnable, Priority, Password, BatteryLevels, Alerts
     };
     std::map<ReaderStep, std::function<void()>> Readers;
+    // Visibility of controls that follow tagged controls, for the parts that own them
+    // (txtPass(1), the capcode-disable notes).
+    std::function<void(const TaggedVisibility&)> OnTaggedVisibility;
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
@@ -141,6 +145,7 @@ private:
     QComboBox* MakeTaggedList(int index, QWidget* parent);
     void ApplySpacingSelector(const SpacingSelector& selector);
     void SetFrequencyModVisible(bool visible);
+    void ApplyTaggedVisibility();
     void SetBandwidthVisible(bool visible);
     void RunPagerCommand(int operation);
     void RunReader(ReaderStep step);

@@ -85,6 +85,18 @@ TEST_F(FrequencyBlock, UntouchedBoxRestoresTheOldValue) {
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 
+TEST_F(FrequencyBlock, EnterEndsTheEntry) {
+    auto* box = Get<QLineEdit>("txtFreq");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(box, "15300500");
+    QTest::keyClick(box, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
+    EXPECT_EQ(Byte(0x396), 5);
+    EXPECT_EQ(Text("txtFreq"), "15300500");
+}
+
 TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
     auto* box = Get<QLineEdit>("txtFreq");
     box->setFocus(Qt::MouseFocusReason);
