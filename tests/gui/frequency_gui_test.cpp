@@ -93,7 +93,7 @@ TEST_F(FrequencyBlock, EnterEndsTheEntry) {
     QTest::keyClick(box, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
-    EXPECT_EQ(Byte(0x396), 5);
+    EXPECT_EQ(Byte(0x395), 5);
     EXPECT_EQ(Text("txtFreq"), "15300500");
 }
 
