@@ -29,7 +29,9 @@ void DrawEdge(QPainter& p, const QRect& r, bool raised, const QPalette& pal) {
     }
 }
 
-int ToPixels(int twips) { return twips / kTwipsPerPixel; }
+int ToPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 }  // namespace
 
@@ -47,8 +49,8 @@ int CtlEBSlider::TrackLength() const {
 
 void CtlEBSlider::PlaceThumb() {
     if (max_ != min_) {
-        const double pos = static_cast<double>(TrackLength() - sliderWidth_) / (max_ - min_) *
-                           (value_ - min_);
+        const double pos =
+            static_cast<double>(TrackLength() - sliderWidth_) / (max_ - min_) * (value_ - min_);
         thumbPos_ = static_cast<int>(std::lround(pos));
     }
     update();
@@ -110,7 +112,9 @@ void CtlEBSlider::MoveThumbTo(int cTwips) {
     emit Changed();
 }
 
-void CtlEBSlider::ClickAt(int cTwips) { MoveThumbTo(cTwips); }
+void CtlEBSlider::ClickAt(int cTwips) {
+    MoveThumbTo(cTwips);
+}
 
 int CtlEBSlider::Along(const QPointF& p) const {
     return static_cast<int>(std::lround((orientation_ == 0 ? p.x() : p.y()) * kTwipsPerPixel));
@@ -134,9 +138,13 @@ void CtlEBSlider::mouseMoveEvent(QMouseEvent* e) {
     MoveThumbTo(thumbPos_ + within - grabOffset_ + sliderWidth_ / 2);
 }
 
-void CtlEBSlider::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void CtlEBSlider::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
-void CtlEBSlider::resizeEvent(QResizeEvent*) { PlaceThumb(); }
+void CtlEBSlider::resizeEvent(QResizeEvent*) {
+    PlaceThumb();
+}
 
 void CtlEBSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);

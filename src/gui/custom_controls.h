@@ -11,7 +11,7 @@ inline constexpr int kTwipsPerPixel = 15;
 // A slider with a draggable thumb (the contrast setting).
 class CtlEBSlider : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CtlEBSlider(QWidget* parent = nullptr);
 
     int Min() const { return min_; }
@@ -38,17 +38,17 @@ public:
 
     QSize sizeHint() const override { return {120, 21}; }
 
-signals:
+  signals:
     void Changed();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
-private:
+  private:
     void PlaceThumb();
     void MoveThumbTo(int cTwips);
     int Along(const QPointF& p) const;
@@ -68,7 +68,7 @@ private:
 // A push button drawn with a released and a pressed picture.
 class NCommand : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit NCommand(const QString& caption = {}, QWidget* parent = nullptr);
 
     QString Caption() const { return caption_; }
@@ -83,16 +83,16 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void Click();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void changeEvent(QEvent*) override;
 
-private:
+  private:
     QString caption_;
     QColor upColor_{255, 255, 255};
     QColor dnColor_{0, 0, 0};
@@ -102,19 +102,19 @@ private:
 // A small close box of fixed size 255 x 270 twips.
 class CloseBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CloseBox(QWidget* parent = nullptr);
     bool Pressed() const { return pressed_; }
 
-signals:
+  signals:
     void Click();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
-private:
+  private:
     bool pressed_ = false;
 };
 

@@ -56,8 +56,8 @@ SplashWindow::SplashWindow(const ProgramSettings& settings, QWidget* parent)
     setFixedSize(480, 270);
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(24, 24, 24, 18);
-    v->addWidget(MakeLabel(this, "lblProductName", ProductTitle(" Basic(USB) Programmer"), 8,
-                           true));
+    v->addWidget(
+        MakeLabel(this, "lblProductName", ProductTitle(" Basic(USB) Programmer"), 8, true));
     v->addWidget(MakeLabel(this, "lblPlatformAndVersion", "for Win XP/Vista/Win7 Version 1.2", 1));
     v->addStretch(1);
     v->addWidget(MakeLabel(this, "lblCopyright",
@@ -82,7 +82,9 @@ SplashWindow::SplashWindow(const ProgramSettings& settings, QWidget* parent)
     });
 }
 
-SplashWindow::~SplashWindow() { RestoreCursor(); }
+SplashWindow::~SplashWindow() {
+    RestoreCursor();
+}
 
 void SplashWindow::showEvent(QShowEvent* e) {
     if (!cursorSet_) {
@@ -105,7 +107,9 @@ void SplashWindow::closeEvent(QCloseEvent* e) {
     QWidget::closeEvent(e);
 }
 
-void SplashWindow::paintEvent(QPaintEvent*) { PaintBackgroundPicture(this); }
+void SplashWindow::paintEvent(QPaintEvent*) {
+    PaintBackgroundPicture(this);
+}
 
 AboutWindow::AboutWindow(const ProgramSettings& settings, const QString& bandRowText,
                          QWidget* parent)
@@ -130,15 +134,22 @@ AboutWindow::AboutWindow(const ProgramSettings& settings, const QString& bandRow
         return l;
     };
     v->addWidget(line("Line1(0)"));
-    v->addWidget(MakeLabel(this, "lblTitle", ProductTitle(" Basic(USB) Pager Programmer"), 4,
-                           true));
+    v->addWidget(
+        MakeLabel(this, "lblTitle", ProductTitle(" Basic(USB) Pager Programmer"), 4, true));
     v->addWidget(MakeLabel(this, "lblVersion", "Version 1.2(2011.06.7)"));
     QString spacing;
     switch (settings.defaultSpacing130) {
-        case 0: spacing = " : Channel Spacing = 5KHz"; break;
-        case 1: spacing = " : Channel Spacing = 6.25KHz"; break;
-        case 2: spacing = " : Channel Spacing = Auto"; break;
-        default: break;
+        case 0:
+            spacing = " : Channel Spacing = 5KHz";
+            break;
+        case 1:
+            spacing = " : Channel Spacing = 6.25KHz";
+            break;
+        case 2:
+            spacing = " : Channel Spacing = Auto";
+            break;
+        default:
+            break;
     }
     v->addWidget(MakeLabel(this, "Label3", spacing.isEmpty() ? QString() : bandRowText + spacing));
     v->addStretch(1);
@@ -155,6 +166,8 @@ AboutWindow::AboutWindow(const ProgramSettings& settings, const QString& bandRow
     connect(ok, &NCommand::Click, this, &QDialog::accept);
 }
 
-void AboutWindow::paintEvent(QPaintEvent*) { PaintBackgroundPicture(this); }
+void AboutWindow::paintEvent(QPaintEvent*) {
+    PaintBackgroundPicture(this);
+}
 
 }  // namespace kpx::gui

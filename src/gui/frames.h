@@ -18,7 +18,7 @@ QString ProductTitle(const char* suffix);  // first 5 characters of the version 
 // closes Timer2 (5000 ms) after the main window's load step enabled it.
 class SplashWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SplashWindow(const ProgramSettings& settings, QWidget* parent = nullptr);
     ~SplashWindow() override;
 
@@ -27,15 +27,15 @@ public:
     // The main window's load step enables the closing timer.
     void EnableTimer2() { timer2_.start(); }
 
-signals:
+  signals:
     void ShowMainWindow();
 
-protected:
+  protected:
     void showEvent(QShowEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     void RestoreCursor();
     QTimer timer1_;
     QTimer timer2_;
@@ -45,12 +45,12 @@ private:
 // Help / About, shown modally.
 class AboutWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     // bandRowText is row 2 of the main window's band list.
     AboutWindow(const ProgramSettings& settings, const QString& bandRowText,
                 QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 };
 

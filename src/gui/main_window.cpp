@@ -18,9 +18,9 @@
 #include "gui/frames.h"
 #include "gui/qt_dialogs.h"
 #include "image/charmap.h"
-#include "platform/steady_clock.h"
 #include "image/field_tags.h"
 #include "image/table_file.h"
+#include "platform/steady_clock.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "settings/panel_fields.h"
@@ -32,7 +32,7 @@ namespace kpx::gui {
 // The tab background: paints its picture tiled and takes the focus when the mouse is over it,
 // so that a box being edited runs its leave-validation.
 class TabBack : public QWidget {
-public:
+  public:
     explicit TabBack(QWidget* parent) : QWidget(parent) {
         setObjectName("picTabBack");
         setFocusPolicy(Qt::StrongFocus);
@@ -46,7 +46,7 @@ public:
         p.drawLine(12, 23, 23, 12);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const int w = tile_.width();
@@ -57,13 +57,15 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent*) override { setFocus(Qt::MouseFocusReason); }
 
-private:
+  private:
     QPixmap tile_;
 };
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QString Indexed(const char* name, int index) {
     return QString("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -89,15 +91,15 @@ bool IsWindowFocusChange(QEvent* e) {
 }
 
 const char* const kMenuCaptions[kPagerMenuItems] = {
-    "Set Alert Disable", "Pager Off Disable", "Auto Sleep Disable", "Set Alarm Disable",
+    "Set Alert Disable", "Pager Off Disable",  "Auto Sleep Disable", "Set Alarm Disable",
     "Set Time Disable",  "Set Scroll Disable", "Zoom In Disable"};
 
 const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
 
 }  // namespace
 
-MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs,
-                       QString programFolder, QWidget* parent)
+MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QString programFolder,
+                       QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
       dialogs_(dialogs),
@@ -110,10 +112,10 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs,
         QFileDialog::Options options;
         if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
         const QString filter = "Table files (*.tbl)";
-        return save ? QFileDialog::getSaveFileName(this, "Save As", programFolder_, filter,
-                                                   nullptr, options)
-                    : QFileDialog::getOpenFileName(this, "Open", programFolder_, filter,
-                                                   nullptr, options);
+        return save ? QFileDialog::getSaveFileName(this, "Save As", programFolder_, filter, nullptr,
+                                                   options)
+                    : QFileDialog::getOpenFileName(this, "Open", programFolder_, filter, nullptr,
+                                                   options);
     };
 
     BuildMenus();
@@ -186,7 +188,9 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs,
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu("File");
@@ -327,16 +331,15 @@ QWidget* MainWindow::BuildCapcodeFrame() {
     auto* frame = MakeFrame("Frame2", "Capcode( Decimal Address )", picSet1_);
     auto* g = new QGridLayout(frame);
     for (int k = 0; k < kCapcodeCount; ++k) {
-        g->addWidget(MakeLabel(Indexed("Label10", k), QString("Cap #%1").arg(k + 1), frame), k,
-                     0);
+        g->addWidget(MakeLabel(Indexed("Label10", k), QString("Cap #%1").arg(k + 1), frame), k, 0);
         txtAddr_[k] = new QLineEdit(frame);
         txtAddr_[k]->setObjectName(Indexed("txtAddr", k));
         txtAddr_[k]->setMaxLength(kCapcodeTextMaxLength);
         g->addWidget(txtAddr_[k], k, 1);
         QCheckBox* on = MakeTaggedCheckBox(10 + k, frame);
         on->setText("ON");
-        on->setToolTip(QString("Enable or disable the %1 Capcode( address )")
-                           .arg(kCapcodeOrdinals[k]));
+        on->setToolTip(
+            QString("Enable or disable the %1 Capcode( address )").arg(kCapcodeOrdinals[k]));
         g->addWidget(on, k, 2);
     }
     return frame;
@@ -423,8 +426,7 @@ QWidget* MainWindow::BuildStatusPanel() {
     n = 0;
     for (int index : listIndexes) {
         const FieldTag* tag = ListTag(index);
-        lg->addWidget(MakeLabel(Indexed("lblCtl", index), tag ? Q(tag->caption) : QString(),
-                                lists),
+        lg->addWidget(MakeLabel(Indexed("lblCtl", index), tag ? Q(tag->caption) : QString(), lists),
                       n, 0);
         lg->addWidget(MakeTaggedList(index, lists), n, 1);
         ++n;
@@ -497,8 +499,8 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
 
     // BuildDefaultImage: the image, the caption, the message label, band row 2.
     image_ = BuildDefaultImage();
-    setWindowTitle(QString("Brightwater ") + QString(kProductVersionText).left(5) +
-                   " Basic(USB)" + QString(kProductVersionText).mid(6));
+    setWindowTitle(QString("Brightwater ") + QString(kProductVersionText).left(5) + " Basic(USB)" +
+                   QString(kProductVersionText).mid(6));
     lblMsg_->setVisible(true);
     if (cboDft_->currentIndex() == kBandRow130) {
         cboDft_Click(kBandRow130);
@@ -545,8 +547,8 @@ void MainWindow::init_ctl() {
     loadedContrast = v;
     slider1_->SetValue(v);
     QPalette pal = lblContrast_->palette();
-    pal.setColor(QPalette::WindowText, QColor(std::min(255, 5 * v), std::min(255, 5 * v),
-                                              std::min(255, 5 * v)));
+    pal.setColor(QPalette::WindowText,
+                 QColor(std::min(255, 5 * v), std::min(255, 5 * v), std::min(255, 5 * v)));
     lblContrast_->setPalette(pal);
     lblValue_->setText(QString::number(slider1_->Value()));
 
@@ -583,7 +585,8 @@ void MainWindow::ReadTaggedControls() {
             case TagKind::CboBaud:
                 if (auto* c = cboCtl_[tag.index]) c->setCurrentIndex(ReadListRow(image_, tag));
                 break;
-            case TagKind::Lng: break;
+            case TagKind::Lng:
+                break;
         }
     }
     if (auto row = LogoListRow(image_)) {
@@ -653,7 +656,9 @@ void MainWindow::RefreshFromNewImage() {
 
 // ---------------------------------------------------------------- frequency block
 
-void MainWindow::SetFrequencyModVisible(bool visible) { chkCtl_[4]->setVisible(visible); }
+void MainWindow::SetFrequencyModVisible(bool visible) {
+    chkCtl_[4]->setVisible(visible);
+}
 
 void MainWindow::SetBandwidthVisible(bool visible) {
     Find<QLabel>("Label11(3)")->setVisible(visible);
@@ -714,9 +719,13 @@ void MainWindow::Combo1_Click(int index) {
     read_freq();
 }
 
-void MainWindow::txtFreq_GotFocus() { txtFreq_->clear(); }
+void MainWindow::txtFreq_GotFocus() {
+    txtFreq_->clear();
+}
 
-void MainWindow::txtFreq_KeyPress(int) { validationFailed = false; }
+void MainWindow::txtFreq_KeyPress(int) {
+    validationFailed = false;
+}
 
 void MainWindow::txtFreq_KeyUp() {
     if (FrequencyTextRefused(ToCp1252(txtFreq_->text()))) {
@@ -728,7 +737,9 @@ void MainWindow::txtFreq_KeyUp() {
 void MainWindow::txtFreq_LostFocus() {
     validationFailed = false;
     switch (EnterFrequency(image_, freq_, ToCp1252(txtFreq_->text()), dialogs_)) {
-        case FrequencyEntry::Empty: read_freq(); break;
+        case FrequencyEntry::Empty:
+            read_freq();
+            break;
         case FrequencyEntry::NotNumeric:
             read_freq();
             DeferFocus(txtFreq_);
@@ -737,28 +748,39 @@ void MainWindow::txtFreq_LostFocus() {
             validationFailed = true;
             DeferFocus(txtFreq_);
             break;
-        case FrequencyEntry::Accepted: read_freq(); break;
+        case FrequencyEntry::Accepted:
+            read_freq();
+            break;
     }
 }
 
 // ---------------------------------------------------------------- capcodes
 
-void MainWindow::txtAddr_GotFocus(int index) { txtAddr_[index]->clear(); }
+void MainWindow::txtAddr_GotFocus(int index) {
+    txtAddr_[index]->clear();
+}
 
 void MainWindow::txtAddr_LostFocus(int index) {
     switch (EnterCapcode(image_, index, ToCp1252(txtAddr_[index]->text()), dialogs_)) {
-        case CapcodeEntry::Empty: break;
+        case CapcodeEntry::Empty:
+            break;
         case CapcodeEntry::NotNumeric:
         case CapcodeEntry::OutOfRange:
             read_capcode();
             DeferFocus(txtAddr_[index]);
             break;
-        case CapcodeEntry::Stored: read_capcode(); break;
+        case CapcodeEntry::Stored:
+            read_capcode();
+            break;
     }
 }
 
-void MainWindow::optAuto1_Click() { AutoIncrease1 = Find<QCheckBox>("optAuto1")->isChecked(); }
-void MainWindow::optAuto2_Click() { AutoIncrease2 = Find<QCheckBox>("optAuto2")->isChecked(); }
+void MainWindow::optAuto1_Click() {
+    AutoIncrease1 = Find<QCheckBox>("optAuto1")->isChecked();
+}
+void MainWindow::optAuto2_Click() {
+    AutoIncrease2 = Find<QCheckBox>("optAuto2")->isChecked();
+}
 
 // ---------------------------------------------------------------- tagged controls
 
@@ -841,7 +863,9 @@ void MainWindow::Slider1_Changed() {
 
 // ---------------------------------------------------------------- modes, keys, tabs
 
-bool MainWindow::ModifyMode() const { return modifyOpt_->isChecked(); }
+bool MainWindow::ModifyMode() const {
+    return modifyOpt_->isChecked();
+}
 
 static void ApplyMode(QWidget* root, bool modify) {
     for (QWidget* w : root->findChildren<QWidget*>()) {
@@ -855,8 +879,12 @@ static void ApplyMode(QWidget* root, bool modify) {
     }
 }
 
-void MainWindow::ModifyOpt_Click() { ApplyMode(this, true); }
-void MainWindow::WriteOpt_Click() { ApplyMode(this, false); }
+void MainWindow::ModifyOpt_Click() {
+    ApplyMode(this, true);
+}
+void MainWindow::WriteOpt_Click() {
+    ApplyMode(this, false);
+}
 
 void MainWindow::EMoptCode_Click() {
     emoptCode_->setVisible(false);
@@ -998,9 +1026,8 @@ bool MainWindow::TableFileOpen() {
     }
     const TableFileLoad load = LoadTableFile(QFile::encodeName(path).toStdString());
     if (load.status != TableFileStatus::Ok) {
-        dialogs_.Inform(load.status == TableFileStatus::BadFormat
-                            ? BadFormatMessage(ToCp1252(path))
-                            : load.message);
+        dialogs_.Inform(load.status == TableFileStatus::BadFormat ? BadFormatMessage(ToCp1252(path))
+                                                                  : load.message);
         return false;
     }
     image_ = PagerImage(load.bytes);

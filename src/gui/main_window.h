@@ -31,7 +31,7 @@ class TabBack;
 // image.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QString programFolder,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -87,8 +87,19 @@ public:
     std::function<void()> Timer1_Timer;
     // Reader steps of init_ctl that later parts of the window fill in.
     enum class ReaderStep {
-        SequentialLockout, OutOfService, PromptLanguage, PromptWidths, AddressType,
-        Prompts, Display, Type, FunctionEnable, Priority, Password, BatteryLevels, Alerts
+        SequentialLockout,
+        OutOfService,
+        PromptLanguage,
+        PromptWidths,
+        AddressType,
+        Prompts,
+        Display,
+        Type,
+        FunctionEnable,
+        Priority,
+        Password,
+        BatteryLevels,
+        Alerts
     };
     std::map<ReaderStep, std::function<void()>> Readers;
     // Visibility of controls that follow tagged controls, for the parts that own them
@@ -131,11 +142,11 @@ public:
     bool TableFileSave();
     void mnuSBTF_Click();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void BuildMenus();
     QWidget* BuildCodePanel();
     QWidget* BuildStatusPanel();

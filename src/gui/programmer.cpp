@@ -11,8 +11,8 @@
 
 namespace kpx::gui {
 
-Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs,
-                       const QString& folder, int splashShowMs, int splashCloseMs)
+Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs, const QString& folder,
+                       int splashShowMs, int splashCloseMs)
     : window_(std::make_unique<MainWindow>(settings, dialogs, folder)),
       splash_(std::make_unique<SplashWindow>(settings)) {
     splash_->Timer1()->setInterval(splashShowMs);
@@ -25,12 +25,14 @@ Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs,
     });
 }
 
-void Programmer::Start() { splash_->show(); }
+void Programmer::Start() {
+    splash_->show();
+}
 
 namespace {
 
 class SilentDialogs final : public UserDialogs {
-public:
+  public:
     DialogAnswer Message(const std::string& text, DialogButtons, DialogIcon) override {
         std::fprintf(stderr, "kpx41-programmer: %s\n", text.c_str());
         return DialogAnswer::No;

@@ -11,7 +11,7 @@ namespace kpx::gui {
 // The start-up order: the splash shows at once (topmost, busy pointer); its first timer shows
 // the main window, whose load step starts the splash's closing timer.
 class Programmer {
-public:
+  public:
     Programmer(const ProgramSettings& settings, UserDialogs& dialogs, const QString& folder,
                int splashShowMs = 500, int splashCloseMs = 5000);
     void Start();
@@ -19,7 +19,7 @@ public:
     SplashWindow& Splash() { return *splash_; }
     MainWindow& Window() { return *window_; }
 
-private:
+  private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<SplashWindow> splash_;
 };

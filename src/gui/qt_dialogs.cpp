@@ -11,7 +11,9 @@ QString FromCp1252(const std::string& bytes) {
     return QString::fromStdString(Cp1252ToUtf8(bytes));
 }
 
-std::string ToCp1252(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+std::string ToCp1252(const QString& text) {
+    return Utf8ToCp1252(text.toStdString());
+}
 
 DialogAnswer QtUserDialogs::Message(const std::string& text, DialogButtons buttons,
                                     DialogIcon icon) {
@@ -19,10 +21,18 @@ DialogAnswer QtUserDialogs::Message(const std::string& text, DialogButtons butto
     box.setWindowTitle(QApplication::applicationDisplayName());
     box.setText(FromCp1252(text));
     switch (icon) {
-        case DialogIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case DialogIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case DialogIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case DialogIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case DialogIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case DialogIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case DialogIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case DialogIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     if (buttons == DialogButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

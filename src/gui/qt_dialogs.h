@@ -8,13 +8,12 @@ namespace kpx::gui {
 
 // The real message boxes. Texts arrive as Windows-1252 bytes.
 class QtUserDialogs final : public UserDialogs {
-public:
+  public:
     explicit QtUserDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
-    DialogAnswer Message(const std::string& text, DialogButtons buttons,
-                         DialogIcon icon) override;
+    DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

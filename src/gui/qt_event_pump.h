@@ -8,7 +8,7 @@ namespace kpx::gui {
 
 // Lets the window repaint and timers tick during a long wait (the waits sleep between polls).
 class QtEventPump final : public EventPump {
-public:
+  public:
     void ProcessEvents() override { QCoreApplication::processEvents(); }
 };
 

@@ -1,7 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "gui/custom_controls.h"
 #include "gui/frames.h"
@@ -87,7 +88,8 @@ TEST(Frames, SplashAndAboutTexts) {
     ProgramSettings settings;
     SplashWindow splash(settings);
     EXPECT_EQ(splash.findChild<QLabel*>("lblProductName")->text(), "KPX41 Basic(USB) Programmer");
-    EXPECT_TRUE(splash.findChild<QLabel*>("lblCopyright")->text().endsWith("Brightwater Co., Ltd."));
+    EXPECT_TRUE(
+        splash.findChild<QLabel*>("lblCopyright")->text().endsWith("Brightwater Co., Ltd."));
     EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
     AboutWindow about(settings, "130-180MHz");
     EXPECT_EQ(about.findChild<QLabel*>("Label3")->text(), "130-180MHz : Channel Spacing = 5KHz");

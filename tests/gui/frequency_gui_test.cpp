@@ -162,9 +162,12 @@ TEST_F(Capcodes, EntryEdgeCases) {
         const char* message;
         const char* shows;
     } cases[] = {
-        {"1234568", nullptr, "1234568"}, {"42", nullptr, "0000042"},
-        {"2097152", "Please insert a number between 0000007 to 2097151", nullptr}, {"6", "Please insert a number between 0000007 to 2097151", nullptr},
-        {"0", "Please insert a number between 0000007 to 2097151", nullptr}, {"-5", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"1234568", nullptr, "1234568"},
+        {"42", nullptr, "0000042"},
+        {"2097152", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"6", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"0", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"-5", "Please insert a number between 0000007 to 2097151", nullptr},
         {"12a4", "Please insert a numeric!", nullptr},
     };
     for (const auto& c : cases) {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "gui/main_window.h"
@@ -16,11 +17,12 @@ namespace kpx::gui::testing {
 // A started main window, offscreen, with recorded message boxes and a program folder of its
 // own.
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Start(); }
 
     void Start() {
-        window = std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+        window =
+            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
         window->resize(1000, 700);
         window->show();
         window->activateWindow();

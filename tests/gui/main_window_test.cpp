@@ -1,9 +1,9 @@
 #include <QAction>
-#include <iostream>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <iostream>
 
 #include "gui/custom_controls.h"
 #include "gui_fixture.h"
@@ -210,7 +210,8 @@ TEST_F(Modes, ContrastSlider) {
     EXPECT_EQ(Byte(0x0E9), 6);
     EXPECT_EQ(Get<QLabel>("lblValue")->text(), "6");
     EXPECT_TRUE(window->contrastChanged);
-    EXPECT_EQ(Get<QLabel>("lblContrast")->palette().color(QPalette::WindowText), QColor(20, 20, 20));
+    EXPECT_EQ(Get<QLabel>("lblContrast")->palette().color(QPalette::WindowText),
+              QColor(20, 20, 20));
 }
 
 TEST_F(Modes, FontsScaleWithTheWindow) {

@@ -10,7 +10,7 @@ namespace kpx::gui::testing {
 namespace {
 
 class TableFiles : public WindowTest {
-protected:
+  protected:
     std::string Write(const char* name, const QByteArray& bytes) {
         const std::string path = folder.File(name);
         QFile f(QString::fromStdString(path));
@@ -92,8 +92,9 @@ TEST_F(TableFiles, SaveAsAsksBeforeOverwriting) {
     Choose(path);
     dialogs.AnswerNext(DialogAnswer::No);
     EXPECT_FALSE(window->TableFileSave());
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{
-                                   "This file is arealy exist ! \r\nAre you sure overwrite this file?"});
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{
+                  "This file is arealy exist ! \r\nAre you sure overwrite this file?"});
     EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 10);
     dialogs.AnswerNext(DialogAnswer::Yes);
     EXPECT_TRUE(window->TableFileSave());

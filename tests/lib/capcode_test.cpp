@@ -90,12 +90,13 @@ TEST(PagerMenu, WriteAndReadBack) {
     PagerImage foreign;
     foreign.set(0x0C0, 0x42);  // names no item: ignored, not a crash
     for (int i = 1; i < 7; ++i) foreign.set(0x0C0 + i, 0xFF);
-    EXPECT_EQ(ReadPagerMenu(foreign), (PagerMenuDisabled{true, true, true, true, true, true, true}));
+    EXPECT_EQ(ReadPagerMenu(foreign),
+              (PagerMenuDisabled{true, true, true, true, true, true, true}));
 }
 
 TEST(Tone, RowsFromBytes) {
-    const std::pair<int, int> reads[] = {{1, 0}, {3, 0}, {4, 0}, {5, 1}, {6, 2}, {7, 3},
-                                         {0x20, 4}, {0x99, 0}};
+    const std::pair<int, int> reads[] = {{1, 0}, {3, 0}, {4, 0},    {5, 1},
+                                         {6, 2}, {7, 3}, {0x20, 4}, {0x99, 0}};
     for (auto [byte, row] : reads) {
         PagerImage im;
         im.set(0x0F7, static_cast<std::uint8_t>(byte));

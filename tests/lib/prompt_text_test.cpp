@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "texts/cp1252.h"
 #include "testsupport/fakes.h"
+#include "texts/cp1252.h"
 
 namespace kpx {
 namespace {
@@ -74,8 +74,8 @@ TEST(Cp1252, RoundTripsEveryByte) {
     for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
     EXPECT_EQ(Cp1252ToUtf8("\xC4\x80"), "\xC3\x84\xE2\x82\xAC");  // Ä €
-    EXPECT_EQ(Utf8ToCp1252("\xD0\x96"), "?");                      // Cyrillic Zhe
-    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                        // cut sequence
+    EXPECT_EQ(Utf8ToCp1252("\xD0\x96"), "?");                     // Cyrillic Zhe
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                       // cut sequence
 }
 
 }  // namespace

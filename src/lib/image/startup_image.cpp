@@ -11,7 +11,7 @@ namespace {
 
 // Start-up makes no messages; anything a step wanted to say would be a fault in the defaults.
 class SilentDialogs final : public UserDialogs {
-public:
+  public:
     DialogAnswer Message(const std::string&, DialogButtons, DialogIcon) override {
         return DialogAnswer::Ok;
     }

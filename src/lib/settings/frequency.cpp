@@ -21,7 +21,9 @@ constexpr int kModifyBitByte = 0x036;  // bit 0: "Auto" spacing (chkCtl(4), inve
 constexpr int kIfOffsetHz = 21400000;
 constexpr int kReferenceHz = 12800000;
 
-std::uint8_t Byte(std::int64_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+std::uint8_t Byte(std::int64_t v) {
+    return static_cast<std::uint8_t>(v & 0xFF);
+}
 
 std::string Hex(std::uint32_t v) {
     std::array<char, 16> buf{};
@@ -78,7 +80,7 @@ const RasterStep* FirstRaster(const std::array<RasterStep, N>& steps, std::int64
 }  // namespace
 
 std::optional<float> SpacingForCode(int code) {
-    static constexpr std::array<float, 7> kSpacing = {5.0f, 6.25f, 10.0f, 12.5f,
+    static constexpr std::array<float, 7> kSpacing = {5.0f,  6.25f, 10.0f, 12.5f,
                                                       20.0f, 25.0f, 2.5f};
     if (code < 0 || code >= static_cast<int>(kSpacing.size())) return std::nullopt;
     return kSpacing[static_cast<std::size_t>(code)];
@@ -103,8 +105,7 @@ BandLimits BandLimitsForRow(int bandRow) {
 
 std::string FrequencyRangeMessage(int bandRow) {
     BandLimits l = BandLimitsForRow(bandRow);
-    return "Frequency setting error(" + l.loText + "00000 < = Frequency < =" + l.hiText +
-           "00000 )";
+    return "Frequency setting error(" + l.loText + "00000 < = Frequency < =" + l.hiText + "00000 )";
 }
 
 std::int64_t RoundHalfEven(double value) {
@@ -164,16 +165,23 @@ void SetFreqPLL(PagerImage& image, std::int32_t freq, int bandRow, float spacing
 
     const std::int64_t stepHz = StepHz(spacingKHz);
     if (stepHz <= 0) throw std::out_of_range("channel step must be positive");
-    const std::int64_t n = RoundHalfEven(static_cast<double>(f * 10 - kIfOffsetHz) /
-                                         static_cast<double>(stepHz));
+    const std::int64_t n =
+        RoundHalfEven(static_cast<double>(f * 10 - kIfOffsetHz) / static_cast<double>(stepHz));
     if (n < 0) throw std::out_of_range("frequency below the IF offset");
 
     if (bandRow == kBandRowGp) {
         switch (stepHz) {
-            case 12500: image.set(kRWord, 0x01), image.set(kRWord + 1, 0xA3); break;
-            case 6250: image.set(kRWord, 0x03), image.set(kRWord + 1, 0x46); break;
-            case 2500: image.set(kRWord, 0x08), image.set(kRWord + 1, 0x2F); break;
-            default: break;
+            case 12500:
+                image.set(kRWord, 0x01), image.set(kRWord + 1, 0xA3);
+                break;
+            case 6250:
+                image.set(kRWord, 0x03), image.set(kRWord + 1, 0x46);
+                break;
+            case 2500:
+                image.set(kRWord, 0x08), image.set(kRWord + 1, 0x2F);
+                break;
+            default:
+                break;
         }
         image.set(kRWord + 2, 0x11);
         const std::int64_t nWord = n * 128;
@@ -191,9 +199,8 @@ void SetFreqPLL(PagerImage& image, std::int32_t freq, int bandRow, float spacing
     image.set(kNWord + 1, Byte(nWord >> 8));
     image.set(kNWord + 2, Byte(nWord));
 
-    const std::int64_t r = RoundHalfEven(static_cast<double>(std::int64_t{multiplier} *
-                                                             kReferenceHz) /
-                                         static_cast<double>(stepHz));
+    const std::int64_t r = RoundHalfEven(
+        static_cast<double>(std::int64_t{multiplier} * kReferenceHz) / static_cast<double>(stepHz));
     const std::int64_t rWord = r * 2 + 1;
     if (r < 0 || rWord > 0xFFFF) throw std::overflow_error("R word exceeds 16 bits");
     image.set(kRWord, 0);
@@ -215,9 +222,9 @@ PllDisplay ReadPll(const PagerImage& image, FrequencyState& state) {
         for (int i = 0; i < 7; ++i) digits = digits * 10 + image.at(kDigits + i);
         d.freqText = std::to_string(digits * 10);
     } else {
-        const double tens = static_cast<double>(nWord / 2) *
-                                static_cast<double>(state.spacingKHz) * 100.0 +
-                            2140000.0;
+        const double tens =
+            static_cast<double>(nWord / 2) * static_cast<double>(state.spacingKHz) * 100.0 +
+            2140000.0;
         d.freqText = std::to_string(RoundHalfEven(tens));
     }
     return d;
@@ -261,8 +268,12 @@ std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& sta
     };
     if (state.bandRow == kBandRow130) {
         switch (row) {
-            case 0: fixed(5.0f, 15300000, 0); break;
-            case 1: fixed(6.25f, 15301250, 1); break;
+            case 0:
+                fixed(5.0f, 15300000, 0);
+                break;
+            case 1:
+                fixed(6.25f, 15301250, 1);
+                break;
             default:
                 SetFreqPLL(image, 15300000, state.bandRow, state.spacingKHz, state.multiplier);
                 SetAutoBit(image, true);
@@ -271,8 +282,12 @@ std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& sta
         }
     } else {
         switch (row) {
-            case 0: fixed(10.0f, 46200000, 2); break;
-            case 1: fixed(12.5f, 46200000, 3); break;
+            case 0:
+                fixed(10.0f, 46200000, 2);
+                break;
+            case 1:
+                fixed(12.5f, 46200000, 3);
+                break;
             default:
                 // Auto keeps the spacing, its code and the modification bit as they are.
                 SetFreqPLL(image, 46200000, state.bandRow, state.spacingKHz, state.multiplier);
@@ -394,7 +409,8 @@ FrequencyEntry EnterFrequency(PagerImage& image, FrequencyState& state, std::str
                     onRaster = false;
                 }
                 break;
-            default: break;  // no row selected: no check
+            default:
+                break;  // no row selected: no check
         }
     } else if ((state.bandRow == kBandRow380 && state.choice380 == 2) ||
                (state.bandRow == kBandRow130 && state.choice130 == 2)) {

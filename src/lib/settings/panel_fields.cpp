@@ -39,7 +39,9 @@ void WriteToneRow(PagerImage& image, int row) {
     image.set(0x0F7, row == 0 ? 1 : row == 4 ? 0x20 : static_cast<std::uint8_t>(row + 4));
 }
 
-std::uint8_t ContrastFromImage(const PagerImage& image) { return image.at(kContrastAddress); }
+std::uint8_t ContrastFromImage(const PagerImage& image) {
+    return image.at(kContrastAddress);
+}
 
 void WriteContrast(PagerImage& image, int value) {
     if (value < 0 || value > 255) throw std::overflow_error("contrast");

@@ -59,7 +59,9 @@ bool StorePromptText(PagerImage& image, int slotAddress, std::string_view text,
     return true;
 }
 
-std::string AlignLeft(std::string_view text) { return std::string(Trim(text)); }
+std::string AlignLeft(std::string_view text) {
+    return std::string(Trim(text));
+}
 
 std::string AlignCentre(std::string_view text, int width) {
     const std::string_view s = Trim(text);
