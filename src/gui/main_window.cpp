@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -963,6 +964,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program at once, splash or not.
+    QMainWindow::closeEvent(event);
+    QApplication::exit(0);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -249,3 +249,23 @@ TEST_F(StartUp, CliNewWritesWhatSaveWritesAfterStart) {
 
 }  // namespace
 }  // namespace kpx::gui::testing
+
+namespace kpx::gui::testing {
+namespace {
+
+TEST_F(Modes, PagerShortcutsFollowTheMenu) {
+    std::vector<int> ops;
+    window->ShowProgrammingDialog = [&](int op) { ops.push_back(op); };
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    EXPECT_TRUE(ops.empty()) << "disabled until the board is seen";
+    window->SetPagerMenuEnabled(true);
+    EXPECT_TRUE(Get<QMenu>("mnuPager")->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    QTest::keyClick(window.get(), Qt::Key_F4);
+    QTest::keyClick(window.get(), Qt::Key_F9);
+    EXPECT_EQ(ops, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(window->findChild<QAction*>("mnuEB1")->text(), "Verfy");
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing

@@ -111,6 +111,15 @@ TEST_F(TableFiles, FailedSaveSaysSoAndNamesTheFile) {
     EXPECT_EQ(window->windowTitle(), caption);
 }
 
+TEST_F(TableFiles, FailedOpenSaysSoAndNamesTheFile) {
+    Choose(folder.path());  // a folder: it exists but cannot be read as a file
+    const PagerImage before = window->Image();
+    EXPECT_FALSE(window->TableFileOpen());
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(dialogs.Texts()[0].find(folder.path()), std::string::npos) << dialogs.Texts()[0];
+    EXPECT_EQ(window->Image(), before);
+}
+
 TEST_F(TableFiles, CancelEndsQuietly) {
     window->ChooseFile = [](bool) { return QString(); };
     EXPECT_FALSE(window->TableFileOpen());
