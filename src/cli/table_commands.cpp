@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "image/default_image.h"
+#include "image/startup_image.h"
 #include "image/table_file.h"
 
 namespace kpx::cli {
@@ -31,7 +32,7 @@ int RunNew(const std::vector<std::string>& args, CliIo& io) {
         io.err << "kpx41 new: " << path << " already exists; use --force to overwrite it\n";
         return kExitFailure;
     }
-    const std::string failure = SaveTableFile(path, BuildDefaultImage());
+    const std::string failure = SaveTableFile(path, BuildStartupImage(DefaultProgramSettings()));
     if (!failure.empty()) {
         io.err << failure << "\n";
         return kExitFailure;
@@ -54,7 +55,7 @@ int RunCheck(const std::vector<std::string>& args, CliIo& io) {
 
 const CliCommand kNewCommand{
     "new", "new [--force] FILE",
-    "write the default pager image to the table file FILE (refuses an existing FILE unless "
+    "write the pager image the programmer starts with to the table file FILE (refuses an existing FILE unless "
     "--force)",
     RunNew};
 

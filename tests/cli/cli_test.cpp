@@ -10,6 +10,7 @@
 
 #include "cli/cli_app.h"
 #include "image/default_image.h"
+#include "image/startup_image.h"
 #include "image/table_file.h"
 #include "testsupport/fakes.h"
 
@@ -38,7 +39,7 @@ TEST(Cli, NewWritesTheDefaultImageAndCheckAcceptsIt) {
     EXPECT_EQ(std::filesystem::file_size(path), 1024u);
     const TableFileLoad load = LoadTableFile(path);
     ASSERT_EQ(load.status, TableFileStatus::Ok);
-    EXPECT_EQ(load.bytes, BuildDefaultImage().bytes());
+    EXPECT_EQ(load.bytes, BuildStartupImage(DefaultProgramSettings()).bytes());
 
     const CliResult checked = Cli({"check", path});
     EXPECT_EQ(checked.code, 0);

@@ -1,0 +1,1071 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "gui/custom_controls.h"
+#include "gui/frames.h"
+#include "gui/qt_dialogs.h"
+#include "image/charmap.h"
+#include "image/field_tags.h"
+#include "image/table_file.h"
+#include "platform/steady_clock.h"
+#include "settings/bands.h"
+#include "settings/capcode.h"
+#include "settings/panel_fields.h"
+#include "texts/logo.h"
+#include "texts/prompt_text.h"
+
+namespace kpx::gui {
+
+// The tab background: paints its picture tiled and takes the focus when the mouse is over it,
+// so that a box being edited runs its leave-validation.
+class TabBack : public QWidget {
+  public:
+    explicit TabBack(QWidget* parent) : QWidget(parent) {
+        setObjectName("picTabBack");
+        setFocusPolicy(Qt::StrongFocus);
+        setMouseTracking(true);
+        tile_ = QPixmap(24, 24);
+        tile_.fill(QColor(206, 214, 228));
+        QPainter p(&tile_);
+        p.setPen(QColor(190, 199, 216));
+        p.drawLine(0, 23, 23, 0);
+        p.drawLine(0, 11, 11, 0);
+        p.drawLine(12, 23, 23, 12);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const int w = tile_.width();
+        const int h = tile_.height();
+        for (int i = 0; i <= width() / w; ++i) {
+            for (int j = 0; j <= height() / h; ++j) p.drawPixmap(i * w, j * h, tile_);
+        }
+    }
+    void mouseMoveEvent(QMouseEvent*) override { setFocus(Qt::MouseFocusReason); }
+
+  private:
+    QPixmap tile_;
+};
+
+namespace {
+
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString Indexed(const char* name, int index) {
+    return QString("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QGroupBox* MakeFrame(const QString& name, const QString& title, QWidget* parent) {
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(name);
+    return g;
+}
+
+// Focus changes caused by another window (a message box, the desktop) are not the user
+// leaving or entering a box.
+bool IsWindowFocusChange(QEvent* e) {
+    const auto reason = static_cast<QFocusEvent*>(e)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+const char* const kMenuCaptions[kPagerMenuItems] = {
+    "Set Alert Disable", "Pager Off Disable",  "Auto Sleep Disable", "Set Alarm Disable",
+    "Set Time Disable",  "Set Scroll Disable", "Zoom In Disable"};
+
+const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
+
+}  // namespace
+
+MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QString programFolder,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      dialogs_(dialogs),
+      programFolder_(std::move(programFolder)),
+      clock_(std::make_unique<SteadyClock>()),
+      timing_(*clock_) {
+    setObjectName("frmMain");
+    currentTablePath = programFolder_ + "/default.tbl";
+    ChooseFile = [this](bool save) {
+        QFileDialog::Options options;
+        if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
+        const QString filter = "Table files (*.tbl)";
+        return save ? QFileDialog::getSaveFileName(this, "Save As", programFolder_, filter, nullptr,
+                                                   options)
+                    : QFileDialog::getOpenFileName(this, "Open", programFolder_, filter, nullptr,
+                                                   options);
+    };
+
+    BuildMenus();
+    auto* central = new QWidget(this);
+    central->setObjectName("frmMainClient");
+    setCentralWidget(central);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(6, 6, 6, 6);
+    v->setSpacing(4);
+
+    auto* strip = new QHBoxLayout;
+    modifyOpt_ = new QRadioButton("Modify Mode", central);
+    modifyOpt_->setObjectName("ModifyOpt");
+    writeOpt_ = new QRadioButton("Write Mode", central);
+    writeOpt_->setObjectName("WriteOpt");
+    strip->addWidget(modifyOpt_);
+    strip->addWidget(writeOpt_);
+    strip->addStretch(1);
+    emoptCode_ = new QPushButton("Code and Features", central);
+    emoptCode_->setObjectName("EMoptCode");
+    emoptStatus_ = new QPushButton("Alerts and Status", central);
+    emoptStatus_->setObjectName("EMoptStatus");
+    emoptPrompts_ = new QPushButton("Prompts Edit", central);
+    emoptPrompts_->setObjectName("EMoptPrompts");
+    for (auto* b : {emoptCode_, emoptStatus_, emoptPrompts_}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        strip->addWidget(b);
+    }
+    v->addLayout(strip);
+
+    picTabBack_ = new TabBack(central);
+    auto* backLayout = new QVBoxLayout(picTabBack_);
+    backLayout->setContentsMargins(8, 8, 8, 8);
+    panels_ = new QStackedWidget(picTabBack_);
+    panels_->setObjectName("panels");
+    picSet1_ = BuildCodePanel();
+    picSet2_ = BuildStatusPanel();
+    picSet5_ = new QWidget(panels_);  // the prompt editor's text page
+    picSet5_->setObjectName("picSet5");
+    picSet5_->setAutoFillBackground(true);
+    panels_->addWidget(picSet1_);
+    panels_->addWidget(picSet2_);
+    panels_->addWidget(picSet5_);
+    backLayout->addWidget(panels_);
+    v->addWidget(picTabBack_, 1);
+
+    lblMsg_ = MakeLabel("lblMsg", "Message:", central);
+    lblMsg_->setVisible(false);
+    v->addWidget(lblMsg_);
+
+    timer1_.setObjectName("Timer1");
+    timer1_.setInterval(3000);
+    connect(&timer1_, &QTimer::timeout, this, [this] {
+        if (Timer1_Timer) Timer1_Timer();
+    });
+
+    connect(modifyOpt_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ModifyOpt_Click();
+    });
+    connect(writeOpt_, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) WriteOpt_Click();
+    });
+    connect(emoptCode_, &QPushButton::clicked, this, &MainWindow::EMoptCode_Click);
+    connect(emoptStatus_, &QPushButton::clicked, this, &MainWindow::EMoptStatus_Click);
+    connect(emoptPrompts_, &QPushButton::clicked, this, &MainWindow::EMoptPrompts_Click);
+
+    modifyOpt_->setChecked(true);
+    EMoptCode_Click();
+    // The window previews key presses (Space in Write Mode) and watches its entry boxes.
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("mnuFile");
+    auto add = [this](QMenu* menu, const char* name, const QString& caption,
+                      const QKeySequence& key, auto slot) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        if (!key.isEmpty()) a->setShortcut(key);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    add(file, "mnuLBFF", "Open", QKeySequence("Ctrl+O"), [this] { TableFileOpen(); });
+    add(file, "mnuSBTF", "Save", QKeySequence("Ctrl+S"), [this] { mnuSBTF_Click(); });
+    add(file, "mnuSA", "Save As...", QKeySequence(), [this] { TableFileSave(); });
+    file->addSeparator()->setObjectName("mnudash");
+    add(file, "mnuExit", "Exit", QKeySequence("Ctrl+E"), [] { QApplication::exit(0); });
+
+    mnuPager_ = menuBar()->addMenu("Pager");
+    mnuPager_->setObjectName("mnuPager");
+    add(mnuPager_, "mnuEntire", "Read", QKeySequence(Qt::Key_F3), [this] { mnuEntire_Click(); });
+    add(mnuPager_, "mnuEB", "Write", QKeySequence(Qt::Key_F4), [this] { mnuEB_Click(); });
+    add(mnuPager_, "mnuEB1", "Verfy", QKeySequence(Qt::Key_F9), [this] { mnuEB1_Click(); });
+    // Enabled only while the board watch sees the board.
+    SetPagerMenuEnabled(false);
+
+    QMenu* help = menuBar()->addMenu("Help");
+    help->setObjectName("mnuHelp");
+    add(help, "mnuAbout", "About", QKeySequence(), [this] { mnuAbout_Click(); });
+}
+
+void MainWindow::SetPagerMenuEnabled(bool enabled) {
+    mnuPager_->setEnabled(enabled);
+    mnuPager_->menuAction()->setEnabled(enabled);
+    for (QAction* a : mnuPager_->actions()) a->setEnabled(enabled);
+}
+
+QCheckBox* MainWindow::MakeTaggedCheckBox(int index, QWidget* parent) {
+    const FieldTag* tag = CheckBoxTag(index);
+    auto* c = new QCheckBox(tag ? Q(tag->caption) : QString(), parent);
+    c->setObjectName(Indexed("chkCtl", index));
+    chkCtl_[index] = c;
+    connect(c, &QCheckBox::toggled, this, [this, index] { chkCtl_Click(index); });
+    return c;
+}
+
+QComboBox* MainWindow::MakeTaggedList(int index, QWidget* parent) {
+    const FieldTag* tag = ListTag(index);
+    auto* c = new QComboBox(parent);
+    c->setObjectName(Indexed("cboCtl", index));
+    if (tag) {
+        for (auto row : tag->rows) c->addItem(Q(row));
+    }
+    c->setCurrentIndex(-1);
+    cboCtl_[index] = c;
+    connect(c, &QComboBox::currentIndexChanged, this, [this, index] { cboCtl_Click(index); });
+    return c;
+}
+
+QWidget* MainWindow::BuildFrequencyFrame() {
+    auto* frame = MakeFrame("Frame4", "Frequency", picSet1_);
+    auto* g = new QGridLayout(frame);
+    g->addWidget(MakeLabel("Label11(0)", "Range Of Frequency", frame), 0, 0);
+    cboDft_ = new QComboBox(frame);
+    cboDft_->setObjectName("cboDft");
+    for (auto text : kBandRowTexts) cboDft_->addItem(Q(text));
+    cboDft_->setCurrentIndex(-1);
+    g->addWidget(cboDft_, 0, 1, 1, 2);
+
+    g->addWidget(MakeLabel("Label11(2)", "Frequency Of Pager", frame), 1, 0);
+    txtFreq_ = new QLineEdit(frame);
+    txtFreq_->setObjectName("txtFreq");
+    txtFreq_->setMaxLength(kFreqTextMaxLength);
+    g->addWidget(txtFreq_, 1, 1);
+    g->addWidget(MakeLabel("Label20(1)", "0Hz", frame), 1, 2);
+
+    g->addWidget(MakeLabel("Label11(3)", "Bandwidth", frame), 2, 0);
+    g->addWidget(MakeTaggedList(0, frame), 2, 1, 1, 2);
+    g->addWidget(MakeTaggedCheckBox(4, frame), 3, 0, 1, 3);
+
+    // The synthesiser strip.
+    auto* pll = new QFrame(frame);
+    pll->setObjectName("picPLL");
+    pll->setFrameShape(QFrame::StyledPanel);
+    auto* pg = new QGridLayout(pll);
+    pg->addWidget(MakeLabel("Label21(0)", "Channel:", pll), 0, 0);
+    channelFront_ = new QStackedWidget(pll);
+    channelFront_->setObjectName("picChannelFront");
+    for (int i = 0; i < 2; ++i) {
+        cboChannel_[i] = new QComboBox;
+        cboChannel_[i]->setObjectName(Indexed("cboChannel", i));
+        combo1_[i] = new QComboBox;
+        combo1_[i]->setObjectName(Indexed("Combo1", i));
+        for (const auto& item : kCombo1Items) combo1_[i]->addItem(QString::fromStdString(item));
+        combo1_[i]->setCurrentIndex(-1);
+        connect(cboChannel_[i], &QComboBox::currentIndexChanged, this,
+                [this, i] { cboChannel_Click(i); });
+        connect(combo1_[i], &QComboBox::currentIndexChanged, this, [this, i] { Combo1_Click(i); });
+    }
+    channelFront_->addWidget(cboChannel_[0]);
+    channelFront_->addWidget(combo1_[0]);
+    channelFront_->setFixedHeight(cboChannel_[0]->sizeHint().height());
+    pg->addWidget(channelFront_, 0, 1);
+    lblChannel_[0] = MakeLabel("lblCHANNEL(0)", "", pll);
+    pg->addWidget(lblChannel_[0], 0, 2);
+    pg->addWidget(MakeLabel("Label17", "PLL-R(BASE):", pll), 1, 0);
+    lblPLLR_ = MakeLabel("lblPLLR", "", pll);
+    pg->addWidget(lblPLLR_, 1, 1);
+    pg->addWidget(MakeLabel("Label30", "MUTL:", pll), 1, 2);
+    lblMUTL_ = MakeLabel("lblMUTL", "", pll);
+    pg->addWidget(lblMUTL_, 1, 3);
+    pg->addWidget(MakeLabel("Label18", "PLL-N(RFHX):", pll), 2, 0);
+    lblPLLN_ = MakeLabel("lblPLLN", "", pll);
+    pg->addWidget(lblPLLN_, 2, 1);
+    g->addWidget(pll, 4, 0, 1, 3);
+
+    // The second copy of the selector, shown when the band's default spacing is "Auto".
+    picture2_ = new QFrame(frame);
+    picture2_->setObjectName("Picture2");
+    auto* p2 = new QHBoxLayout(picture2_);
+    p2->setContentsMargins(0, 0, 0, 0);
+    p2->addWidget(MakeLabel("Label21(1)", "Channel", picture2_));
+    cboChannel_[1]->setParent(picture2_);
+    combo1_[1]->setParent(picture2_);
+    combo1_[1]->setVisible(false);
+    p2->addWidget(cboChannel_[1]);
+    p2->addWidget(combo1_[1]);
+    lblChannel_[1] = MakeLabel("lblCHANNEL(1)", "", picture2_);
+    p2->addWidget(lblChannel_[1]);
+    picture2_->setVisible(false);
+    g->addWidget(picture2_, 5, 0, 1, 3);
+
+    connect(cboDft_, &QComboBox::currentIndexChanged, this, &MainWindow::cboDft_Click);
+    return frame;
+}
+
+QWidget* MainWindow::BuildCapcodeFrame() {
+    auto* frame = MakeFrame("Frame2", "Capcode( Decimal Address )", picSet1_);
+    auto* g = new QGridLayout(frame);
+    for (int k = 0; k < kCapcodeCount; ++k) {
+        g->addWidget(MakeLabel(Indexed("Label10", k), QString("Cap #%1").arg(k + 1), frame), k, 0);
+        txtAddr_[k] = new QLineEdit(frame);
+        txtAddr_[k]->setObjectName(Indexed("txtAddr", k));
+        txtAddr_[k]->setMaxLength(kCapcodeTextMaxLength);
+        g->addWidget(txtAddr_[k], k, 1);
+        QCheckBox* on = MakeTaggedCheckBox(10 + k, frame);
+        on->setText("ON");
+        on->setToolTip(
+            QString("Enable or disable the %1 Capcode( address )").arg(kCapcodeOrdinals[k]));
+        g->addWidget(on, k, 2);
+    }
+    return frame;
+}
+
+QWidget* MainWindow::BuildCodePanel() {
+    picSet1_ = new QWidget(panels_);
+    picSet1_->setObjectName("picSet1");
+    picSet1_->setAutoFillBackground(true);
+    auto* h = new QHBoxLayout(picSet1_);
+    auto* left = new QVBoxLayout;
+    left->addWidget(BuildFrequencyFrame());
+    left->addWidget(BuildCapcodeFrame());
+    left->addStretch(1);
+    h->addLayout(left, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* fn = MakeFrame("Frame3", "Function", picSet1_);
+    auto* fg = new QGridLayout(fn);
+    fg->addWidget(MakeLabel("lblFunction(0)", "Capcode 5", fn), 0, 0);
+    fg->addWidget(MakeLabel("lblDisplay(0)", "Display:", fn), 0, 1);
+    fg->addWidget(MakeTaggedList(1, fn), 0, 2);
+    fg->addWidget(MakeTaggedCheckBox(8, fn), 0, 3);
+    fg->addWidget(MakeLabel("lblFunction(1)", "Capcode 6", fn), 1, 0);
+    fg->addWidget(MakeLabel("lblDisplay(1)", "Display:", fn), 1, 1);
+    fg->addWidget(MakeTaggedList(7, fn), 1, 2);
+    fg->addWidget(MakeTaggedCheckBox(9, fn), 1, 3);
+    right->addWidget(fn);
+
+    auto* autoFrame = MakeFrame("Frame5", "Auto Increase 1 After Write", picSet1_);
+    auto* av = new QVBoxLayout(autoFrame);
+    auto* a1 = new QCheckBox("1st Capcode Auto Increase", autoFrame);
+    a1->setObjectName("optAuto1");
+    a1->setToolTip("1st capcode always increments by one after writed");
+    auto* a2 = new QCheckBox("2nd Capcode Auto Increase", autoFrame);
+    a2->setObjectName("optAuto2");
+    a2->setToolTip("2nd capcode always increments by one after writed");
+    av->addWidget(a1);
+    av->addWidget(a2);
+    connect(a1, &QCheckBox::toggled, this, &MainWindow::optAuto1_Click);
+    connect(a2, &QCheckBox::toggled, this, &MainWindow::optAuto2_Click);
+    right->addWidget(autoFrame);
+    right->addStretch(1);
+    h->addLayout(right, 1);
+    return picSet1_;
+}
+
+QWidget* MainWindow::BuildStatusPanel() {
+    picSet2_ = new QWidget(panels_);
+    picSet2_->setObjectName("picSet2");
+    picSet2_->setAutoFillBackground(true);
+    auto* grid = new QGridLayout(picSet2_);
+
+    auto* menuFrame = MakeFrame("Frame7", "Menu Of Pager", picSet2_);
+    auto* mv = new QVBoxLayout(menuFrame);
+    for (int i = 0; i < kPagerMenuItems; ++i) {
+        chkMenu_[i] = new QCheckBox(kMenuCaptions[i], menuFrame);
+        chkMenu_[i]->setObjectName(Indexed("chkMenu", i));
+        connect(chkMenu_[i], &QCheckBox::toggled, this, [this, i] { chkMenu_Click(i); });
+        mv->addWidget(chkMenu_[i]);
+    }
+    cboTone_ = new QComboBox(menuFrame);
+    cboTone_->setObjectName("cboTone");
+    cboTone_->addItems({"Tone 1", "Tone 2", "Tone 3", "Tone 4", "Vibration"});
+    cboTone_->setCurrentIndex(-1);
+    connect(cboTone_, &QComboBox::currentIndexChanged, this, &MainWindow::cboTone_Click);
+    mv->addWidget(cboTone_);
+    mv->addStretch(1);
+    grid->addWidget(menuFrame, 0, 0, 2, 1);
+
+    auto* options = MakeFrame("Frame6(0)", "Alerts and Status", picSet2_);
+    auto* og = new QGridLayout(options);
+    const int boxes[] = {0, 1, 2, 5, 6, 7, 16, 17, 3, 21, 18, 19, 20, 22, 23, 24, 25};
+    int n = 0;
+    for (int index : boxes) {
+        og->addWidget(MakeTaggedCheckBox(index, options), n % 9, n / 9);
+        ++n;
+    }
+    grid->addWidget(options, 0, 1, 1, 2);
+
+    auto* lists = MakeFrame("Frame8", "Settings", picSet2_);
+    auto* lg = new QGridLayout(lists);
+    const int listIndexes[] = {9, 5, 2, 4, 6, 3};
+    n = 0;
+    for (int index : listIndexes) {
+        const FieldTag* tag = ListTag(index);
+        lg->addWidget(MakeLabel(Indexed("lblCtl", index), tag ? Q(tag->caption) : QString(), lists),
+                      n, 0);
+        lg->addWidget(MakeTaggedList(index, lists), n, 1);
+        ++n;
+    }
+    lg->setRowStretch(n, 1);
+    grid->addWidget(lists, 1, 1);
+
+    auto* logo = MakeFrame("Frame9", "Power Up Logo", picSet2_);
+    auto* lv = new QGridLayout(logo);
+    auto* logoLabel = MakeLabel("Label4", "Power Up Logo", logo);
+    logoLabel->setToolTip("Power up prompt.");
+    lv->addWidget(logoLabel, 0, 0);
+    txtPrompt0_ = new QLineEdit(logo);
+    txtPrompt0_->setObjectName("txtPrompt(0)");
+    txtPrompt0_->setMaxLength(kLogoDesignCharLimit);
+    lv->addWidget(txtPrompt0_, 0, 1);
+    lv->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
+    cboLogo_ = new QComboBox(logo);
+    cboLogo_->setObjectName("cboLogo");
+    if (const auto& tags = FieldTags(); !tags.empty()) {
+        for (const auto& t : tags) {
+            if (t.kind == TagKind::Lng) {
+                for (auto row : t.rows) cboLogo_->addItem(Q(row));
+            }
+        }
+    }
+    cboLogo_->setCurrentIndex(-1);
+    connect(cboLogo_, &QComboBox::currentIndexChanged, this, &MainWindow::cboLogo_Click);
+    lv->addWidget(cboLogo_, 1, 1);
+
+    auto* contrast = MakeFrame("Frame10", "Screen Contrast", picSet2_);
+    auto* cg = new QGridLayout(contrast);
+    cg->addWidget(MakeLabel("Label16", "Screen Contrast", contrast), 0, 0);
+    slider1_ = new CtlEBSlider(contrast);
+    slider1_->setObjectName("Slider1");
+    slider1_->SetMax(8);
+    slider1_->SetMin(0);
+    cg->addWidget(slider1_, 0, 1);
+    lblValue_ = MakeLabel("lblValue", "", contrast);
+    cg->addWidget(lblValue_, 0, 2);
+    lblContrast_ = MakeLabel("lblContrast", "Screen", contrast);
+    QFont f = lblContrast_->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() + 3);
+    lblContrast_->setFont(f);
+    lblContrast_->setAlignment(Qt::AlignCenter);
+    lblContrast_->setAutoFillBackground(true);
+    QPalette pal = lblContrast_->palette();
+    pal.setColor(QPalette::Window, QColor(170, 190, 150));  // the pager's screen
+    lblContrast_->setPalette(pal);
+    cg->addWidget(lblContrast_, 1, 0, 1, 3);
+    connect(slider1_, &CtlEBSlider::Changed, this, &MainWindow::Slider1_Changed);
+
+    auto* bottom = new QVBoxLayout;
+    bottom->addWidget(logo);
+    bottom->addWidget(contrast);
+    bottom->addStretch(1);
+    grid->addLayout(bottom, 1, 2);
+    return picSet2_;
+}
+
+// ---------------------------------------------------------------- start-up
+
+void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
+    timing_.CalibrateLoop();
+    if (enableSplashTimer2) enableSplashTimer2();
+    designWidth = centralWidget()->width() > 0 ? centralWidget()->width() : 1;
+    designHeight = centralWidget()->height() > 0 ? centralWidget()->height() : 1;
+    baseFontSize_ = centralWidget()->font().pointSizeF();
+
+    // BuildDefaultImage: the image, the caption, the message label, band row 2.
+    image_ = BuildDefaultImage();
+    setWindowTitle(QString("Brightwater ") + QString(kProductVersionText).left(5) + " Basic(USB)" +
+                   QString(kProductVersionText).mid(6));
+    lblMsg_->setVisible(true);
+    if (cboDft_->currentIndex() == kBandRow130) {
+        cboDft_Click(kBandRow130);
+    } else {
+        cboDft_->setCurrentIndex(kBandRow130);
+    }
+
+    // The registry and serial-device objects and the board probe come with the serial link.
+    if (StartupProbe) StartupProbe();
+
+    // The logo text, centred in the logo box and stored as if the user had left the box.
+    txtPrompt0_->setText(FromCp1252(settings_.logoText));
+    optCenter_Click(1);
+    txtPrompt_LostFocus(0);
+    loadFinished_ = true;
+
+    contrastChanged = false;
+
+    if (QFileInfo::exists(programFolder_ + "/default.tbl")) {
+        currentTablePath = programFolder_ + "/default.tbl";
+        useCurrentPath = true;
+        TableFileOpen();
+        useCurrentPath = false;
+    }
+}
+
+// ---------------------------------------------------------------- refresh
+
+void MainWindow::RunReader(ReaderStep step) {
+    auto it = Readers.find(step);
+    if (it != Readers.end() && it->second) it->second();
+}
+
+void MainWindow::init_ctl() {
+    read_capcode();
+    ReadTaggedControls();
+    ApplyTaggedVisibility();
+    RunReader(ReaderStep::SequentialLockout);
+    RunReader(ReaderStep::OutOfService);
+    RunReader(ReaderStep::PromptLanguage);
+    RunReader(ReaderStep::PromptWidths);
+
+    const int v = ContrastFromImage(image_);
+    loadedContrast = v;
+    slider1_->SetValue(v);
+    QPalette pal = lblContrast_->palette();
+    pal.setColor(QPalette::WindowText,
+                 QColor(std::min(255, 5 * v), std::min(255, 5 * v), std::min(255, 5 * v)));
+    lblContrast_->setPalette(pal);
+    lblValue_->setText(QString::number(slider1_->Value()));
+
+    RunReader(ReaderStep::AddressType);
+    cboTone_->setCurrentIndex(ToneRowFromImage(image_));
+
+    read_freq();
+    read_prompt_logo();
+    RunReader(ReaderStep::Prompts);
+    RunReader(ReaderStep::Display);
+    RunReader(ReaderStep::Type);
+    RunReader(ReaderStep::FunctionEnable);
+    RunReader(ReaderStep::Priority);
+    RunReader(ReaderStep::Password);
+    RunReader(ReaderStep::BatteryLevels);
+    RunReader(ReaderStep::Alerts);
+    read_pager_menu();
+}
+
+void MainWindow::read_capcode() {
+    for (int k = 0; k < kCapcodeCount; ++k) {
+        txtAddr_[k]->setText(QString::fromStdString(CapcodeText(image_, k)));
+    }
+}
+
+void MainWindow::ReadTaggedControls() {
+    for (const FieldTag& tag : FieldTags()) {
+        switch (tag.kind) {
+            case TagKind::Chk:
+            case TagKind::ChkN:
+                if (auto* c = chkCtl_[tag.index]) c->setChecked(ReadCheckBox(image_, tag));
+                break;
+            case TagKind::Cbo:
+            case TagKind::CboBaud:
+                if (auto* c = cboCtl_[tag.index]) c->setCurrentIndex(ReadListRow(image_, tag));
+                break;
+            case TagKind::Lng:
+                break;
+        }
+    }
+    if (auto row = LogoListRow(image_)) {
+        if (cboLogo_->currentIndex() == *row) {
+            cboLogo_Click();
+        } else {
+            cboLogo_->setCurrentIndex(*row);
+        }
+    }
+}
+
+void MainWindow::read_pll() {
+    RefreshingControls = true;
+    const PllDisplay d = ReadPll(image_, freq_);
+    lblMUTL_->setText(QString::fromStdString(d.mutl));
+    lblPLLR_->setText(QString::fromStdString(d.pllR));
+    lblChannel_[0]->setText(QString::fromStdString(d.channel));
+    lblChannel_[1]->setText(QString::fromStdString(d.channel));
+    if (loadingImage) {
+        if (auto sel = SpacingSelectorFromImage(image_, freq_.bandRow, settings_)) {
+            ApplySpacingSelector(*sel);
+        }
+        if (freq_.bandRow == kBandRowGp) {
+            picture2_->setVisible(false);
+            channelFront_->setVisible(false);
+        }
+    }
+    lblPLLN_->setText(QString::fromStdString(d.pllN));
+    txtFreq_->setText(QString::fromStdString(d.freqText));
+    RefreshingControls = false;
+}
+
+void MainWindow::read_pager_menu() {
+    RefreshingControls = true;
+    const PagerMenuDisabled disabled = ReadPagerMenu(image_);
+    for (int i = 0; i < kPagerMenuItems; ++i) chkMenu_[i]->setChecked(true);
+    for (int i = 0; i < kPagerMenuItems; ++i) {
+        if (!disabled[static_cast<std::size_t>(i)]) chkMenu_[i]->setChecked(false);
+    }
+    cboTone_->setVisible(chkMenu_[0]->isChecked());
+    RefreshingControls = false;
+}
+
+void MainWindow::read_prompt_logo() {
+    txtPrompt0_->setText(FromCp1252(PromptDisplayText(image_, kLogoSlot)));
+}
+
+void MainWindow::DetectBandFromImage() {
+    RefreshingControls = true;
+    const BandRecognition band = kpx::DetectBandFromImage(image_.bytes());
+    SetFrequencyModVisible(true);
+    if (band.multiplier) freq_.multiplier = *band.multiplier;
+    if (band.row) {
+        freq_.bandRow = *band.row;
+        cboDft_->setCurrentIndex(*band.row);
+    }
+    SetBandwidthVisible(cboDft_->currentIndex() != kBandRow929);
+    RefreshingControls = false;
+}
+
+void MainWindow::RefreshFromNewImage() {
+    DetectBandFromImage();
+    loadingImage = true;
+    init_ctl();
+    loadingImage = false;
+}
+
+// ---------------------------------------------------------------- frequency block
+
+void MainWindow::SetFrequencyModVisible(bool visible) {
+    chkCtl_[4]->setVisible(visible);
+}
+
+void MainWindow::SetBandwidthVisible(bool visible) {
+    Find<QLabel>("Label11(3)")->setVisible(visible);
+    cboCtl_[0]->setVisible(visible);
+}
+
+void MainWindow::ApplySpacingSelector(const SpacingSelector& selector) {
+    for (QComboBox* c : cboChannel_) {
+        const QSignalBlocker block(c);
+        c->clear();
+        for (const auto& item : selector.items) c->addItem(QString::fromStdString(item));
+        c->setCurrentIndex(selector.row);
+    }
+    picture2_->setVisible(selector.secondCopy);
+    channelFront_->setCurrentWidget(cboChannel_[0]);
+    channelFront_->setVisible(!selector.secondCopy);
+}
+
+void MainWindow::cboDft_Click(int row) {
+    if (RefreshingControls) {
+        RefreshingControls = false;
+        return;
+    }
+    if (row < 0) return;
+    SetBandwidthVisible(row != kBandRow929);
+    const BandSelection sel = SelectBand(image_, freq_, row, settings_, dialogs_);
+    if (sel.selector) {
+        ApplySpacingSelector(*sel.selector);
+    } else if (row == kBandRowGp) {
+        picture2_->setVisible(false);
+        channelFront_->setVisible(true);
+        channelFront_->setCurrentWidget(combo1_[0]);
+        for (QComboBox* c : combo1_) {
+            const QSignalBlocker block(c);
+            c->setCurrentIndex(0);
+        }
+    } else {
+        picture2_->setVisible(false);
+        channelFront_->setVisible(false);
+    }
+    SetFrequencyModVisible(sel.frequencyModVisible);
+    init_ctl();
+}
+
+void MainWindow::cboChannel_Click(int index) {
+    if (RefreshingControls) return;
+    const int row = cboChannel_[index]->currentIndex();
+    if (row < 0) return;
+    if (auto visible = SelectStandardSpacing(image_, freq_, row)) SetFrequencyModVisible(*visible);
+    init_ctl();
+}
+
+void MainWindow::Combo1_Click(int index) {
+    if (RefreshingControls) return;
+    const int row = combo1_[index]->currentIndex();
+    if (row < 0) return;
+    SetFrequencyModVisible(SelectGpSpacing(image_, freq_, row, dialogs_));
+    read_freq();
+}
+
+void MainWindow::txtFreq_GotFocus() {
+    txtFreq_->clear();
+}
+
+void MainWindow::txtFreq_KeyPress(int) {
+    validationFailed = false;
+}
+
+void MainWindow::txtFreq_KeyUp() {
+    if (FrequencyTextRefused(ToCp1252(txtFreq_->text()))) {
+        dialogs_.Warn(kNotDecimalNumeric);
+        read_freq();
+    }
+}
+
+void MainWindow::txtFreq_LostFocus() {
+    validationFailed = false;
+    switch (EnterFrequency(image_, freq_, ToCp1252(txtFreq_->text()), dialogs_)) {
+        case FrequencyEntry::Empty:
+            read_freq();
+            break;
+        case FrequencyEntry::NotNumeric:
+            read_freq();
+            DeferFocus(txtFreq_);
+            break;
+        case FrequencyEntry::Refused:
+            validationFailed = true;
+            DeferFocus(txtFreq_);
+            break;
+        case FrequencyEntry::Accepted:
+            read_freq();
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- capcodes
+
+void MainWindow::txtAddr_GotFocus(int index) {
+    txtAddr_[index]->clear();
+}
+
+void MainWindow::txtAddr_LostFocus(int index) {
+    switch (EnterCapcode(image_, index, ToCp1252(txtAddr_[index]->text()), dialogs_)) {
+        case CapcodeEntry::Empty:
+            break;
+        case CapcodeEntry::NotNumeric:
+        case CapcodeEntry::OutOfRange:
+            read_capcode();
+            DeferFocus(txtAddr_[index]);
+            break;
+        case CapcodeEntry::Stored:
+            read_capcode();
+            break;
+    }
+}
+
+void MainWindow::optAuto1_Click() {
+    AutoIncrease1 = Find<QCheckBox>("optAuto1")->isChecked();
+}
+void MainWindow::optAuto2_Click() {
+    AutoIncrease2 = Find<QCheckBox>("optAuto2")->isChecked();
+}
+
+// ---------------------------------------------------------------- tagged controls
+
+void MainWindow::chkCtl_Click(int index) {
+    const bool checked = chkCtl_[index]->isChecked();
+    if (const FieldTag* tag = CheckBoxTag(index)) WriteCheckBox(image_, *tag, checked);
+    if (index == 17 || index == 22 || (index >= 10 && index <= 13)) ApplyTaggedVisibility();
+}
+
+void MainWindow::ApplyTaggedVisibility() {
+    const TaggedVisibility v = VisibilityFor(image_);
+    chkCtl_[3]->setVisible(v.chk3);
+    chkCtl_[21]->setVisible(v.chk21);
+    chkCtl_[20]->setVisible(v.chk20);
+    // txtPass(1) and the capcode-disable notes live on the password and function-table parts.
+    if (OnTaggedVisibility) OnTaggedVisibility(v);
+}
+
+void MainWindow::cboCtl_Click(int index) {
+    const int row = cboCtl_[index]->currentIndex();
+    if (row < 0) return;
+    if (const FieldTag* tag = ListTag(index)) WriteListRow(image_, *tag, row);
+    if (index == 3) ApplyTaggedVisibility();
+}
+
+void MainWindow::cboLogo_Click() {
+    const auto font = ApplyLogoFont(image_, cboLogo_->currentIndex());
+    if (!font) return;
+    QFont f = txtPrompt0_->font();
+    f.setBold(font->bold);
+    txtPrompt0_->setFont(f);
+    txtPrompt0_->setMaxLength(font->charLimit);
+}
+
+void MainWindow::optCenter_Click(int index) {
+    if (index != 1) return;  // the text page's buttons come with the prompt editor
+    const std::string centred =
+        AlignCentre(ToCp1252(txtPrompt0_->text()), txtPrompt0_->maxLength());
+    txtPrompt0_->setText(FromCp1252(centred));
+    if (loadFinished_) txtPrompt0_->setFocus();
+}
+
+void MainWindow::txtPrompt_LostFocus(int index) {
+    if (index != 0) return;
+    if (!StorePromptText(image_, kLogoSlot, ToCp1252(txtPrompt0_->text()), dialogs_)) {
+        DeferFocus(txtPrompt0_);
+        return;
+    }
+    read_prompt_logo();
+}
+
+// ---------------------------------------------------------------- pager menu, tone, contrast
+
+void MainWindow::chkMenu_Click(int) {
+    if (RefreshingControls) return;
+    PagerMenuDisabled disabled{};
+    for (int i = 0; i < kPagerMenuItems; ++i) {
+        disabled[static_cast<std::size_t>(i)] = chkMenu_[i]->isChecked();
+    }
+    WritePagerMenu(image_, disabled);
+    cboTone_->setVisible(chkMenu_[0]->isChecked());
+}
+
+void MainWindow::cboTone_Click() {
+    const int row = cboTone_->currentIndex();
+    if (row >= 0) WriteToneRow(image_, row);
+}
+
+void MainWindow::Slider1_Changed() {
+    const int v = slider1_->Value();
+    WriteContrast(image_, v);
+    const int grey = std::clamp(80 - 10 * v, 0, 255);
+    QPalette pal = lblContrast_->palette();
+    pal.setColor(QPalette::WindowText, QColor(grey, grey, grey));
+    lblContrast_->setPalette(pal);
+    lblValue_->setText(QString::number(v));
+    QCoreApplication::processEvents();
+    if (v != loadedContrast) contrastChanged = true;
+}
+
+// ---------------------------------------------------------------- modes, keys, tabs
+
+bool MainWindow::ModifyMode() const {
+    return modifyOpt_->isChecked();
+}
+
+static void ApplyMode(QWidget* root, bool modify) {
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        const QString prefix = w->objectName().left(3);
+        if (prefix == "Sli") {
+            w->setVisible(modify);
+        } else if (prefix == "txt" || prefix == "opt" || prefix == "cbo" || prefix == "chk" ||
+                   prefix == "cmd") {
+            w->setEnabled(modify);
+        }
+    }
+}
+
+void MainWindow::ModifyOpt_Click() {
+    ApplyMode(this, true);
+}
+void MainWindow::WriteOpt_Click() {
+    ApplyMode(this, false);
+}
+
+void MainWindow::EMoptCode_Click() {
+    emoptCode_->setVisible(false);
+    emoptStatus_->setVisible(true);
+    emoptPrompts_->setVisible(true);
+    panels_->setCurrentWidget(picSet1_);
+    picSet1_->setFocus();
+}
+
+void MainWindow::EMoptStatus_Click() {
+    emoptStatus_->setVisible(false);
+    emoptCode_->setVisible(true);
+    emoptPrompts_->setVisible(true);
+    panels_->setCurrentWidget(picSet2_);
+    picSet2_->setFocus();
+}
+
+void MainWindow::EMoptPrompts_Click() {
+    emoptPrompts_->setVisible(false);
+    emoptCode_->setVisible(true);
+    emoptStatus_->setVisible(true);
+    panels_->setCurrentWidget(picSet5_);
+    picSet5_->setFocus();
+}
+
+void MainWindow::DeferFocus(QWidget* w) {
+    QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && key->key() == Qt::Key_Space &&
+            writeOpt_->isChecked()) {
+            const bool onWriteOpt = widget == writeOpt_;
+            mnuEB_Click();
+            if (onWriteOpt) writeOpt_->setFocus();
+            return true;
+        }
+    }
+    if (watched == txtFreq_) {
+        if (type == QEvent::FocusIn && !IsWindowFocusChange(event)) txtFreq_GotFocus();
+        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtFreq_LostFocus();
+        if (type == QEvent::KeyPress) {
+            const int k = static_cast<QKeyEvent*>(event)->key();
+            txtFreq_KeyPress(k);
+            if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+                picTabBack_->setFocus();
+                return true;
+            }
+        }
+        if (type == QEvent::KeyRelease) txtFreq_KeyUp();
+    }
+    for (int k = 0; k < kCapcodeCount; ++k) {
+        if (watched != txtAddr_[k]) continue;
+        if (type == QEvent::FocusIn && !IsWindowFocusChange(event)) txtAddr_GotFocus(k);
+        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtAddr_LostFocus(k);
+        if (type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                picTabBack_->setFocus();
+                return true;
+            }
+        }
+    }
+    if (watched == txtPrompt0_) {
+        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtPrompt_LostFocus(0);
+        if (type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                picTabBack_->setFocus();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program at once, splash or not.
+    QMainWindow::closeEvent(event);
+    QApplication::exit(0);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Rescale();
+}
+
+void MainWindow::Rescale() {
+    if (designWidth <= 0 || designHeight <= 0 || baseFontSize_ <= 0) return;
+    const double sx = static_cast<double>(centralWidget()->width()) / designWidth;
+    const double sy = static_cast<double>(centralWidget()->height()) / designHeight;
+    QFont f = centralWidget()->font();
+    f.setPointSizeF(std::max(4.0, baseFontSize_ * std::min(sx, sy)));
+    centralWidget()->setFont(f);
+}
+
+// ---------------------------------------------------------------- pager commands
+
+void MainWindow::RunPagerCommand(int operation) {
+    picTabBack_->setFocus();
+    ProgramOperation = operation;
+    QCoreApplication::processEvents();
+    if (validationFailed) {
+        validationFailed = false;
+        return;
+    }
+    if (!ShowProgrammingDialog) return;
+    if (operation == 0) {
+        ShowProgrammingDialog(operation);
+        return;
+    }
+    EncodeTextRegions(image_);
+    ShowProgrammingDialog(operation);
+    DecodeTextRegions(image_);
+    if (operation == 1) init_ctl();
+}
+
+void MainWindow::mnuAbout_Click() {
+    AboutWindow about(settings_, cboDft_->itemText(kBandRow130), this);
+    about.exec();
+}
+
+// ---------------------------------------------------------------- table files
+
+void MainWindow::UpdateCaption(const QString& path) {
+    setWindowTitle(FromCp1252(CaptionWithPath(ToCp1252(windowTitle()), ToCp1252(path))));
+}
+
+bool MainWindow::TableFileOpen() {
+    QString path;
+    if (useCurrentPath) {
+        path = currentTablePath;
+    } else {
+        path = ChooseFile(false);
+        if (path.isEmpty()) return false;  // cancel ends the command quietly
+        if (!QFileInfo::exists(path)) {
+            dialogs_.Inform(kFileNotExist);
+            return false;
+        }
+        currentTablePath = path;
+    }
+    const TableFileLoad load = LoadTableFile(QFile::encodeName(path).toStdString());
+    if (load.status != TableFileStatus::Ok) {
+        dialogs_.Inform(load.status == TableFileStatus::BadFormat ? BadFormatMessage(ToCp1252(path))
+                                                                  : load.message);
+        return false;
+    }
+    image_ = PagerImage(load.bytes);
+    RefreshFromNewImage();
+    UpdateCaption(path);
+    return true;
+}
+
+bool MainWindow::TableFileSave() {
+    QString path;
+    if (useCurrentPath) {
+        path = currentTablePath;
+    } else {
+        path = ChooseFile(true);
+        if (path.isEmpty()) return false;
+        if (QFileInfo::exists(path) && !dialogs_.AskYesNo(kFileExistsQuestion)) return false;
+        currentTablePath = path;
+    }
+    const std::string error = SaveTableFile(QFile::encodeName(path).toStdString(), image_);
+    if (!error.empty()) {
+        dialogs_.Warn(error);
+        return false;
+    }
+    UpdateCaption(path);
+    return true;
+}
+
+void MainWindow::mnuSBTF_Click() {
+    useCurrentPath = true;
+    TableFileSave();
+    useCurrentPath = false;
+}
+
+}  // namespace kpx::gui

@@ -1,0 +1,217 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "image/default_image.h"
+#include "image/field_tags.h"
+#include "image/pager_image.h"
+#include "settings/frequency.h"
+#include "support/user_dialogs.h"
+#include "timing/timing.h"
+
+namespace kpx::gui {
+
+class CtlEBSlider;
+class TabBack;
+
+// The programmer's main window. Handlers carry the names of the window's controls; they read
+// the control, call the library and show the result. init_ctl rewrites every control from the
+// image.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QString programFolder,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The load step of start-up; enableSplashTimer2 starts the splash's closing timer.
+    void Load(const std::function<void()>& enableSplashTimer2 = {});
+
+    PagerImage& Image() { return image_; }
+    const FrequencyState& Frequency() const { return freq_; }
+    const ProgramSettings& Settings() const { return settings_; }
+    QString ProgramFolder() const { return programFolder_; }
+
+    // Window flags.
+    bool RefreshingControls = false;
+    bool loadingImage = false;
+    bool validationFailed = false;
+    int ProgramOperation = 0;  // 0 read, 1 write, 2 verify
+    int loadedContrast = 0;
+    bool contrastChanged = false;
+    bool AutoIncrease1 = false;
+    bool AutoIncrease2 = false;
+    int designWidth = 0;
+    int designHeight = 0;
+    QString currentTablePath;
+    bool useCurrentPath = false;
+
+    // ---- the refresh and its readers ----
+    void init_ctl();
+    void read_capcode();
+    void ReadTaggedControls();
+    void read_freq() { read_pll(); }
+    void read_pll();
+    void read_pager_menu();
+    void read_prompt_logo();
+
+    // A whole new image (table file, pager read): band recognition, then the refresh with
+    // loadingImage raised.
+    void DetectBandFromImage();
+    void RefreshFromNewImage();
+
+    bool ModifyMode() const;
+    // The Pager menu follows the board watch.
+    void SetPagerMenuEnabled(bool enabled);
+    QLabel* MessageLabel() const { return lblMsg_; }
+    Clock& WindowClock() { return *clock_; }
+    kpx::Timing& WindowTiming() { return timing_; }
+    QTimer* Timer1() { return &timer1_; }
+
+    // Seams for the serial link: the programming dialog run by Read/Write/Verify (argument:
+    // ProgramOperation), the start-up probe, and the board watch tick.
+    std::function<void(int)> ShowProgrammingDialog;
+    std::function<void()> StartupProbe;
+    std::function<void()> Timer1_Timer;
+    // Reader steps of init_ctl that later parts of the window fill in.
+    enum class ReaderStep {
+        SequentialLockout,
+        OutOfService,
+        PromptLanguage,
+        PromptWidths,
+        AddressType,
+        Prompts,
+        Display,
+        Type,
+        FunctionEnable,
+        Priority,
+        Password,
+        BatteryLevels,
+        Alerts
+    };
+    std::map<ReaderStep, std::function<void()>> Readers;
+    // Visibility of controls that follow tagged controls, for the parts that own them
+    // (txtPass(1), the capcode-disable notes).
+    std::function<void(const TaggedVisibility&)> OnTaggedVisibility;
+
+    // The file dialog; tests replace it. Returns an empty string for cancel.
+    std::function<QString(bool save)> ChooseFile;
+
+    // ---- handlers ----
+    void cboDft_Click(int row);
+    void cboChannel_Click(int index);
+    void Combo1_Click(int index);
+    void txtFreq_GotFocus();
+    void txtFreq_KeyPress(int key);
+    void txtFreq_KeyUp();
+    void txtFreq_LostFocus();
+    void txtAddr_GotFocus(int index);
+    void txtAddr_LostFocus(int index);
+    void optAuto1_Click();
+    void optAuto2_Click();
+    void chkCtl_Click(int index);
+    void cboCtl_Click(int index);
+    void cboLogo_Click();
+    void chkMenu_Click(int index);
+    void cboTone_Click();
+    void Slider1_Changed();
+    void ModifyOpt_Click();
+    void WriteOpt_Click();
+    void EMoptCode_Click();
+    void EMoptStatus_Click();
+    void EMoptPrompts_Click();
+    void txtPrompt_LostFocus(int index);
+    void optCenter_Click(int index);
+    void mnuEntire_Click() { RunPagerCommand(0); }
+    void mnuEB_Click() { RunPagerCommand(1); }
+    void mnuEB1_Click() { RunPagerCommand(2); }
+    void mnuAbout_Click();
+    bool TableFileOpen();
+    bool TableFileSave();
+    void mnuSBTF_Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    QWidget* BuildCodePanel();
+    QWidget* BuildStatusPanel();
+    QWidget* BuildFrequencyFrame();
+    QWidget* BuildCapcodeFrame();
+    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
+    QComboBox* MakeTaggedList(int index, QWidget* parent);
+    void ApplySpacingSelector(const SpacingSelector& selector);
+    void SetFrequencyModVisible(bool visible);
+    void ApplyTaggedVisibility();
+    void SetBandwidthVisible(bool visible);
+    void RunPagerCommand(int operation);
+    void RunReader(ReaderStep step);
+    void UpdateCaption(const QString& path);
+    void DeferFocus(QWidget* w);
+    void Rescale();
+    template <class T>
+    T* Find(const QString& name) const {
+        return findChild<T*>(name);
+    }
+
+    const ProgramSettings& settings_;
+    UserDialogs& dialogs_;
+    QString programFolder_;
+    std::unique_ptr<Clock> clock_;
+    kpx::Timing timing_;
+    PagerImage image_;
+    FrequencyState freq_;
+    bool loadFinished_ = false;
+    double baseFontSize_ = 0;
+
+    QMenu* mnuPager_ = nullptr;
+    QLabel* lblMsg_ = nullptr;
+    TabBack* picTabBack_ = nullptr;
+    QStackedWidget* panels_ = nullptr;
+    QWidget* picSet1_ = nullptr;
+    QWidget* picSet2_ = nullptr;
+    QWidget* picSet5_ = nullptr;
+    QComboBox* cboDft_ = nullptr;
+    QLineEdit* txtFreq_ = nullptr;
+    QComboBox* cboChannel_[2] = {nullptr, nullptr};
+    QComboBox* combo1_[2] = {nullptr, nullptr};
+    QStackedWidget* channelFront_ = nullptr;
+    QWidget* picture2_ = nullptr;
+    QLabel* lblChannel_[2] = {nullptr, nullptr};
+    QLabel* lblPLLR_ = nullptr;
+    QLabel* lblPLLN_ = nullptr;
+    QLabel* lblMUTL_ = nullptr;
+    QLineEdit* txtAddr_[6] = {};
+    QCheckBox* chkCtl_[26] = {};
+    QComboBox* cboCtl_[10] = {};
+    QComboBox* cboLogo_ = nullptr;
+    QCheckBox* chkMenu_[7] = {};
+    QComboBox* cboTone_ = nullptr;
+    CtlEBSlider* slider1_ = nullptr;
+    QLabel* lblContrast_ = nullptr;
+    QLabel* lblValue_ = nullptr;
+    QLineEdit* txtPrompt0_ = nullptr;
+    QRadioButton* modifyOpt_ = nullptr;
+    QRadioButton* writeOpt_ = nullptr;
+    QPushButton* emoptCode_ = nullptr;
+    QPushButton* emoptStatus_ = nullptr;
+    QPushButton* emoptPrompts_ = nullptr;
+    QTimer timer1_;
+};
+
+}  // namespace kpx::gui

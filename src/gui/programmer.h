@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "gui/frames.h"
+#include "gui/main_window.h"
+
+namespace kpx::gui {
+
+// The start-up order: the splash shows at once (topmost, busy pointer); its first timer shows
+// the main window, whose load step starts the splash's closing timer.
+class Programmer {
+  public:
+    Programmer(const ProgramSettings& settings, UserDialogs& dialogs, const QString& folder,
+               int splashShowMs = 500, int splashCloseMs = 5000);
+    void Start();
+
+    SplashWindow& Splash() { return *splash_; }
+    MainWindow& Window() { return *window_; }
+
+  private:
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<SplashWindow> splash_;
+};
+
+// Renders the three panels and the About box into PNG files in dir.
+bool WriteScreenshots(const QString& dir, QString* error);
+
+int RunProgrammer(int argc, char** argv);
+
+}  // namespace kpx::gui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "image/pager_image.h"
+#include "support/user_dialogs.h"
+
+namespace kpx {
+
+// A prompt slot: attribute (low nibble = leading blank columns), length, 18 text bytes.
+// Texts are Windows-1252 bytes.
+inline constexpr int kPromptTextBytes = 18;
+inline constexpr int kLogoSlot = 0x100;
+inline constexpr const char* kPromptTooLong = "Can not exceed 18 characters exclude left space!";
+
+// What the slot's text box shows: the leading blanks from the attribute, then the text.
+std::string PromptDisplayText(const PagerImage& image, int slotAddress);
+
+// Stores a box's text into its slot as the box losing the focus does: leading spaces become
+// the attribute's blank count (at most 15, the rest stays in the text), trailing spaces go, an
+// empty text is one space. The logo slot also records in 0x3B bits 0-1 whether it is empty.
+// A text that does not fit the 18 text bytes is refused with the message and changes nothing.
+bool StorePromptText(PagerImage& image, int slotAddress, std::string_view text,
+                     UserDialogs& dialogs);
+
+// Alignment of a box's text on a line of `width` columns. A text longer than the line is left
+// as it is (trimmed), so nothing is ever longer than the box allows.
+std::string AlignLeft(std::string_view text);
+std::string AlignCentre(std::string_view text, int width);
+std::string AlignRight(std::string_view text, int width);
+
+}  // namespace kpx

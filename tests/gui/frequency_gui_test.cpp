@@ -1,0 +1,210 @@
+#include <QLabel>
+
+#include "gui_fixture.h"
+#include "settings/bands.h"
+#include "settings/frequency.h"
+
+namespace kpx::gui::testing {
+namespace {
+
+using FrequencyBlock = WindowTest;
+
+struct EntryCase {
+    int band;
+    const char* selector;  // "cboChannel(0)", "Combo1(0)" or nullptr
+    int spacingRow;
+    const char* text;
+    const char* message;  // nullptr: none
+    const char* shows;    // the box afterwards (nullptr: refused, the box keeps the focus)
+    int code;
+};
+
+TEST_F(FrequencyBlock, EntryEdgeCases) {
+    const EntryCase cases[] = {
+        {kBandRow130, "cboChannel(0)", 0, "15300500", nullptr, "15300500", 0},
+        {kBandRow130, "cboChannel(0)", 1, "15300500", kChannelSpacingError, nullptr, 1},
+        {kBandRow130, "cboChannel(0)", 2, "15300625", nullptr, "15300625", 1},
+        {kBandRow130, "cboChannel(0)", 2, "15300500", nullptr, "15300500", 0},
+        {kBandRow130, "cboChannel(0)", 2, "15300250", nullptr, "15300250", 6},
+        {kBandRow130, "cboChannel(0)", 2, "15300010", kChannelSpacingError, nullptr, -1},
+        {kBandRow380, "cboChannel(0)", 2, "46201250", "Channel Spacing =12.5KHz", "46201250", 3},
+        {kBandRow380, "cboChannel(0)", 2, "46201000", "Channel Spacing =10KHz", "46201000", 2},
+        {kBandRow929, nullptr, 0, "93101250", nullptr, "93101250", 3},
+        {kBandRow929, nullptr, 0, "93101000", kChannelSpacingError, nullptr, 3},
+        {kBandRow929, nullptr, 0, "92899990",
+         "Frequency setting error(92900000 < = Frequency < =93200000 )", nullptr, 3},
+        {kBandRow130, "cboChannel(0)", 0, "13000000", nullptr, "13000000", 0},
+        {kBandRow130, "cboChannel(0)", 0, "18000000", nullptr, "18000000", 0},
+        {kBandRowGp, "Combo1(0)", 0, "15300000", nullptr, "15300000", 6},
+        {kBandRowGp, "Combo1(0)", 2, "15301250", nullptr, "15301250", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " in band " + std::to_string(c.band));
+        Get<QComboBox>("cboDft")->setCurrentIndex(c.band);
+        if (c.selector) {
+            auto* sel = Get<QComboBox>(c.selector);
+            sel->setCurrentIndex(c.spacingRow == 0 ? 1 : 0);  // make the selection a change
+            sel->setCurrentIndex(c.spacingRow);
+        }
+        dialogs.Clear();
+        window->validationFailed = false;
+        const PagerImage before = window->Image();
+        Enter("txtFreq", c.text);
+        if (c.message) {
+            ASSERT_EQ(dialogs.Texts().size(), 1u);
+            EXPECT_EQ(dialogs.Texts()[0], c.message);
+        } else {
+            EXPECT_TRUE(dialogs.Texts().empty());
+        }
+        if (c.shows) {
+            EXPECT_EQ(Text("txtFreq"), c.shows);
+            EXPECT_FALSE(window->validationFailed);
+        } else {
+            EXPECT_TRUE(window->validationFailed);
+            EXPECT_TRUE(Get<QLineEdit>("txtFreq")->hasFocus()) << "the box takes the focus back";
+            for (int a = 0x390; a <= 0x39D; ++a) {
+                if (a != 0x397) EXPECT_EQ(Byte(a), before.at(a)) << a;
+            }
+        }
+        if (c.code >= 0) EXPECT_EQ(Byte(0x397), c.code);
+        Get<QWidget>("picTabBack")->setFocus();
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(FrequencyBlock, UntouchedBoxRestoresTheOldValue) {
+    const PagerImage before = window->Image();
+    auto* box = Get<QLineEdit>("txtFreq");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(box->text(), "") << "getting the focus empties the box";
+    Get<QWidget>("picTabBack")->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(box->text(), "15300000");
+    EXPECT_EQ(window->Image(), before);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(FrequencyBlock, EnterEndsTheEntry) {
+    auto* box = Get<QLineEdit>("txtFreq");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(box, "15300500");
+    QTest::keyClick(box, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
+    EXPECT_EQ(Byte(0x395), 5);
+    EXPECT_EQ(Text("txtFreq"), "15300500");
+}
+
+TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
+    auto* box = Get<QLineEdit>("txtFreq");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(box, "15a");
+    ASSERT_FALSE(dialogs.Texts().empty());
+    EXPECT_EQ(dialogs.Texts()[0], kNotDecimalNumeric);
+    EXPECT_FALSE(window->validationFailed);
+}
+
+TEST_F(FrequencyBlock, GpBandReadsBackUnchangedAndSurvivesSaveAndOpen) {
+    Get<QComboBox>("cboDft")->setCurrentIndex(kBandRowGp);
+    EXPECT_EQ(Text("txtFreq"), "15300000");
+    EXPECT_EQ(Byte(0x3F8), 0xAA);
+    EXPECT_EQ(Byte(0x041), 0x70);
+    EXPECT_EQ(Get<QLabel>("lblPLLN")->text(), "66D000");
+    EXPECT_EQ(Get<QLabel>("lblPLLR")->text(), "82F11");
+    EXPECT_EQ(Get<QLabel>("lblMUTL")->text(), "1");
+    EXPECT_FALSE(Get<QComboBox>("Combo1(0)")->isHidden());
+    // Back to 929-932 MHz: a standard synthesiser again, and a reopened file says so.
+    Get<QComboBox>("cboDft")->setCurrentIndex(kBandRow929);
+    EXPECT_EQ(Byte(0x3F8), 0xFF);
+    EXPECT_TRUE(Get<QComboBox>("cboCtl(0)")->isHidden()) << "no bandwidth in 929-932 MHz";
+    window->ChooseFile = [&](bool) { return QString::fromStdString(folder.File("p.tbl")); };
+    ASSERT_TRUE(window->TableFileSave());
+    Get<QComboBox>("cboDft")->setCurrentIndex(kBandRow130);
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_EQ(Get<QComboBox>("cboDft")->currentIndex(), kBandRow929);
+    EXPECT_EQ(Text("txtFreq"), "93101250");
+}
+
+TEST_F(FrequencyBlock, AutoSpacingHidesFrequencyModification) {
+    auto* sel = Get<QComboBox>("cboChannel(0)");
+    sel->setCurrentIndex(2);
+    EXPECT_TRUE(Get<QCheckBox>("chkCtl(4)")->isHidden());
+    EXPECT_EQ(window->Image().GetBits(0x036, 0, 1), 1);
+    sel->setCurrentIndex(1);
+    EXPECT_FALSE(Get<QCheckBox>("chkCtl(4)")->isHidden());
+    EXPECT_EQ(window->Image().GetBits(0x036, 0, 1), 0);
+    EXPECT_EQ(Get<QLabel>("lblCHANNEL(0)")->text(), "6.25KHz");
+    EXPECT_EQ(Text("txtFreq"), "15301250");
+}
+
+TEST_F(FrequencyBlock, ProgramMadeBandSelectionKeepsTheLoadedFrequency) {
+    PagerImage im = window->Image();
+    // 462.000 00 MHz at 12.5 kHz, as a pager of the 380-499 MHz band holds it.
+    SetFreqPLL(im, 46212500, kBandRow380, 12.5f, 3);
+    im.set(0x397, 3);
+    window->Image() = im;
+    window->RefreshFromNewImage();
+    EXPECT_EQ(Get<QComboBox>("cboDft")->currentIndex(), kBandRow380);
+    EXPECT_EQ(Text("txtFreq"), "46212500");
+    EXPECT_EQ(Get<QComboBox>("cboChannel(0)")->currentText(), "12.5KHz");
+    EXPECT_EQ(window->Image(), im);
+    EXPECT_FALSE(window->RefreshingControls);
+}
+
+using Capcodes = WindowTest;
+
+TEST_F(Capcodes, EntryEdgeCases) {
+    struct Case {
+        const char* text;
+        const char* message;
+        const char* shows;
+    } cases[] = {
+        {"1234568", nullptr, "1234568"},
+        {"42", nullptr, "0000042"},
+        {"2097152", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"6", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"0", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"-5", "Please insert a number between 0000007 to 2097151", nullptr},
+        {"12a4", "Please insert a numeric!", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        dialogs.Clear();
+        const PagerImage before = window->Image();
+        Enter("txtAddr(1)", c.text);
+        if (c.message) {
+            ASSERT_EQ(dialogs.Texts().size(), 1u);
+            EXPECT_EQ(dialogs.Texts()[0], c.message);
+            EXPECT_EQ(window->Image(), before);
+            EXPECT_TRUE(Get<QLineEdit>("txtAddr(1)")->hasFocus());
+            Get<QWidget>("picTabBack")->setFocus();
+            QApplication::processEvents();
+        } else {
+            EXPECT_TRUE(dialogs.Texts().empty());
+            EXPECT_EQ(Text("txtAddr(1)"), c.shows);
+        }
+    }
+    EXPECT_EQ(Byte(0x363), 0x00) << "entry 2 stays disabled";
+    EXPECT_EQ(Byte(0x365), 42);
+}
+
+TEST_F(Capcodes, LeavingWithoutTypingChangesNothing) {
+    const PagerImage before = window->Image();
+    Enter("txtAddr(0)", "");
+    EXPECT_EQ(Text("txtAddr(0)"), "");
+    EXPECT_EQ(window->Image(), before);
+    window->init_ctl();
+    EXPECT_EQ(Text("txtAddr(0)"), "1234567");
+}
+
+TEST_F(Capcodes, AutoIncreaseOptions) {
+    Get<QCheckBox>("optAuto2")->setChecked(true);
+    EXPECT_FALSE(window->AutoIncrease1);
+    EXPECT_TRUE(window->AutoIncrease2);
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing

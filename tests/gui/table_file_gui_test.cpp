@@ -1,0 +1,131 @@
+#include <QFile>
+
+#include "gui/custom_controls.h"
+#include "gui_fixture.h"
+#include "image/startup_image.h"
+#include "image/table_file.h"
+#include "settings/bands.h"
+
+namespace kpx::gui::testing {
+namespace {
+
+class TableFiles : public WindowTest {
+  protected:
+    std::string Write(const char* name, const QByteArray& bytes) {
+        const std::string path = folder.File(name);
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QByteArray StartupBytes(int size = 1024) {
+        const PagerImage im = BuildStartupImage(settings);
+        QByteArray b(reinterpret_cast<const char*>(im.bytes().data()), 1024);
+        return b.left(size);
+    }
+    void Choose(const std::string& path) {
+        window->ChooseFile = [path](bool) { return QString::fromStdString(path); };
+    }
+};
+
+TEST_F(TableFiles, ShortFileOpensWithZerosBehind) {
+    QByteArray b = StartupBytes();
+    b[0x0E9] = 2;
+    const std::string path = Write("short.tbl", b.left(1000));
+    Choose(path);
+    ASSERT_TRUE(window->TableFileOpen());
+    for (int a = 1000; a < 1024; ++a) EXPECT_EQ(Byte(a), 0) << a;
+    EXPECT_EQ(Get<CtlEBSlider>("Slider1")->Value(), 2);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(TableFiles, LowerCaseModelIsRefused) {
+    QByteArray b = StartupBytes();
+    b.replace(0x3E1, 5, "kpx41");
+    const std::string path = Write("lower.tbl", b);
+    Choose(path);
+    const PagerImage before = window->Image();
+    const QString caption = window->windowTitle();
+    EXPECT_FALSE(window->TableFileOpen());
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"The [" + path +
+                                                        "] is not correct format, the file will "
+                                                        "discard !"});
+    EXPECT_EQ(window->Image(), before);
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_EQ(window->currentTablePath.toStdString(), path) << "the chosen name is kept";
+}
+
+TEST_F(TableFiles, MissingFileIsReported) {
+    Choose(folder.File("nothing.tbl"));
+    EXPECT_FALSE(window->TableFileOpen());
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"This file is not exit!"});
+}
+
+TEST_F(TableFiles, GpMarkerSelectsTheGpBand) {
+    QByteArray b = StartupBytes();
+    b[0x3F8] = static_cast<char>(0xAA);
+    b[0x390] = 4;  // the digit does not count with the marker
+    Choose(Write("gp.tbl", b));
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_EQ(Get<QComboBox>("cboDft")->currentText(), "130-180MHz-GP(RoHS)");
+    EXPECT_FALSE(Get<QCheckBox>("chkCtl(4)")->isHidden());
+    EXPECT_FALSE(window->RefreshingControls);
+}
+
+TEST_F(TableFiles, CaptionHoldsOneBracketedPath) {
+    Choose(Write("first.tbl", StartupBytes()));
+    ASSERT_TRUE(window->TableFileOpen());
+    const std::string second = folder.File("second.tbl");
+    Choose(second);
+    ASSERT_TRUE(window->TableFileSave());
+    EXPECT_EQ(window->windowTitle().toStdString(),
+              "Brightwater KPX41 Basic(USB) V01.2 - [" + second + "]");
+    // Saved and reopened: the same 1024 bytes.
+    const PagerImage saved = window->Image();
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_EQ(window->Image(), saved);
+    EXPECT_EQ(QFile(QString::fromStdString(second)).size(), 1024);
+}
+
+TEST_F(TableFiles, SaveAsAsksBeforeOverwriting) {
+    const std::string path = Write("exists.tbl", QByteArray(10, 'a'));
+    Choose(path);
+    dialogs.AnswerNext(DialogAnswer::No);
+    EXPECT_FALSE(window->TableFileSave());
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{
+                  "This file is arealy exist ! \r\nAre you sure overwrite this file?"});
+    EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 10);
+    dialogs.AnswerNext(DialogAnswer::Yes);
+    EXPECT_TRUE(window->TableFileSave());
+    EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 1024);
+}
+
+TEST_F(TableFiles, FailedSaveSaysSoAndNamesTheFile) {
+    const std::string path = folder.File("no-such-folder/x.tbl");
+    Choose(path);
+    const QString caption = window->windowTitle();
+    EXPECT_FALSE(window->TableFileSave());
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(dialogs.Texts()[0].find("x.tbl"), std::string::npos) << dialogs.Texts()[0];
+    EXPECT_EQ(window->windowTitle(), caption);
+}
+
+TEST_F(TableFiles, FailedOpenSaysSoAndNamesTheFile) {
+    Choose(folder.path());  // a folder: it exists but cannot be read as a file
+    const PagerImage before = window->Image();
+    EXPECT_FALSE(window->TableFileOpen());
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_NE(dialogs.Texts()[0].find(folder.path()), std::string::npos) << dialogs.Texts()[0];
+    EXPECT_EQ(window->Image(), before);
+}
+
+TEST_F(TableFiles, CancelEndsQuietly) {
+    window->ChooseFile = [](bool) { return QString(); };
+    EXPECT_FALSE(window->TableFileOpen());
+    EXPECT_FALSE(window->TableFileSave());
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing

@@ -1,0 +1,82 @@
+#include "texts/prompt_text.h"
+
+#include <gtest/gtest.h>
+
+#include "testsupport/fakes.h"
+#include "texts/cp1252.h"
+
+namespace kpx {
+namespace {
+
+TEST(PromptStore, LeadingBlanksLengthAndTrailingSpaces) {
+    struct Case {
+        int slot;
+        std::string text;
+        bool stored;
+        int lead;
+        std::string bytes;  // the stored text
+    } cases[] = {
+        {0x1B4, "   SET TIME  ", true, 3, "SET TIME"},
+        {0x1B4, std::string(20, ' ') + "AB", true, 15, "     AB"},
+        {0x13C, "", true, 0, " "},
+        {0x13C, "     ", true, 5, " "},
+        {0x13C, std::string(18, 'X'), true, 0, std::string(18, 'X')},
+        {0x13C, std::string(19, 'X'), false, 0, ""},
+        {0x13C, std::string(17, ' ') + std::string(17, 'X'), false, 0, ""},  // no room
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        PagerImage im;
+        im.set(c.slot, 0x46);
+        im.set(c.slot + 1, 9);
+        testing::RecordingDialogs d;
+        const PagerImage before = im;
+        EXPECT_EQ(StorePromptText(im, c.slot, c.text, d), c.stored);
+        if (!c.stored) {
+            EXPECT_EQ(im, before);
+            EXPECT_EQ(d.Texts(), std::vector<std::string>{kPromptTooLong});
+            continue;
+        }
+        EXPECT_EQ(im.at(c.slot), 0x40 | c.lead) << "high nibble kept";
+        ASSERT_EQ(im.at(c.slot + 1), c.bytes.size());
+        for (std::size_t i = 0; i < c.bytes.size(); ++i) {
+            EXPECT_EQ(im.at(c.slot + 2 + static_cast<int>(i)), c.bytes[i]);
+        }
+    }
+    PagerImage im;
+    testing::RecordingDialogs d;
+    StorePromptText(im, 0x1B4, std::string(20, ' ') + "AB", d);
+    EXPECT_EQ(PromptDisplayText(im, 0x1B4), std::string(20, ' ') + "AB");
+}
+
+TEST(PromptStore, LogoSlotRecordsEmptiness) {
+    PagerImage im;
+    testing::RecordingDialogs d;
+    StorePromptText(im, kLogoSlot, "ZENTRA", d);
+    EXPECT_EQ(im.GetBits(0x3B, 0, 2), 2);
+    StorePromptText(im, kLogoSlot, "", d);
+    EXPECT_EQ(im.GetBits(0x3B, 0, 2), 0);
+    StorePromptText(im, 0x114, "", d);  // other slots leave 0x3B alone
+    EXPECT_EQ(im.GetBits(0x3B, 0, 2), 0);
+}
+
+TEST(Alignment, CentreLeftRight) {
+    EXPECT_EQ(AlignCentre("ZENTRA", 16), "     ZENTRA");
+    EXPECT_EQ(AlignCentre("  ZENTRA ", 21), "       ZENTRA");
+    EXPECT_EQ(AlignCentre("SET TIME", 21), "      SET TIME");
+    EXPECT_EQ(AlignRight("SET TIME", 21), std::string(13, ' ') + "SET TIME");
+    EXPECT_EQ(AlignLeft("   SET TIME  "), "SET TIME");
+    EXPECT_EQ(AlignCentre(std::string(18, 'A'), 16), std::string(18, 'A'));
+}
+
+TEST(Cp1252, RoundTripsEveryByte) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+    EXPECT_EQ(Cp1252ToUtf8("\xC4\x80"), "\xC3\x84\xE2\x82\xAC");  // Ä €
+    EXPECT_EQ(Utf8ToCp1252("\xD0\x96"), "?");                     // Cyrillic Zhe
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                       // cut sequence
+}
+
+}  // namespace
+}  // namespace kpx
