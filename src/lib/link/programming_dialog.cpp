@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "link/serial_link.h"
+#include "settings/capcode.h"
 
 namespace kpx {
 
@@ -12,24 +13,6 @@ std::string CapcodeAtTopMessage(int index) {
 }
 
 namespace {
-
-constexpr int kTopCapcode = 2097151;
-
-// The advanced capcode v into entry k, its enable flag kept.
-void StoreAdvancedCapcode(PagerImage& image, int k, std::uint32_t v) {
-    if (k < 0 || k > 5) throw std::out_of_range("capcode entry");
-    if (v > 0x7FFFFF) throw std::overflow_error("capcode too large");
-    const int a = 0x360 + 3 * k;
-    image.set(a, static_cast<std::uint8_t>((image.at(a) & 0x80) | (v >> 16)));
-    image.set(a + 1, static_cast<std::uint8_t>((v >> 8) & 0xFF));
-    image.set(a + 2, static_cast<std::uint8_t>(v & 0xFF));
-}
-
-std::uint32_t StoredCapcode(const PagerImage& image, int k) {
-    const int a = 0x360 + 3 * k;
-    return (std::uint32_t{image.at(a)} & 0x7F) << 16 | std::uint32_t{image.at(a + 1)} << 8 |
-           image.at(a + 2);
-}
 
 // The leading whole number of a text box, as the window reads it ("0001234" is 1234);
 // nothing when the text does not begin with a number.
@@ -144,15 +127,15 @@ void ProgrammingDialog::set_capcode(int index) {
     // A box left empty (clicked into, nothing typed) still stands for the stored capcode;
     // counting on from zero would program capcode 1 into the next pager.
     long long c = LeadingNumber(host_.CapcodeText(index))
-                      .value_or(static_cast<long long>(StoredCapcode(image_, index)));
-    if (c >= kTopCapcode) {
+                      .value_or(static_cast<long long>(CapcodeValue(image_, index)));
+    if (c >= kCapcodeMax) {
         dialogs_.Warn(CapcodeAtTopMessage(index));
         return;
     }
-    if (c < 0) c = static_cast<long long>(StoredCapcode(image_, index));
-    const auto v = static_cast<std::uint32_t>(c + 1);
+    if (c < 0) c = static_cast<long long>(CapcodeValue(image_, index));
+    const auto v = static_cast<std::int32_t>(c + 1);
     host_.SetCapcodeText(index, std::to_string(v));
-    StoreAdvancedCapcode(image_, index, v);
+    StoreCapcode(image_, index, v);
     host_.ReadCapcodes();
 }
 
