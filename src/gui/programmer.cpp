@@ -7,7 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gui/board_link.h"
+#include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
+#include "platform/platform_serial.h"
+#include "sim/simulated_board.h"
 
 namespace kpx::gui {
 
@@ -74,13 +78,34 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     about.show();
     QApplication::processEvents();
     ok = Save(&about, dir + "/about.png", error) && ok;
+    about.close();
+
+    // The programming dialog in production mode, half-way through a pager.
+    PlatformSerial serial;
+    BoardLink link(w, serial.port, serial.lister, serial.registry, dialogs);
+    w.findChild<QRadioButton*>("WriteOpt")->setChecked(true);
+    Form2 form(link.Transfers(), link.Host(), dialogs, w.Image(), kOperationWrite, true, true, &w);
+    form.show();
+    QApplication::processEvents();
+    form.SetAutoLabelText(1, " 1st capcode : 1234567");
+    form.SetAutoLabelText(2, " 2nd capcode : 0000042");
+    form.SetButtonsEnabled(false);
+    form.SetProgressMax(kImageLast - 16);
+    form.SetProgressColour(ProgressColour::Highlight);
+    form.SetProgressValue(640);
+    form.SetStatus("Writing Now.......");
+    QApplication::processEvents();
+    ok = Save(&form, dir + "/Form2.png", error) && ok;
+    form.done(QDialog::Accepted);
     return ok;
 }
 
 int RunProgrammer(int argc, char** argv) {
     QString screenshotDir;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0) screenshotDir = argv[i + 1];
+    bool simulate = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshotDir = argv[i + 1];
+        if (std::strcmp(argv[i], "--simulate") == 0) simulate = true;
     }
     if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -95,9 +120,23 @@ int RunProgrammer(int argc, char** argv) {
         }
         return 0;
     }
+    // A simulated board holding the default image, plugged in before the start-up probe looks.
+    std::unique_ptr<sim::SimulatedBoard> board;
+    if (simulate) {
+        board = std::make_unique<sim::SimulatedBoard>();
+        std::string error;
+        if (!board->Start(&error)) {
+            std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
+                     board->path().c_str(), board->com());
+    }
     QtUserDialogs dialogs;
+    PlatformSerial serial;
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
+    BoardLink link(programmer.Window(), serial.port, serial.lister, serial.registry, dialogs);
     programmer.Start();
     return QApplication::exec();
 }

@@ -1,0 +1,72 @@
+#include "gui/board_link.h"
+
+#include <QLineEdit>
+
+#include "gui/programming_form.h"
+#include "gui/qt_dialogs.h"
+#include "image/charmap.h"
+#include "link/board_watch.h"
+
+namespace kpx::gui {
+
+void WindowLinkHost::SetBoardLine(const std::string& text, std::uint32_t colour) {
+    QLabel* lblMsg = window_.MessageLabel();
+    lblMsg->setText(FromCp1252(text));
+    QPalette pal = lblMsg->palette();
+    // Colours come as 0x00BBGGRR.
+    pal.setColor(QPalette::WindowText,
+                 QColor(static_cast<int>(colour & 0xFF), static_cast<int>(colour >> 8 & 0xFF),
+                        static_cast<int>(colour >> 16 & 0xFF)));
+    lblMsg->setPalette(pal);
+}
+
+void WindowLinkHost::ImageReplacedByRead() {
+    // The same steps as after opening a table file, with the pager's texts decoded first.
+    DecodeTextRegions(window_.Image());
+    window_.RefreshFromNewImage();
+}
+
+QLineEdit* WindowLinkHost::txtAddr(int index) const {
+    return window_.findChild<QLineEdit*>(QString("txtAddr(%1)").arg(index));
+}
+
+std::string WindowLinkHost::CapcodeText(int index) const {
+    QLineEdit* box = txtAddr(index);
+    return box ? ToCp1252(box->text()) : std::string();
+}
+
+void WindowLinkHost::SetCapcodeText(int index, const std::string& text) {
+    if (QLineEdit* box = txtAddr(index)) box->setText(FromCp1252(text));
+}
+
+BoardLink::BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister,
+                     RegistryAccess& registry, UserDialogs& dialogs)
+    : window_(window),
+      dialogs_(dialogs),
+      host_(window),
+      link_(port, lister, registry, window.WindowClock(), pump_, dialogs),
+      transfers_(link_, host_) {
+    link_.SetHost(&host_);
+    window.ShowProgrammingDialog = [this](int operation) { ShowProgrammingDialog(operation); };
+    window.StartupProbe = [this] { StartupProbe(); };
+    window.Timer1_Timer = [this] { Timer1_Timer(); };
+}
+
+BoardLink::~BoardLink() {
+    window_.ShowProgrammingDialog = nullptr;
+    window_.StartupProbe = nullptr;
+    window_.Timer1_Timer = nullptr;
+    window_.Timer1()->stop();
+    link_.SetHost(nullptr);
+}
+
+void BoardLink::ShowProgrammingDialog(int operation) {
+    // Created anew for every command, gone when it is unloaded.
+    Form2 form(transfers_, host_, dialogs_, window_.Image(), operation, window_.AutoIncrease1,
+               window_.AutoIncrease2, &window_);
+    dialog_ = &form;
+    form.exec();
+    dialog_ = nullptr;
+}
+
+}  // namespace kpx::gui

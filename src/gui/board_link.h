@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/main_window.h"
+#include "gui/qt_event_pump.h"
+#include "link/board_watch.h"
+#include "link/device_lister.h"
+#include "link/link_host.h"
+#include "link/serial_link.h"
+#include "link/serial_port.h"
+#include "link/serial_transfers.h"
+#include "support/registry_access.h"
+
+namespace kpx::gui {
+
+class Form2;
+
+// The main window as the serial link sees it.
+class WindowLinkHost final : public LinkHost {
+  public:
+    explicit WindowLinkHost(MainWindow& window) : window_(window) {}
+
+    void SetBoardLine(const std::string& text, std::uint32_t colour) override;
+    void SetPagerMenuEnabled(bool enabled) override { window_.SetPagerMenuEnabled(enabled); }
+    void StopWatchTimer() override { window_.Timer1()->stop(); }
+    void StartWatchTimer() override { window_.Timer1()->start(); }
+    int BandRow() const override { return window_.Frequency().bandRow; }
+    bool ModifyModeSelected() const override { return window_.ModifyMode(); }
+    void RefreshControls() override { window_.init_ctl(); }
+    void ImageReplacedByRead() override;
+    std::string CapcodeText(int index) const override;
+    void SetCapcodeText(int index, const std::string& text) override;
+    void ReadCapcodes() override { window_.read_capcode(); }
+
+  private:
+    QLineEdit* txtAddr(int index) const;
+    MainWindow& window_;
+};
+
+// The serial board wired into the main window: the Pager commands show Form2 over this link,
+// the load step probes for the board, and Timer1 runs the board watch.
+class BoardLink {
+  public:
+    BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister, RegistryAccess& registry,
+              UserDialogs& dialogs);
+    ~BoardLink();
+    BoardLink(const BoardLink&) = delete;
+    BoardLink& operator=(const BoardLink&) = delete;
+
+    SerialLink& Link() { return link_; }
+    SerialTransfers& Transfers() { return transfers_; }
+    WindowLinkHost& Host() { return host_; }
+    // The programming dialog on show, or null.
+    Form2* Dialog() { return dialog_; }
+
+    // The window's hooks, callable directly.
+    void ShowProgrammingDialog(int operation);
+    void StartupProbe() { StartupBoardProbe(link_, host_); }
+    void Timer1_Timer() { BoardWatchTick(link_, host_); }
+
+  private:
+    MainWindow& window_;
+    UserDialogs& dialogs_;
+    QtEventPump pump_;
+    WindowLinkHost host_;
+    SerialLink link_;
+    SerialTransfers transfers_;
+    Form2* dialog_ = nullptr;
+};
+
+}  // namespace kpx::gui
