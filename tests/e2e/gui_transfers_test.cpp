@@ -64,7 +64,10 @@ class GuiTransfers : public BoardWindowTest {
         int barAfter = -1;
         QString statusAfter;
     };
-    std::vector<Press> ProgramPagers(int pagers, const std::function<void(int)>& next = {}) {
+    // With closeMidTransfer, Escape, the close box and Exit are tried while each pager is
+    // being written; the dialog must stay.
+    std::vector<Press> ProgramPagers(int pagers, const std::function<void(int)>& next = {},
+                                     bool closeMidTransfer = false) {
         std::vector<Press> presses;
         bool acting = false;
         auto find = [&](const char* name) { return link->Dialog()->findChild<QWidget*>(name); };
@@ -79,6 +82,12 @@ class GuiTransfers : public BoardWindowTest {
                 p.buttonsDisabledDuringTransfer = true;
             if (find("PB1")->palette().color(QPalette::Highlight) == QColor(0x800080))
                 p.purpleDuringTransfer = true;
+            if (closeMidTransfer) {
+                Form2* f = link->Dialog();
+                f->reject();
+                f->Close1_Click();
+                f->cmdExit_Click();
+            }
         });
         QTimer poll;
         poll.setInterval(5);
@@ -207,6 +216,29 @@ TEST_F(GuiTransfers, ProductionModeAdvancesBothCapcodesAcrossThreePagers) {
     EXPECT_EQ(Get<QLineEdit>("txtAddr(0)")->text(), "2097151");
     EXPECT_EQ(Get<QLineEdit>("txtAddr(1)")->text(), "1234570");
     EXPECT_EQ(CapcodeOf(window->Image(), 1), 1234570u);
+}
+
+TEST_F(GuiTransfers, AFailedPagerInTheSeriesKeepsItsCapcodeForTheNext) {
+    // The 9th write block is the first of the second pager: it is not acknowledged.
+    StartConnected({.fault = *sim::ParseFault("wrong-ack@9")});
+    EnterCapcode(0, "0000100");
+    EnterCapcode(1, "0000200");
+    Get<QCheckBox>("optAuto2")->setChecked(true);
+    SelectWriteMode();
+
+    const std::vector<Press> presses = ProgramPagers(3, {}, true);
+    ASSERT_EQ(presses.size(), 3u);
+    const std::uint32_t second[] = {200, 201, 201};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(presses[i].auto2, QString(" 2nd capcode : %1").arg(second[i], 7, 10, QChar('0')));
+        EXPECT_EQ(CapcodeOf(ImageOf(presses[i].memory), 0), 100u);  // never advanced
+    }
+    EXPECT_EQ(CapcodeOf(ImageOf(presses[2].memory), 1), 201u);
+    EXPECT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{"Verify Success!", "Write error!", "Verify Success!"}));
+    EXPECT_EQ(Get<QLineEdit>("txtAddr(0)")->text(), "0000100");
+    EXPECT_EQ(Get<QLineEdit>("txtAddr(1)")->text(), "0000202");
 }
 
 TEST_F(GuiTransfers, ModifyModeRefusesAWriteAndSendsNothing) {
