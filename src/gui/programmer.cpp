@@ -106,6 +106,13 @@ int RunProgrammer(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshotDir = argv[i + 1];
         if (std::strcmp(argv[i], "--simulate") == 0) simulate = true;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
+                "  --simulate        plug in a simulated programming board holding a pager\n"
+                "  --screenshot DIR  write pictures of the windows into DIR and quit\n");
+            return 0;
+        }
     }
     if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "board_window_fixture.h"
+#include "gui/programmer.h"
 #include "link/serial_link.h"
 
 namespace kpx::gui::testing {
@@ -111,6 +114,20 @@ TEST_F(ProgrammingFormTest, TheLoadStepStartsTheWatchTimerAfterTheProbe) {
     window->Load();
     EXPECT_TRUE(window->Timer1()->isActive());
     EXPECT_EQ(window->Timer1()->interval(), 3000);
+}
+
+TEST(ProgrammerScreenshots, IncludeTheProgrammingDialog) {
+    kpx::testing::TempDir dir;
+    QString error;
+    ASSERT_TRUE(WriteScreenshots(QString::fromStdString(dir.path()), &error))
+        << error.toStdString();
+    for (const char* name :
+         {"picSet1.png", "picSet2.png", "prompts.png", "about.png", "Form2.png"}) {
+        const QImage picture(QString::fromStdString(dir.File(name)));
+        EXPECT_FALSE(picture.isNull()) << name;
+    }
+    const QImage form(QString::fromStdString(dir.File("Form2.png")));
+    EXPECT_GE(form.width(), 420);
 }
 
 }  // namespace

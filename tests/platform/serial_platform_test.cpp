@@ -118,10 +118,11 @@ struct Pty {
         if (keep >= 0) ::close(keep);
         if (master >= 0) ::close(master);
     }
+    // The far end goes away. The kept slave descriptor holds the pty's number, so that no
+    // other pty (another test's) can take the path over while the hung-up one is tried.
     void HangUp() {
         ::close(master);
-        ::close(keep);
-        master = keep = -1;
+        master = -1;
     }
     int master = -1;
     int keep = -1;
