@@ -86,13 +86,22 @@ TEST(Timing, WaitMicroTickWithoutPerformanceCounterRunsTheSpinLoop) {
 }
 
 TEST(Timing, WaitMicroTickReturnsOnceMoreThan25MicrosecondsHavePassed) {
-    FakeClock clock;
-    clock.SetPerfCounter(2'000'000, 1);  // half a microsecond per reading
-    Timing timing(clock);
-    timing.WaitMicroTick();
-    // Start read at 1; 25 us is reached at 51 and only 52 is past it.
-    EXPECT_EQ(clock.PerfCounter(), 53);
-    EXPECT_EQ(timing.loopCounter(), 0);  // the spin loop did not run
+    struct Case {
+        std::int64_t frequency;  // one tick per reading
+        std::int64_t ticksFor25Us;
+    };
+    // At 2.28 MHz, 57 ticks are exactly 25 us, a value that rounding can push just above 25.
+    const Case cases[] = {{2'000'000, 50}, {2'280'000, 57}, {4'520'000, 113}};
+    for (const Case& c : cases) {
+        FakeClock clock;
+        clock.SetPerfCounter(c.frequency, 1);
+        Timing timing(clock);
+        timing.WaitMicroTick();
+        // Start read at 1; 25 us are reached at 1 + ticksFor25Us and only the reading after
+        // that is past them, so the next reading here is two further on.
+        EXPECT_EQ(clock.PerfCounter(), 1 + c.ticksFor25Us + 2) << c.frequency;
+        EXPECT_EQ(timing.loopCounter(), 0);  // the spin loop did not run
+    }
 }
 
 }  // namespace

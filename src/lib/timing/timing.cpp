@@ -45,9 +45,12 @@ void Timing::WaitMicroTick() {
         SpinLoop();
         return;
     }
-    const double ticksPerUs = static_cast<double>(*frequency) / 1'000'000.0;
+    // Ticks times a million over the frequency: dividing by a rounded ticks-per-microsecond
+    // instead can put exactly 25 us a hair above 25 and end the wait one tick early.
+    const double perSecond = static_cast<double>(*frequency);
     const std::int64_t start = clock_.PerfCounter();
-    while (static_cast<double>(clock_.PerfCounter() - start) / ticksPerUs <= kMicroTickUs) {
+    while (static_cast<double>(clock_.PerfCounter() - start) * 1'000'000.0 / perSecond <=
+           kMicroTickUs) {
     }
 }
 
