@@ -1,0 +1,25 @@
+#include "gui/list_click.h"
+
+#include <QTimer>
+#include <memory>
+
+namespace kpx::gui {
+
+void OnListClick(QComboBox* list, QObject* context, std::function<void()> handler) {
+    auto changedJustNow = std::make_shared<bool>(false);
+    auto run = std::make_shared<std::function<void()>>(std::move(handler));
+    QObject::connect(list, &QComboBox::currentIndexChanged, context, [list, changedJustNow, run] {
+        *changedJustNow = true;
+        QTimer::singleShot(0, list, [changedJustNow] { *changedJustNow = false; });
+        (*run)();
+    });
+    QObject::connect(list, &QComboBox::activated, context, [changedJustNow, run] {
+        if (*changedJustNow) {
+            *changedJustNow = false;
+            return;
+        }
+        (*run)();
+    });
+}
+
+}  // namespace kpx::gui
