@@ -10,7 +10,7 @@ namespace kpx::cli {
 namespace {
 
 // The command table: add a command here, one line each.
-const std::array<const CliCommand*, 7> kCommandTable = {
+const CliCommand* const kCommandTable[] = {
     &kNewCommand,
     &kCheckCommand,
     &kReadCommand,
