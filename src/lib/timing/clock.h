@@ -19,6 +19,13 @@ public:
     virtual void SleepMs(int ms) = 0;
 };
 
+// Milliseconds of TickMs since start; the tick is a wrapping 32-bit count and the difference
+// stays right across the wrap.
+inline std::int32_t TicksSince(Clock& clock, std::int32_t start) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(clock.TickMs()) -
+                                     static_cast<std::uint32_t>(start));
+}
+
 // Lets pending window events run during a long wait (a no-op outside the GUI).
 class EventPump {
 public:
