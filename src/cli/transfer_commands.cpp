@@ -8,10 +8,13 @@
 #include "cli/commands.h"
 #include "cli/stream_dialogs.h"
 #include "image/charmap.h"
+#include "image/default_image.h"
 #include "image/table_file.h"
+#include "link/parallel_transfers.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
+#include "platform/ppdev_port.h"
 #include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/system_registry.h"
@@ -22,8 +25,14 @@ namespace kpx::cli {
 
 namespace {
 
+// The port and clock --lpt drives instead of the machine's.
+PortIo* parallelOverride = nullptr;
+Clock* parallelClock = nullptr;
+
 struct Options {
     std::optional<std::string> port;
+    bool lpt = false;
+    std::optional<std::string> lptPath;
     std::optional<std::string> output;
     std::vector<std::string> files;
     bool yes = false;
@@ -41,6 +50,7 @@ class ConsoleHost : public LinkHost {
     bool ModifyModeSelected() const override { return false; }
     void RefreshControls() override {}
     void ImageReplacedByRead() override {
+        replaced = true;
         if (auto row = DetectBandFromImage(image_.bytes()).row) bandRow = *row;
         DecodeTextRegions(image_);
     }
@@ -56,38 +66,95 @@ class ConsoleHost : public LinkHost {
 
     int bandRow = kBandRow130;
     std::string line;
+    bool replaced = false;
 
   private:
     PagerImage& image_;
 };
 
+// The parallel port and the bus on it, for --lpt.
+struct ParallelSession {
+    ParallelSession(const Options& o, Clock& machineClock, UserDialogs& dialogs, LinkHost& host)
+        : clock(parallelClock ? *parallelClock : machineClock),
+          machine(MachinePorts(o)),
+          link(parallelOverride ? *parallelOverride : *machine, clock, pump, dialogs),
+          transfers(link, host) {}
+
+    // With PATH the device is used directly, at the first base the probe tries.
+    ParportMap Map(const Options& o) {
+        if (o.lptPath) return {{kLptBases[0], *o.lptPath}};
+        return MachineParports(&lookupProblem);
+    }
+    std::unique_ptr<PpdevPortIo> MachinePorts(const Options& o) {
+        if (parallelOverride) return nullptr;
+        return std::make_unique<PpdevPortIo>(Map(o));
+    }
+
+    // lpt_connect has told the user; this says why the machine's ports did not do.
+    void SayWhy(std::ostream& err) const {
+        if (!machine) return;
+        if (!lookupProblem.empty()) err << "kpx41: " << lookupProblem << "\n";
+        if (machine->map().empty()) {
+            err << "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
+                   "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n";
+        }
+        for (const std::string& p : machine->Problems()) err << "kpx41: " << p << "\n";
+    }
+
+    Clock& clock;
+    NullEventPump pump;
+    std::string lookupProblem;
+    std::unique_ptr<PpdevPortIo> machine;
+    ParallelLink link;
+    ParallelTransfers transfers;
+};
+
 // Everything one transfer needs, wired to the machine.
 struct Session {
-    Session(std::ostream& err, bool yes)
-        : dialogs(err, yes),
+    Session(std::ostream& err, const Options& o)
+        : dialogs(err, o.yes),
           registry(registryBackend),
           link(port, lister, registry, clock, pump, dialogs),
           host(image),
-          transfers(link, host) {
+          serial(link, host) {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+        if (o.lpt) parallel = std::make_unique<ParallelSession>(o, clock, dialogs, host);
     }
 
-    // The board's port: the given path, or the first listed port that answers the probe.
-    bool FindBoard(const std::optional<std::string>& path, std::ostream& err) {
-        if (path) {
+    PagerTransfers& Transfers() {
+        if (parallel) return parallel->transfers;
+        return serial;
+    }
+
+    // The board's port: the given path, or the first listed port that answers the probe; with
+    // --lpt the parallel port the memory answers on.
+    bool Connect(const Options& o, std::ostream& err) {
+        if (parallel) {
+            if (parallel->transfers.Connect()) return true;
+            parallel->transfers.Release();
+            parallel->SayWhy(err);
+            return false;
+        }
+        if (o.port) {
             std::error_code ec;
-            if (!std::filesystem::exists(*path, ec)) {
-                err << "kpx41: no such port: " << *path << "\n";
+            if (!std::filesystem::exists(*o.port, ec)) {
+                err << "kpx41: no such port: " << *o.port << "\n";
                 return false;
             }
-            link.boardPort = PortMap::Default().Register(*path);
+            link.boardPort = PortMap::Default().Register(*o.port);
             return true;
         }
         if (link.usb_probe()) return true;
         err << kBoardNotResponding << "\n";
         return false;
+    }
+
+    // Done with the link; false when the operation failed.
+    bool Finish() {
+        Transfers().Release();
+        return !Transfers().TransferFailed();
     }
 
     StreamDialogs dialogs;
@@ -100,7 +167,8 @@ struct Session {
     SerialLink link;
     PagerImage image;
     ConsoleHost host;
-    SerialTransfers transfers;
+    SerialTransfers serial;
+    std::unique_ptr<ParallelSession> parallel;
 };
 
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& problem) {
@@ -113,6 +181,14 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
                 return std::nullopt;
             }
             (a == "--port" ? o.port : o.output) = args[++i];
+        } else if (a == "--lpt" || a.rfind("--lpt=", 0) == 0) {
+            o.lpt = true;
+            if (a.size() > 6) {
+                o.lptPath = a.substr(6);
+            } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
+                // A device path; anything else after --lpt is the command's own argument.
+                o.lptPath = args[++i];
+            }
         } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -148,10 +224,13 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
-    Session s(err, false);
-    if (!s.FindBoard(o->port, err)) return 1;
-    s.transfers.usb_readall(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return 1;
+    Session s(err, *o);
+    // The image the program starts with: a parallel read must bring its fixed bytes back.
+    s.image = BuildDefaultImage();
+    if (!s.Connect(*o, err)) return 1;
+    s.Transfers().readall(s.image, 0, kImageLast);
+    // Only a complete and plausible read replaces the image; anything else writes no file.
+    if (!s.Finish() || !s.host.replaced) return 1;
     const std::string failure = SaveTableFile(*o->output, s.image);
     if (!failure.empty()) {
         err << failure << "\n";
@@ -169,14 +248,14 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
-    Session s(err, o->yes);
+    Session s(err, *o);
     if (!OpenTable(s, o->files[0], err)) return 1;
-    if (!s.FindBoard(o->port, err)) return 1;
+    if (!s.Connect(*o, err)) return 1;
     EncodeTextRegions(s.image);
-    s.transfers.usb_writeall(s.image, 0, kImageLast);
-    if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
+    s.Transfers().writeall(s.image, 0, kImageLast);
+    if (!s.Transfers().TransferFailed()) s.Transfers().verify(s.image, 0, kImageLast);
     DecodeTextRegions(s.image);
-    if (s.link.TransferFailed) return 1;
+    if (!s.Finish()) return 1;
     out << "wrote and verified " << o->files[0] << "\n";
     return 0;
 }
@@ -191,13 +270,13 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     if (o->files.size() != 1 || o->output || o->yes) {
         return UsageError(kName, "verify needs one FILE", io);
     }
-    Session s(err, false);
+    Session s(err, *o);
     if (!OpenTable(s, o->files[0], err)) return 1;
-    if (!s.FindBoard(o->port, err)) return 1;
+    if (!s.Connect(*o, err)) return 1;
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
-    s.transfers.usb_verify(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return 1;
+    s.Transfers().verify(s.image, 0, kImageLast);
+    if (!s.Finish()) return 1;
     out << "the pager matches " << o->files[0] << "\n";
     return 0;
 }
@@ -221,24 +300,29 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (o->port || o->output || !o->files.empty() || o->yes) {
+    if (o->port || o->lpt || o->output || !o->files.empty() || o->yes) {
         return UsageError(kName, "probe takes no arguments", io);
     }
-    Session s(err, false);
-    if (!s.FindBoard(std::nullopt, err)) return 1;
+    Session s(err, *o);
+    if (!s.Connect(*o, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
     out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
     return 0;
 }
 
-const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE",
+void UseParallelPort(PortIo* io, Clock* clock) {
+    parallelOverride = io;
+    parallelClock = clock;
+}
+
+const CliCommand kReadCommand = {"read", "read [--port PATH | --lpt [PATH]] -o FILE",
                                  "read the pager on the board and save it as a table file",
                                  CmdRead};
 const CliCommand kWriteCommand = {
-    "write", "write [--port PATH] FILE [--yes]",
+    "write", "write [--port PATH | --lpt [PATH]] FILE [--yes]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
     CmdWrite};
-const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE",
+const CliCommand kVerifyCommand = {"verify", "verify [--port PATH | --lpt [PATH]] FILE",
                                    "compare the pager with a table file", CmdVerify};
 const CliCommand kPortsCommand = {
     "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};
