@@ -7,6 +7,8 @@
 #include "link/board_watch.h"
 #include "link/device_lister.h"
 #include "link/link_host.h"
+#include "link/parallel_transfers.h"
+#include "link/port_io.h"
 #include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "link/serial_transfers.h"
@@ -38,18 +40,22 @@ class WindowLinkHost final : public LinkHost {
     MainWindow& window_;
 };
 
-// The serial board wired into the main window: the Pager commands show Form2 over this link,
-// the load step probes for the board, and Timer1 runs the board watch.
+// The links wired into the main window: the Pager commands show Form2 over the build's link,
+// the load step probes for the board, and Timer1 runs the board watch. With a parallel port
+// given, the parallel link is there too; it is the one used when the build's link is "LPT".
 class BoardLink {
   public:
     BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister, RegistryAccess& registry,
-              UserDialogs& dialogs);
+              UserDialogs& dialogs, PortIo* parallelPort = nullptr);
     ~BoardLink();
     BoardLink(const BoardLink&) = delete;
     BoardLink& operator=(const BoardLink&) = delete;
 
     SerialLink& Link() { return link_; }
     SerialTransfers& Transfers() { return transfers_; }
+    // The parallel link, or null without a parallel port.
+    ParallelLink* Parallel() { return parallel_.get(); }
+    ParallelTransfers* ParallelOps() { return parallelTransfers_.get(); }
     WindowLinkHost& Host() { return host_; }
     // The programming dialog on show, or null.
     Form2* Dialog() { return dialog_; }
@@ -66,6 +72,8 @@ class BoardLink {
     WindowLinkHost host_;
     SerialLink link_;
     SerialTransfers transfers_;
+    std::unique_ptr<ParallelLink> parallel_;
+    std::unique_ptr<ParallelTransfers> parallelTransfers_;
     Form2* dialog_ = nullptr;
 };
 

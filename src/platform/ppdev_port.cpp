@@ -117,8 +117,8 @@ int PpdevPortIo::Claimed(std::uint16_t base) {
     const int fd = system_.Open(path);
     if (fd < 0) {
         d.failed = true;
-        std::string why = "cannot open " + path + " for the port at " + Hex(base) + ": " +
-                          std::strerror(-fd);
+        std::string why =
+            "cannot open " + path + " for the port at " + Hex(base) + ": " + std::strerror(-fd);
         if (fd == -EACCES || fd == -EPERM) {
             why += " (join the group lp: sudo usermod -aG lp $USER, then log in again)";
         }

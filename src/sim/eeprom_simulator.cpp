@@ -74,7 +74,8 @@ void EepromSimulator::Start() {
 
 void EepromSimulator::Stop() {
     if (!page_.empty()) {
-        for (const auto& [address, value] : page_) memory_[static_cast<std::size_t>(address)] = value;
+        for (const auto& [address, value] : page_)
+            memory_[static_cast<std::size_t>(address)] = value;
         page_.clear();
         ++pagesWritten_;
         busy_ = true;

@@ -16,10 +16,10 @@ using EepromMemory = std::array<std::uint8_t, kEepromSize>;
 // Faults the memory can be told to make.
 enum class EepromFault {
     None,
-    NeverAck,          // no select byte is ever acknowledged
-    AckFromTenthStart, // select bytes are acknowledged only from the tenth start condition on
-    FlipBit,           // the byte at faultAddress reads with flipMask flipped
-    NoDataAck,         // a data byte written to faultAddress is not acknowledged (nor stored)
+    NeverAck,           // no select byte is ever acknowledged
+    AckFromTenthStart,  // select bytes are acknowledged only from the tenth start condition on
+    FlipBit,            // the byte at faultAddress reads with flipMask flipped
+    NoDataAck,          // a data byte written to faultAddress is not acknowledged (nor stored)
 };
 
 struct EepromFaultPlan {

@@ -6,8 +6,8 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 
 #include "testsupport/fakes.h"
 
@@ -58,10 +58,13 @@ TEST(PpdevPortIo, ClaimsAtFirstUseWritesReadsAndReleases) {
     EXPECT_EQ(io.In(0x379), 0x7F);
     EXPECT_EQ(io.In(0x378), 0xFE);
     io.Release();
-    const std::vector<Call> expected = {
-        {"open /dev/parport0"}, {"ioctl PPCLAIM"},   {"ioctl PPWDATA", 0xFE},
-        {"ioctl PPRSTATUS", 0x7F}, {"ioctl PPRDATA", 0xFE}, {"ioctl PPRELEASE"},
-        {"close"}};
+    const std::vector<Call> expected = {{"open /dev/parport0"},
+                                        {"ioctl PPCLAIM"},
+                                        {"ioctl PPWDATA", 0xFE},
+                                        {"ioctl PPRSTATUS", 0x7F},
+                                        {"ioctl PPRDATA", 0xFE},
+                                        {"ioctl PPRELEASE"},
+                                        {"close"}};
     EXPECT_EQ(kernel.calls, expected);
     EXPECT_TRUE(io.Problems().empty());
 
@@ -82,14 +85,23 @@ TEST(PpdevPortIo, UnusableBasesReadLikeAnEmptyPortAndSayWhy) {
         std::vector<std::string> calls;
     } cases[] = {
         {"no device for the base", 7, 0, 0x278, {}, {}},
-        {"no permission", -EACCES, 0, 0x378,
+        {"no permission",
+         -EACCES,
+         0,
+         0x378,
          {"cannot open /dev/parport0 for the port at 0x378: Permission denied (join the group "
           "lp: sudo usermod -aG lp $USER, then log in again)"},
          {"open /dev/parport0"}},
-        {"no such device", -ENOENT, 0, 0x378,
+        {"no such device",
+         -ENOENT,
+         0,
+         0x378,
          {"cannot open /dev/parport0 for the port at 0x378: No such file or directory"},
          {"open /dev/parport0"}},
-        {"busy", 7, -EBUSY, 0x378,
+        {"busy",
+         7,
+         -EBUSY,
+         0x378,
          {"cannot claim /dev/parport0: Device or resource busy"},
          {"open /dev/parport0", "ioctl PPCLAIM", "close"}},
     };
@@ -111,12 +123,11 @@ TEST(PpdevPortIo, UnusableBasesReadLikeAnEmptyPortAndSayWhy) {
 
 TEST(ParportLookup, ParsesTheOverrideList) {
     std::string problem;
-    const auto map = ParseParportList("0x378=/dev/parport0,0x278=/dev/parport1,956=/dev/pp3",
-                                      &problem);
+    const auto map =
+        ParseParportList("0x378=/dev/parport0,0x278=/dev/parport1,956=/dev/pp3", &problem);
     ASSERT_TRUE(map.has_value()) << problem;
-    EXPECT_EQ(*map, (ParportMap{{0x378, "/dev/parport0"},
-                                {0x278, "/dev/parport1"},
-                                {0x3BC, "/dev/pp3"}}));
+    EXPECT_EQ(*map, (ParportMap{
+                        {0x378, "/dev/parport0"}, {0x278, "/dev/parport1"}, {0x3BC, "/dev/pp3"}}));
     for (const char* bad : {"0x378", "0x378=", "=/dev/parport0", "zz=/dev/x", "0x378=/dev/a,x"}) {
         EXPECT_FALSE(ParseParportList(bad, &problem).has_value()) << bad;
         EXPECT_NE(problem.find("not BASE=DEVICE"), std::string::npos) << bad;

@@ -48,8 +48,7 @@ inline PagerImage ImageIn(const sim::EepromMemory& m) {
 
 // A parallel link on a fake clock with an EEPROM simulator behind the port.
 struct ParallelRig {
-    explicit ParallelRig(sim::EepromOptions options = DefaultPager())
-        : memory(clock, options) {
+    explicit ParallelRig(sim::EepromOptions options = DefaultPager()) : memory(clock, options) {
         link.SetView(&view);
         image = BuildDefaultImage();
     }

@@ -29,8 +29,11 @@ TEST(ParallelBus, SelectAndAddressBytes) {
     struct Case {
         int address;
         std::uint8_t select, low;
-    } cases[] = {{0x000, 0xA0, 0x00}, {0x0FF, 0xA0, 0xFF}, {0x100, 0xA2, 0x00},
-                 {0x3FF, 0xA6, 0xFF}, {0x7FF, 0xAE, 0xFF}};
+    } cases[] = {{0x000, 0xA0, 0x00},
+                 {0x0FF, 0xA0, 0xFF},
+                 {0x100, 0xA2, 0x00},
+                 {0x3FF, 0xA6, 0xFF},
+                 {0x7FF, 0xAE, 0xFF}};
     for (const auto& c : cases) {
         EXPECT_EQ(SelectByte(c.address), c.select) << c.address;
         EXPECT_EQ(AddressByte(c.address), c.low) << c.address;
@@ -43,8 +46,8 @@ TEST(ParallelBus, ConnectTriesTheBasesInOrder) {
         std::uint16_t base;  // where the memory sits
         bool found;
         std::uint16_t status;
-    } cases[] = {{0x378, true, 0x379}, {0x278, true, 0x279}, {0x3BC, true, 0x3BD},
-                 {0x300, false, 0}};
+    } cases[] = {
+        {0x378, true, 0x379}, {0x278, true, 0x279}, {0x3BC, true, 0x3BD}, {0x300, false, 0}};
     for (const auto& c : cases) {
         sim::EepromOptions options = ParallelRig::DefaultPager();
         options.base = c.base;
@@ -162,7 +165,8 @@ TEST(ParallelWriteAll, GpQuestionAnsweredNoWritesNothing) {
     rig.memory.memory()[0x3F8] = 0xAA;
     rig.dialogs.AnswerNext(DialogAnswer::No);
     rig.transfers.lpt_writeall(rig.image, 0, kImageLast);
-    EXPECT_EQ(rig.dialogs.Texts(), Texts({"The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"}));
+    EXPECT_EQ(rig.dialogs.Texts(),
+              Texts({"The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"}));
     EXPECT_EQ(rig.dialogs.shown()[0].icon, DialogIcon::Warning);
     EXPECT_TRUE(rig.link.TransferFailed);
     EXPECT_EQ(rig.memory.pagesWritten(), 0);
@@ -201,10 +205,18 @@ TEST(ParallelReadAll, FailedOrImplausibleReadsKeepTheImage) {
         {"never acknowledges", EepromFault::NeverAck, 0, -1, {"Read error!"}, true},
         {"tenth start", EepromFault::AckFromTenthStart, 0, -1, {"Read error!"}, true},
         {"stops half-way", EepromFault::None, 0, 20000, {"Read error!"}, true},
-        {"signature bit", EepromFault::FlipBit, 2, -1,
-         {"Read success!", "The data in this pager is wrong!"}, false},
-        {"0x3F7 bit", EepromFault::FlipBit, 0x3F7, -1,
-         {"Read success!", "The data in this pager is wrong!"}, false},
+        {"signature bit",
+         EepromFault::FlipBit,
+         2,
+         -1,
+         {"Read success!", "The data in this pager is wrong!"},
+         false},
+        {"0x3F7 bit",
+         EepromFault::FlipBit,
+         0x3F7,
+         -1,
+         {"Read success!", "The data in this pager is wrong!"},
+         false},
     };
     for (const auto& c : cases) {
         sim::EepromOptions options = ParallelRig::WithFault(c.fault, c.address);
@@ -227,7 +239,8 @@ TEST(ParallelReadAll, FailedOrImplausibleReadsKeepTheImage) {
 
 TEST(ParallelReadAll, RefusesAnotherModelWithAllFourteenBytes) {
     sim::EepromOptions options = ParallelRig::DefaultPager();
-    const std::uint8_t ident[] = {'K', 'P', 'X', '4', '2', 'V', '2', '.', '0', 'V', '1', '.', '0', '9'};
+    const std::uint8_t ident[] = {'K', 'P', 'X', '4', '2', 'V', '2',
+                                  '.', '0', 'V', '1', '.', '0', '9'};
     std::copy(std::begin(ident), std::end(ident), options.memory->begin() + 0x3E1);
     ParallelRig rig(options);
     const PagerImage before = rig.image;
