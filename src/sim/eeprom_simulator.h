@@ -49,6 +49,7 @@ class EepromSimulator final : public PortIo {
     void Out(std::uint16_t port, std::uint8_t value) override;
     void Release() override { ++releases_; }
     void SetFault(EepromFaultPlan fault) { options_.fault = fault; }
+    void SetWriteCycleMs(int ms) { options_.writeCycleMs = ms; }
 
     const EepromMemory& memory() const { return memory_; }
     EepromMemory& memory() { return memory_; }
