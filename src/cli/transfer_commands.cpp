@@ -133,7 +133,6 @@ struct Session {
     bool Connect(const Options& o, std::ostream& err) {
         if (parallel) {
             if (parallel->transfers.Connect()) return true;
-            parallel->transfers.Release();
             parallel->SayWhy(err);
             return false;
         }

@@ -65,6 +65,7 @@ TEST(ParallelDialog, NoMemoryOnAnyBaseClosesWithoutATransfer) {
         EXPECT_TRUE(rig.view.closed);
         EXPECT_FALSE(rig.view.buttonsShown);
         EXPECT_EQ(rig.memory.dataWrites(), 0);
+        EXPECT_EQ(rig.memory.releases(), 1);  // the probed ports handed back
     }
 }
 

@@ -39,6 +39,12 @@ void ParallelTransfers::Progress(int position) {
     link_.DoEvents();
 }
 
+bool ParallelTransfers::Connect() {
+    if (link_.lpt_connect()) return true;
+    Release();
+    return false;
+}
+
 void ParallelTransfers::Release() {
     link_.BusStop();
     link_.io().Release();

@@ -30,7 +30,8 @@ class ParallelTransfers : public PagerTransfers {
         lpt_verify(image, start, end);
     }
     bool TransferFailed() const override { return link_.TransferFailed; }
-    bool Connect() override { return link_.lpt_connect(); }
+    // lpt_connect; when no memory answers the port is handed back at once.
+    bool Connect() override;
     // The bus stopped and the port handed back.
     void Release() override;
     void SetView(TransferView* view) override { link_.SetView(view); }
