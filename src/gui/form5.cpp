@@ -79,9 +79,8 @@ Form5::Form5(MainWindow& window, int functionRow, QWidget* parent)
         chkFunEn_[i] = new QCheckBox(BitCaption(i), this);
         chkFunEn_[i]->setObjectName(Indexed("chkFunEn", i));
         for (int f = 0; f < 2; ++f) {
-            grids[f]->addWidget(MakeLabel(Indexed(f == 0 ? "lblDisp" : "lblType", i),
-                                          BitCaption(i), this),
-                                0, i);
+            grids[f]->addWidget(
+                MakeLabel(Indexed(f == 0 ? "lblDisp" : "lblType", i), BitCaption(i), this), 0, i);
         }
         grids[0]->addWidget(cboDisp_[i], 1, i);
         grids[1]->addWidget(cboType_[i], 1, i);

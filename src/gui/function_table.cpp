@@ -29,7 +29,8 @@ QFont Fixed(const QFont& base) {
 
 }  // namespace
 
-FunctionTable::FunctionTable(MainWindow& window, QWidget* page) : QObject(&window), window_(window) {
+FunctionTable::FunctionTable(MainWindow& window, QWidget* page)
+    : QObject(&window), window_(window) {
     frame_ = MakeFrame("Frame3", "Function", page);
     // Rows are as high as the capcode rows beside them, so each lines up with its capcode.
     auto* v = new QVBoxLayout(frame_);
@@ -78,8 +79,10 @@ QWidget* FunctionTable::BuildSummaryRow(int capcode, QWidget* parent) {
     tlblDisp_[e] = MakeSummary("tlblDisp", e, row);
     tlblPri_[e] = MakeSummary("tlblPri", e, row);
     tlblFunEn_[e] = MakeSummary("tlblFunEn", e, row);
-    const std::pair<const char*, QLineEdit*> summaries[] = {
-        {"Type:", tlblType_[e]}, {"Disp:", tlblDisp_[e]}, {"Priority:", tlblPri_[e]}, {"En:", tlblFunEn_[e]}};
+    const std::pair<const char*, QLineEdit*> summaries[] = {{"Type:", tlblType_[e]},
+                                                            {"Disp:", tlblDisp_[e]},
+                                                            {"Priority:", tlblPri_[e]},
+                                                            {"En:", tlblFunEn_[e]}};
     for (const auto& [caption, box] : summaries) {
         h->addWidget(MakeLabel(Indexed("Label9", labels_++), caption, row));
         h->addWidget(box);
@@ -137,7 +140,8 @@ void FunctionTable::cboType_Click(int index) {
 }
 
 void FunctionTable::read_AddressType() {
-    for (int i = 0; i < 2; ++i) cboType_[i]->setCurrentIndex(SingleTypeRow(window_.Image(), i).value_or(-1));
+    for (int i = 0; i < 2; ++i)
+        cboType_[i]->setCurrentIndex(SingleTypeRow(window_.Image(), i).value_or(-1));
 }
 
 void FunctionTable::read_Disp() {

@@ -7,8 +7,10 @@
 
 namespace kpx::gui {
 
-MessageStatus::MessageStatus(MainWindow& window, QWidget* page) : QObject(&window), window_(window) {
-    frame_ = MakeFrame("Frame1(0)", "Message Type Status( PG:Personal && Group     M:Mail Drop )", page);
+MessageStatus::MessageStatus(MainWindow& window, QWidget* page)
+    : QObject(&window), window_(window) {
+    frame_ =
+        MakeFrame("Frame1(0)", "Message Type Status( PG:Personal && Group     M:Mail Drop )", page);
     // The long title in a smaller type, so that the table keeps to its columns' width.
     QFont titleFont = frame_->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() - 1);

@@ -241,7 +241,8 @@ void StatusPage::cboORC_Click() {
 
 void StatusPage::read_BatLev() {
     for (int i = 0; i < kBatteryLevels; ++i) {
-        if (auto row = BatteryRowFromImage(window_.Image(), i)) cboBatLev_[i]->setCurrentIndex(*row);
+        if (auto row = BatteryRowFromImage(window_.Image(), i))
+            cboBatLev_[i]->setCurrentIndex(*row);
     }
 }
 
