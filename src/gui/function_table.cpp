@@ -51,12 +51,11 @@ FunctionTable::FunctionTable(MainWindow& window, QWidget* page)
 }
 
 QLineEdit* FunctionTable::MakeSummary(const char* name, int element, QWidget* parent) {
-    auto* box = new QLineEdit(parent);
+    auto* box = new ShortLineEdit(4, parent);
     box->setObjectName(Indexed(name, element));
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::NoFocus);
     box->setFont(Fixed(box->font()));
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance("MMMM") + 8);
     return box;
 }
 
@@ -72,7 +71,7 @@ QWidget* FunctionTable::BuildSummaryRow(int capcode, QWidget* parent) {
     cmdFunc_[e] = new QPushButton("Fun. Bit", row);
     cmdFunc_[e]->setObjectName(Indexed("cmdFunc", e));
     cmdFunc_[e]->setToolTip("Click to set function bit( A B C D ) message control.");
-    cmdFunc_[e]->setFixedWidth(cmdFunc_[e]->fontMetrics().horizontalAdvance("Fun. Bit") + 16);
+    cmdFunc_[e]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(cmdFunc_[e], &QPushButton::clicked, this, [this, e] { cmdFunc_Click(e); });
     h->addWidget(cmdFunc_[e]);
     tlblType_[e] = MakeSummary("tlblType", e, row);

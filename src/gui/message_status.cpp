@@ -11,18 +11,11 @@ MessageStatus::MessageStatus(MainWindow& window, QWidget* page)
     : QObject(&window), window_(window) {
     frame_ =
         MakeFrame("Frame1(0)", "Message Type Status( PG:Personal && Group     M:Mail Drop )", page);
-    // The long title in a smaller type, so that the table keeps to its columns' width.
-    QFont titleFont = frame_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() - 1);
-    frame_->setFont(titleFont);
     auto* g = new QGridLayout(frame_);
     g->setVerticalSpacing(1);
     const char* const headers[] = {"Alert Length", "History", "Memory(KB)"};
     for (int c = 0; c < 3; ++c) {
         QLabel* h = MakeLabel(Indexed("lblHeader", c), headers[c], frame_);
-        QFont f = page->font();
-        f.setBold(true);
-        h->setFont(f);
         g->addWidget(h, 0, c + 1, Qt::AlignCenter);
     }
     for (int n = 0; n <= kMailDrops; ++n) {
@@ -36,14 +29,12 @@ MessageStatus::MessageStatus(MainWindow& window, QWidget* page)
             name->setToolTip(QString("Mail Drop %1 Message Status").arg(drop));
         }
         g->addWidget(name, n + 1, 0);
-        name->setFont(page->font());
         lblLength_[n] = MakeLabel(Indexed("lblLength", n), "", frame_);
         lblHistory_[n] = MakeLabel(Indexed("lblHistory", n), n == 0 ? "15" : "", frame_);
         lblMemory_[n] = MakeLabel(Indexed("lblMemory", n), "", frame_);
         int c = 1;
         for (QLabel* cell : {lblLength_[n], lblHistory_[n], lblMemory_[n]}) {
             cell->setToolTip(name->toolTip());
-            cell->setFont(page->font());
             g->addWidget(cell, n + 1, c++, Qt::AlignCenter);
         }
     }

@@ -113,11 +113,10 @@ QWidget* StatusPage::BuildPasswordFrame() {
     g->addWidget(window_.MakeTaggedCheckBox(5, frame), 0, 0, 1, 2);
     g->addWidget(window_.MakeTaggedCheckBox(7, frame), 1, 0, 1, 2);
     for (int i = 0; i < kPasswordBoxes; ++i) {
-        txtPass_[i] = new QLineEdit(frame);
+        txtPass_[i] = new ShortLineEdit(kPasswordMaxLength, frame);
         txtPass_[i]->setObjectName(Indexed("txtPass", i));
         txtPass_[i]->setMaxLength(kPasswordMaxLength);
         txtPass_[i]->setText(i == 0 ? "0000" : "1234");  // design text, replaced at the refresh
-        txtPass_[i]->setFixedWidth(txtPass_[i]->fontMetrics().horizontalAdvance("00000") + 12);
         txtPass_[i]->installEventFilter(this);
     }
     g->addWidget(MakeLabel("Label6(7)", "Password(4 Dec)", frame), 2, 0);

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -44,5 +45,23 @@ inline bool IsWindowFocusChange(QEvent* e) {
 inline void DeferFocus(QWidget* w) {
     QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
 }
+
+// A short entry box: as wide as `chars` characters of its own font, whatever the rescale makes
+// of that font.
+class ShortLineEdit : public QLineEdit {
+  public:
+    ShortLineEdit(int chars, QWidget* parent) : QLineEdit(parent), chars_(chars) {
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        QSize s = QLineEdit::sizeHint();
+        s.setWidth(fontMetrics().horizontalAdvance(QString(chars_, QChar('M'))) + 10);
+        return s;
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  private:
+    int chars_;
+};
 
 }  // namespace kpx::gui
