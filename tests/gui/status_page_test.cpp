@@ -175,6 +175,32 @@ TEST_F(StatusPageTest, RefreshOfALoadedImageWritesEachChangedRowsCodeBack) {
     EXPECT_EQ(Byte(0x382), 120);
 }
 
+TEST_F(StatusPageTest, SettingsSurviveSavingAndReopening) {
+    Get<QCheckBox>("chkMenu(0)")->click();
+    Pick(Get<QComboBox>("cboTone"), 3);
+    Pick(Get<QComboBox>("cboSLC"), 4);
+    Pick(Get<QComboBox>("cboORC"), 2);
+    Pick(Get<QComboBox>("cboBatLev(2)"), 0);
+    Get<QCheckBox>("chkCtl(22)")->click();
+    auto* box = Get<QLineEdit>("txtPass(1)");
+    Focus(box);
+    QTest::keyClicks(box, "987");
+    Leave();
+    window->mnuSBTF_Click();  // saves default.tbl in the program folder, opened at start
+    const PagerImage saved = window->Image();
+    window.reset();
+    Start();
+    window->EMoptStatus_Click();
+    EXPECT_EQ(window->Image(), saved);
+    EXPECT_EQ(Get<QComboBox>("cboTone")->currentText(), "Tone 4");
+    EXPECT_FALSE(Get<QComboBox>("cboTone")->isHidden());
+    EXPECT_EQ(Get<QComboBox>("cboSLC")->currentText(), "175 seconds");
+    EXPECT_EQ(Get<QComboBox>("cboORC")->currentText(), "2 min");
+    EXPECT_EQ(Get<QComboBox>("cboBatLev(2)")->currentText(), "1.58V");
+    EXPECT_EQ(Text("txtPass(1)"), "0987");
+    EXPECT_FALSE(Get<QLineEdit>("txtPass(1)")->isHidden());
+}
+
 TEST_F(StatusPageTest, ContrastAndPagerMenuStillWork) {
     auto* slider = Get<CtlEBSlider>("Slider1");
     slider->SetValue(6);
