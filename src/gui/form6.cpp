@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <type_traits>
 
 #include "gui/custom_controls.h"
 #include "gui/list_click.h"
@@ -84,7 +85,6 @@ Form6::Form6(MainWindow& window, QWidget* parent) : QDialog(parent), window_(win
             g->addWidget(list, row, c++);
         }
     }
-    g->setColumnMinimumWidth(7, 0);
     v->addWidget(drops);
 
     auto* totals = new QGridLayout;
