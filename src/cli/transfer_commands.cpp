@@ -197,6 +197,10 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
             o.files.push_back(a);
         }
     }
+    if (o.port && o.lpt) {
+        problem = "--port and --lpt name two different links";
+        return std::nullopt;
+    }
     return o;
 }
 

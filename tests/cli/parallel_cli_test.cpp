@@ -163,6 +163,10 @@ TEST_F(ParallelCli, AnUnusableDeviceIsSaidSo) {
               "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
               "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n");
     unsetenv("KPX41_PARPORTS");
+
+    const Result both = Kpx41({"read", "--port", "/dev/null", "--lpt", "-o", dir.File("o")});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_EQ(both.err.rfind("kpx41 read: --port and --lpt name two different links\n", 0), 0u);
 }
 
 }  // namespace
