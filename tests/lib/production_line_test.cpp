@@ -45,14 +45,14 @@ TEST(Sha256, StandardVectors) {
 }
 
 TEST(WallTime, FormatsAndParsesUtc) {
-    const auto t = sys_days(year(2026) / 12 / 8) + hours(9) + minutes(5) + seconds(7) +
-                   milliseconds(42);
+    const auto t =
+        sys_days(year(2026) / 12 / 8) + hours(9) + minutes(5) + seconds(7) + milliseconds(42);
     EXPECT_EQ(IsoTime(t), "2026-12-08T09:05:07Z");
     EXPECT_EQ(IsoTime(t, true), "2026-12-08T09:05:07.042Z");
     EXPECT_EQ(CompactTime(t), "20261208_090507");
     EXPECT_EQ(ParseCompactTime("20261208_090507"), floor<seconds>(t));
-    for (const char* bad : {"20261308_090507", "20261208-090507", "2026120_0905077", "20261208_250507",
-                            "x0261208_090507", ""}) {
+    for (const char* bad : {"20261308_090507", "20261208-090507", "2026120_0905077",
+                            "20261208_250507", "x0261208_090507", ""}) {
         EXPECT_EQ(ParseCompactTime(bad), std::nullopt) << bad;
     }
 }
@@ -94,7 +94,11 @@ TEST(Backups, NamedByTimeOperationAndCapcodeAndPrunedAfterAYear) {
 TEST(ProductionLog, RowsSurviveTheRoundTrip) {
     const LogRow rows[] = {
         {"2026-12-08T09:05:07Z", "/dev/ttyUSB0", {1234567, 42}, "ab12", "ok", "Verify Success!"},
-        {"2026-12-08T09:05:09Z", "/dev/pts/3", {7, 2097151}, "", "failed",
+        {"2026-12-08T09:05:09Z",
+         "/dev/pts/3",
+         {7, 2097151},
+         "",
+         "failed",
          "The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"},
         {"t", "a,b", {1, 2}, "x", "failed", "say \"no\", twice"},
     };

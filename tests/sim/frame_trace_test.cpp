@@ -40,8 +40,8 @@ TEST(FrameTrace, TraceOfAReadDecodesBackIntoItsFrames) {
         EXPECT_EQ(reply.direction, '<');
         ASSERT_EQ(reply.bytes.size(), static_cast<std::size_t>(n + 15)) << i;
         EXPECT_TRUE(ReadReplyChecksumOk(reply.bytes));
-        EXPECT_TRUE(std::equal(reply.bytes.begin() + 13, reply.bytes.end() - 2,
-                               memory.begin() + address));
+        EXPECT_TRUE(
+            std::equal(reply.bytes.begin() + 13, reply.bytes.end() - 2, memory.begin() + address));
     }
 }
 
