@@ -176,12 +176,6 @@ class NoDialogView : public ProgrammingDialogView {
     void CloseDialog() override {}
 };
 
-std::string SevenDigits(std::int32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%07d", static_cast<int>(v));
-    return text;
-}
-
 // One board of the line with its own port objects, link and dialog, so that boards run on
 // threads of their own without sharing anything but the Line.
 class Board {
@@ -242,8 +236,8 @@ class Board {
         line_.Log({IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
                    ok ? kResultOk : kResultFailed, dialogs_.last});
         if (written_ && writtenOk_) KeepWrittenBackup(line_.backups.get(), *written_, line_.err);
-        line_.Print(line_.out, path_ + ": capcodes " + SevenDigits((*capcodes)[0]) + " " +
-                                   SevenDigits((*capcodes)[1]) + ": " +
+        line_.Print(line_.out, path_ + ": capcodes " + CapcodeDigits((*capcodes)[0]) + " " +
+                                   CapcodeDigits((*capcodes)[1]) + ": " +
                                    (ok ? kResultOk : kResultFailed) + "\n");
 
         failuresInRow_ = ok ? 0 : failuresInRow_ + 1;

@@ -62,17 +62,17 @@ std::optional<std::int32_t> CapcodeField(const std::string& text) {
     return static_cast<std::int32_t>(std::stol(text));
 }
 
-std::string SevenDigits(std::int32_t v) {
+}  // namespace
+
+std::string CapcodeDigits(std::int32_t v) {
     char text[16];
     std::snprintf(text, sizeof text, "%07d", static_cast<int>(v));
     return text;
 }
 
-}  // namespace
-
 std::string FormatLogRow(const LogRow& row) {
-    return CsvField(row.time) + "," + CsvField(row.port) + "," + SevenDigits(row.capcodes[0]) +
-           "," + SevenDigits(row.capcodes[1]) + "," + CsvField(row.sha256) + "," +
+    return CsvField(row.time) + "," + CsvField(row.port) + "," + CapcodeDigits(row.capcodes[0]) +
+           "," + CapcodeDigits(row.capcodes[1]) + "," + CsvField(row.sha256) + "," +
            CsvField(row.result) + "," + CsvField(row.message);
 }
 
@@ -146,7 +146,7 @@ std::optional<CapcodePair> CapcodeCounter::Take(std::string* refusal) {
             if (written_[k].count(c[k])) {
                 stopped_ = true;
                 if (refusal) {
-                    *refusal = "capcode " + std::to_string(k + 1) + " = " + SevenDigits(c[k]) +
+                    *refusal = "capcode " + std::to_string(k + 1) + " = " + CapcodeDigits(c[k]) +
                                " is already written in the log";
                 }
                 return std::nullopt;
@@ -190,7 +190,7 @@ int CapcodeCounter::failed() const {
 }
 
 std::string LineHost::CapcodeText(int index) const {
-    return SevenDigits(CapcodeValue(image_, index));
+    return kpx::CapcodeText(image_, index);
 }
 
 }  // namespace kpx
