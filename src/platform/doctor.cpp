@@ -122,7 +122,9 @@ void SerialChecks(const DoctorEnv& env, const std::vector<Process>& processes,
         const auto com = TtyUsbIndex("/dev/" + cable.name);
         out.push_back({false, Verdict::Ok,
                        "cable seen: /dev/" + cable.name +
-                           (com ? " is COM" + std::to_string(*com + 1) : std::string()),
+                           (com ? std::string(" is ") + kCableDescription + " (COM" +
+                                      std::to_string(*com + 1) + ")"
+                                : std::string()),
                        ""});
         out.push_back(AccessFinding(env, false, path, "dialout"));
         for (const Process& p : processes) {

@@ -129,7 +129,11 @@ TEST(Doctor, ACableTheUserMayOpen) {
         const std::string lines = m.Lines(false);
         std::string access = c.access;
         access.replace(access.find("DEV"), 3, m.root("dev/ttyUSB2"));
-        EXPECT_EQ(lines.rfind("ok cable seen: /dev/ttyUSB2 is COM3\n", 0), 0u) << c.what << lines;
+        EXPECT_EQ(
+            lines.rfind("ok cable seen: /dev/ttyUSB2 is Prolific USB-to-Serial Comm Port (COM3)\n",
+                        0),
+            0u)
+            << c.what << lines;
         EXPECT_NE(lines.find(access), std::string::npos) << c.what << "\n" << lines;
         EXPECT_EQ(RunDoctor(m.env).Ready(false), c.ready) << c.what;
     }
