@@ -342,7 +342,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         if (!o.noWait) {
             io.out << "put the next pagers on the boards and press Enter" << std::endl;
             std::string answer;
-            if (!std::getline(std::cin, answer)) break;
+            if (!std::getline(io.in ? *io.in : std::cin, answer)) break;
         }
     }
     const double hours =

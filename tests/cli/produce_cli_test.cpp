@@ -228,6 +228,31 @@ TEST(Produce, StopsAtTheTopOfTheCapcodeRange) {
     EXPECT_EQ(board.simulator.writes(), 16);
 }
 
+// Without --no-wait each round waits for Enter; the end of the input ends the series.
+TEST(Produce, WaitsForEnterBetweenRounds) {
+    Series series(300, 42);
+    Board board;
+    std::vector<std::string> args = series.Produce({board.path()}, "1", 3, {"--no-backup"});
+    args.erase(std::find(args.begin(), args.end(), "--no-wait"));
+    args.erase(args.begin());  // the command's own arguments
+    const CliCommand* produce = nullptr;
+    for (const CliCommand& c : Commands()) {
+        if (c.name == "produce") produce = &c;
+    }
+    ASSERT_NE(produce, nullptr);
+    std::ostringstream out, err;
+    std::istringstream in("\n");  // one Enter, then the input ends
+    CliIo io{out, err, &in};
+    EXPECT_EQ(produce->run(args, io), 1);
+    const std::string prompt = "put the next pagers on the boards and press Enter\n";
+    const std::string text = out.str();
+    const auto first = text.find(prompt);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(prompt, first + 1), std::string::npos) << text;
+    EXPECT_NE(text.find("done 2, failed 0, "), std::string::npos) << text;
+    EXPECT_EQ(board.Capcodes()[0], 301);
+}
+
 TEST(Produce, UsageErrors) {
     const std::vector<std::string> cases[] = {
         {"produce"},
