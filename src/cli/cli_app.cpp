@@ -11,8 +11,15 @@ namespace {
 
 // The command table: add a command here, one line each.
 const CliCommand* const kCommandTable[] = {
-    &kNewCommand,   &kCheckCommand, &kReadCommand,    &kWriteCommand,  &kVerifyCommand,
-    &kPortsCommand, &kProbeCommand, &kProduceCommand, &kDoctorCommand,
+    &kNewCommand,
+    &kCheckCommand,
+    &kReadCommand,
+    &kWriteCommand,
+    &kVerifyCommand,
+    &kPortsCommand,
+    &kProbeCommand,
+    &kProduceCommand,
+    &kDoctorCommand,
 };
 
 std::vector<CliCommand> CopyTable() {
