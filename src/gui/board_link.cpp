@@ -58,6 +58,12 @@ BoardLink::BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister,
             return found;
         });
     }
+    // The Pager commands' link is watched for the backups.
+    if (!LinkIsUsb() && parallelTransfers_) {
+        observed_ = std::make_unique<ObservedTransfers>(*parallelTransfers_);
+    } else {
+        observed_ = std::make_unique<ObservedTransfers>(transfers_);
+    }
     // The watch follows only the serial board; over the parallel port every command looks
     // for the memory first, so the Pager menu stays open.
     if (!LinkIsUsb()) window.SetPagerMenuEnabled(true);
@@ -74,9 +80,18 @@ BoardLink::~BoardLink() {
     link_.SetHost(nullptr);
 }
 
+PagerTransfers& BoardLink::UsbForDialog() {
+    return LinkIsUsb() ? static_cast<PagerTransfers&>(*observed_) : transfers_;
+}
+
+PagerTransfers* BoardLink::LptForDialog() {
+    if (!parallelTransfers_) return nullptr;
+    return LinkIsUsb() ? static_cast<PagerTransfers*>(parallelTransfers_.get()) : observed_.get();
+}
+
 void BoardLink::ShowProgrammingDialog(int operation) {
     // Created anew for every command, gone when it is unloaded.
-    Form2 form(transfers_, parallelTransfers_.get(), host_, dialogs_, window_.Image(), operation,
+    Form2 form(UsbForDialog(), LptForDialog(), host_, dialogs_, window_.Image(), operation,
                window_.AutoIncrease1, window_.AutoIncrease2, &window_);
     dialog_ = &form;
     form.exec();

@@ -7,6 +7,7 @@
 #include "link/board_watch.h"
 #include "link/device_lister.h"
 #include "link/link_host.h"
+#include "link/observed_transfers.h"
 #include "link/parallel_transfers.h"
 #include "link/port_io.h"
 #include "link/serial_link.h"
@@ -53,9 +54,14 @@ class BoardLink {
 
     SerialLink& Link() { return link_; }
     SerialTransfers& Transfers() { return transfers_; }
+    // The transfers the Pager commands run through, with hooks after each read and write.
+    ObservedTransfers& Observed() { return *observed_; }
     // The parallel link, or null without a parallel port.
     ParallelLink* Parallel() { return parallel_.get(); }
     ParallelTransfers* ParallelOps() { return parallelTransfers_.get(); }
+    // The two links as Form2 takes them; the build's one is the observed one.
+    PagerTransfers& UsbForDialog();
+    PagerTransfers* LptForDialog();
     WindowLinkHost& Host() { return host_; }
     // The programming dialog on show, or null.
     Form2* Dialog() { return dialog_; }
@@ -74,6 +80,7 @@ class BoardLink {
     SerialTransfers transfers_;
     std::unique_ptr<ParallelLink> parallel_;
     std::unique_ptr<ParallelTransfers> parallelTransfers_;
+    std::unique_ptr<ObservedTransfers> observed_;
     Form2* dialog_ = nullptr;
 };
 

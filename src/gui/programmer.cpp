@@ -6,13 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "gui/board_link.h"
 #include "gui/form5.h"
 #include "gui/form6.h"
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
+#include "gui/window_backups.h"
 #include "image/default_image.h"
+#include "link/frame_trace.h"
+#include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
 #include "platform/ppdev_port.h"
 #include "sim/eeprom_simulator.h"
@@ -109,7 +113,7 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     const auto eeprom = SimulatedEeprom(serial.clock);
     BoardLink link(w, serial.port, serial.lister, serial.registry, dialogs, eeprom.get());
     w.findChild<QRadioButton*>("WriteOpt")->setChecked(true);
-    Form2 form(link.Transfers(), link.ParallelOps(), link.Host(), dialogs, w.Image(),
+    Form2 form(link.UsbForDialog(), link.LptForDialog(), link.Host(), dialogs, w.Image(),
                kOperationWrite, true, true, &w);
     form.show();
     QApplication::processEvents();
@@ -182,10 +186,23 @@ int RunProgrammer(int argc, char** argv) {
         std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
                      board->path().c_str(), board->com());
     }
+    // KPX41_TRACE=FILE: every frame to and from the board, time-stamped, for a fault report.
+    std::ofstream traceFile;
+    std::unique_ptr<FrameTrace> trace;
+    if (const char* path = std::getenv("KPX41_TRACE"); path && *path) {
+        traceFile.open(path, std::ios::app);
+        if (traceFile)
+            trace = std::make_unique<FrameTrace>(traceFile);
+        else
+            std::fprintf(stderr, "kpx41-programmer: cannot write the trace %s\n", path);
+    }
+    TracingSerialPort port(serial.port, trace.get());
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
-    BoardLink link(programmer.Window(), serial.port, serial.lister, serial.registry, dialogs,
+    BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs,
                    parallelPort.get());
+    BackupStore backups(BackupFolder());
+    WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();
     return QApplication::exec();
 }

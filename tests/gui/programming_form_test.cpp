@@ -14,7 +14,7 @@ using Icon = DialogIcon;
 class ProgrammingFormTest : public BoardWindowTest {
   protected:
     std::unique_ptr<Form2> MakeForm(int operation, bool auto1, bool auto2) {
-        return std::make_unique<Form2>(link->Transfers(), link->ParallelOps(), link->Host(),
+        return std::make_unique<Form2>(link->UsbForDialog(), link->LptForDialog(), link->Host(),
                                        dialogs, window->Image(), operation, auto1, auto2,
                                        window.get());
     }
