@@ -16,7 +16,9 @@
 #include <QVBoxLayout>
 
 #include "gui/custom_controls.h"
+#include "gui/focus_events.h"
 #include "gui/frames.h"
+#include "gui/prompt_page.h"
 #include "gui/qt_dialogs.h"
 #include "image/charmap.h"
 #include "image/field_tags.h"
@@ -25,8 +27,6 @@
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "settings/panel_fields.h"
-#include "texts/logo.h"
-#include "texts/prompt_text.h"
 
 namespace kpx::gui {
 
@@ -82,13 +82,6 @@ QGroupBox* MakeFrame(const QString& name, const QString& title, QWidget* parent)
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(name);
     return g;
-}
-
-// Focus changes caused by another window (a message box, the desktop) are not the user
-// leaving or entering a box.
-bool IsWindowFocusChange(QEvent* e) {
-    const auto reason = static_cast<QFocusEvent*>(e)->reason();
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
 const char* const kMenuCaptions[kPagerMenuItems] = {
@@ -154,13 +147,10 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     panels_->setObjectName("panels");
     picSet1_ = BuildCodePanel();
     picSet2_ = BuildStatusPanel();
-    picSet5_ = new QWidget(panels_);  // the prompt editor's text page
-    picSet5_->setObjectName("picSet5");
-    picSet5_->setAutoFillBackground(true);
     panels_->addWidget(picSet1_);
     panels_->addWidget(picSet2_);
-    panels_->addWidget(picSet5_);
     backLayout->addWidget(panels_);
+    prompts_ = std::make_unique<PromptPage>(*this);
     v->addWidget(picTabBack_, 1);
 
     lblMsg_ = MakeLabel("lblMsg", "Message:", central);
@@ -435,29 +425,6 @@ QWidget* MainWindow::BuildStatusPanel() {
     lg->setRowStretch(n, 1);
     grid->addWidget(lists, 1, 1);
 
-    auto* logo = MakeFrame("Frame9", "Power Up Logo", picSet2_);
-    auto* lv = new QGridLayout(logo);
-    auto* logoLabel = MakeLabel("Label4", "Power Up Logo", logo);
-    logoLabel->setToolTip("Power up prompt.");
-    lv->addWidget(logoLabel, 0, 0);
-    txtPrompt0_ = new QLineEdit(logo);
-    txtPrompt0_->setObjectName("txtPrompt(0)");
-    txtPrompt0_->setMaxLength(kLogoDesignCharLimit);
-    lv->addWidget(txtPrompt0_, 0, 1);
-    lv->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
-    cboLogo_ = new QComboBox(logo);
-    cboLogo_->setObjectName("cboLogo");
-    if (const auto& tags = FieldTags(); !tags.empty()) {
-        for (const auto& t : tags) {
-            if (t.kind == TagKind::Lng) {
-                for (auto row : t.rows) cboLogo_->addItem(Q(row));
-            }
-        }
-    }
-    cboLogo_->setCurrentIndex(-1);
-    connect(cboLogo_, &QComboBox::currentIndexChanged, this, &MainWindow::cboLogo_Click);
-    lv->addWidget(cboLogo_, 1, 1);
-
     auto* contrast = MakeFrame("Frame10", "Screen Contrast", picSet2_);
     auto* cg = new QGridLayout(contrast);
     cg->addWidget(MakeLabel("Label16", "Screen Contrast", contrast), 0, 0);
@@ -482,7 +449,7 @@ QWidget* MainWindow::BuildStatusPanel() {
     connect(slider1_, &CtlEBSlider::Changed, this, &MainWindow::Slider1_Changed);
 
     auto* bottom = new QVBoxLayout;
-    bottom->addWidget(logo);
+    logoPlace_ = bottom;  // the logo group goes first
     bottom->addWidget(contrast);
     bottom->addStretch(1);
     grid->addLayout(bottom, 1, 2);
@@ -512,10 +479,7 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
     // The registry and serial-device objects and the board probe come with the serial link.
     if (StartupProbe) StartupProbe();
 
-    // The logo text, centred in the logo box and stored as if the user had left the box.
-    txtPrompt0_->setText(FromCp1252(settings_.logoText));
-    optCenter_Click(1);
-    txtPrompt_LostFocus(0);
+    if (StoreStartupLogo) StoreStartupLogo();
     loadFinished_ = true;
 
     contrastChanged = false;
@@ -557,7 +521,6 @@ void MainWindow::init_ctl() {
     cboTone_->setCurrentIndex(ToneRowFromImage(image_));
 
     read_freq();
-    read_prompt_logo();
     RunReader(ReaderStep::Prompts);
     RunReader(ReaderStep::Display);
     RunReader(ReaderStep::Type);
@@ -590,13 +553,7 @@ void MainWindow::ReadTaggedControls() {
                 break;
         }
     }
-    if (auto row = LogoListRow(image_)) {
-        if (cboLogo_->currentIndex() == *row) {
-            cboLogo_Click();
-        } else {
-            cboLogo_->setCurrentIndex(*row);
-        }
-    }
+    RunReader(ReaderStep::LogoFont);
 }
 
 void MainWindow::read_pll() {
@@ -629,10 +586,6 @@ void MainWindow::read_pager_menu() {
     }
     cboTone_->setVisible(chkMenu_[0]->isChecked());
     RefreshingControls = false;
-}
-
-void MainWindow::read_prompt_logo() {
-    txtPrompt0_->setText(FromCp1252(PromptDisplayText(image_, kLogoSlot)));
 }
 
 void MainWindow::DetectBandFromImage() {
@@ -807,32 +760,6 @@ void MainWindow::cboCtl_Click(int index) {
     if (index == 3) ApplyTaggedVisibility();
 }
 
-void MainWindow::cboLogo_Click() {
-    const auto font = ApplyLogoFont(image_, cboLogo_->currentIndex());
-    if (!font) return;
-    QFont f = txtPrompt0_->font();
-    f.setBold(font->bold);
-    txtPrompt0_->setFont(f);
-    txtPrompt0_->setMaxLength(font->charLimit);
-}
-
-void MainWindow::optCenter_Click(int index) {
-    if (index != 1) return;  // the text page's buttons come with the prompt editor
-    const std::string centred =
-        AlignCentre(ToCp1252(txtPrompt0_->text()), txtPrompt0_->maxLength());
-    txtPrompt0_->setText(FromCp1252(centred));
-    if (loadFinished_) txtPrompt0_->setFocus();
-}
-
-void MainWindow::txtPrompt_LostFocus(int index) {
-    if (index != 0) return;
-    if (!StorePromptText(image_, kLogoSlot, ToCp1252(txtPrompt0_->text()), dialogs_)) {
-        DeferFocus(txtPrompt0_);
-        return;
-    }
-    read_prompt_logo();
-}
-
 // ---------------------------------------------------------------- pager menu, tone, contrast
 
 void MainWindow::chkMenu_Click(int) {
@@ -891,24 +818,40 @@ void MainWindow::EMoptCode_Click() {
     emoptCode_->setVisible(false);
     emoptStatus_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    panels_->setCurrentWidget(picSet1_);
-    picSet1_->setFocus();
+    ShowPage(picSet1_);
+    if (LeavePromptPages) LeavePromptPages();
 }
 
 void MainWindow::EMoptStatus_Click() {
     emoptStatus_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    panels_->setCurrentWidget(picSet2_);
-    picSet2_->setFocus();
+    ShowPage(picSet2_);
+    if (LeavePromptPages) LeavePromptPages();
 }
 
 void MainWindow::EMoptPrompts_Click() {
     emoptPrompts_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptStatus_->setVisible(true);
-    panels_->setCurrentWidget(picSet5_);
-    picSet5_->setFocus();
+    if (ShowPromptPages) ShowPromptPages();
+}
+
+QWidget* MainWindow::TabBackground() const {
+    return picTabBack_;
+}
+
+void MainWindow::AddPage(QWidget* page) {
+    panels_->addWidget(page);
+}
+
+void MainWindow::ShowPage(QWidget* page) {
+    panels_->setCurrentWidget(page);
+    page->setFocus();
+}
+
+void MainWindow::PlaceLogoFrame(QWidget* frame) {
+    logoPlace_->insertWidget(0, frame);
 }
 
 void MainWindow::DeferFocus(QWidget* w) {
@@ -953,16 +896,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    if (watched == txtPrompt0_) {
-        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtPrompt_LostFocus(0);
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                picTabBack_->setFocus();
-                return true;
-            }
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -975,6 +908,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Rescale();
+    RunReader(ReaderStep::PromptWidths);
 }
 
 void MainWindow::Rescale() {

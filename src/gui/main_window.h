@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,6 +25,7 @@
 namespace kpx::gui {
 
 class CtlEBSlider;
+class PromptPage;
 class TabBack;
 
 // The programmer's main window. Handlers carry the names of the window's controls; they read
@@ -40,6 +42,7 @@ class MainWindow : public QMainWindow {
     void Load(const std::function<void()>& enableSplashTimer2 = {});
 
     PagerImage& Image() { return image_; }
+    UserDialogs& Dialogs() { return dialogs_; }
     const FrequencyState& Frequency() const { return freq_; }
     const ProgramSettings& Settings() const { return settings_; }
     QString ProgramFolder() const { return programFolder_; }
@@ -65,7 +68,6 @@ class MainWindow : public QMainWindow {
     void read_freq() { read_pll(); }
     void read_pll();
     void read_pager_menu();
-    void read_prompt_logo();
 
     // A whole new image (table file, pager read): band recognition, then the refresh with
     // loadingImage raised.
@@ -79,6 +81,15 @@ class MainWindow : public QMainWindow {
     Clock& WindowClock() { return *clock_; }
     kpx::Timing& WindowTiming() { return timing_; }
     QTimer* Timer1() { return &timer1_; }
+    QWidget* TabBackground() const;
+    bool LoadFinished() const { return loadFinished_; }
+    // Gives a widget the focus once the current event is done (after a refused entry).
+    void DeferFocus(QWidget* w);
+    // Pages of the pieces: added to the panel stack, brought to the front with the focus.
+    void AddPage(QWidget* page);
+    void ShowPage(QWidget* page);
+    // The logo group's place on the "Alerts and Status" page.
+    void PlaceLogoFrame(QWidget* frame);
 
     // Seams for the serial link: the programming dialog run by Read/Write/Verify (argument:
     // ProgramOperation), the start-up probe, and the board watch tick.
@@ -89,6 +100,7 @@ class MainWindow : public QMainWindow {
     enum class ReaderStep {
         SequentialLockout,
         OutOfService,
+        LogoFont,
         PromptLanguage,
         PromptWidths,
         AddressType,
@@ -105,6 +117,11 @@ class MainWindow : public QMainWindow {
     // Visibility of controls that follow tagged controls, for the parts that own them
     // (txtPass(1), the capcode-disable notes).
     std::function<void(const TaggedVisibility&)> OnTaggedVisibility;
+    // The prompt editor's seams: the logo text stored by the load step, the page that "Prompts
+    // Edit" shows (with the keyboard in Russian), and turning to another page.
+    std::function<void()> StoreStartupLogo;
+    std::function<void()> ShowPromptPages;
+    std::function<void()> LeavePromptPages;
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
@@ -123,7 +140,6 @@ class MainWindow : public QMainWindow {
     void optAuto2_Click();
     void chkCtl_Click(int index);
     void cboCtl_Click(int index);
-    void cboLogo_Click();
     void chkMenu_Click(int index);
     void cboTone_Click();
     void Slider1_Changed();
@@ -132,8 +148,6 @@ class MainWindow : public QMainWindow {
     void EMoptCode_Click();
     void EMoptStatus_Click();
     void EMoptPrompts_Click();
-    void txtPrompt_LostFocus(int index);
-    void optCenter_Click(int index);
     void mnuEntire_Click() { RunPagerCommand(0); }
     void mnuEB_Click() { RunPagerCommand(1); }
     void mnuEB1_Click() { RunPagerCommand(2); }
@@ -162,7 +176,6 @@ class MainWindow : public QMainWindow {
     void RunPagerCommand(int operation);
     void RunReader(ReaderStep step);
     void UpdateCaption(const QString& path);
-    void DeferFocus(QWidget* w);
     void Rescale();
     template <class T>
     T* Find(const QString& name) const {
@@ -185,7 +198,6 @@ class MainWindow : public QMainWindow {
     QStackedWidget* panels_ = nullptr;
     QWidget* picSet1_ = nullptr;
     QWidget* picSet2_ = nullptr;
-    QWidget* picSet5_ = nullptr;
     QComboBox* cboDft_ = nullptr;
     QLineEdit* txtFreq_ = nullptr;
     QComboBox* cboChannel_[2] = {nullptr, nullptr};
@@ -199,19 +211,19 @@ class MainWindow : public QMainWindow {
     QLineEdit* txtAddr_[6] = {};
     QCheckBox* chkCtl_[26] = {};
     QComboBox* cboCtl_[10] = {};
-    QComboBox* cboLogo_ = nullptr;
     QCheckBox* chkMenu_[7] = {};
     QComboBox* cboTone_ = nullptr;
     CtlEBSlider* slider1_ = nullptr;
     QLabel* lblContrast_ = nullptr;
     QLabel* lblValue_ = nullptr;
-    QLineEdit* txtPrompt0_ = nullptr;
     QRadioButton* modifyOpt_ = nullptr;
     QRadioButton* writeOpt_ = nullptr;
     QPushButton* emoptCode_ = nullptr;
     QPushButton* emoptStatus_ = nullptr;
     QPushButton* emoptPrompts_ = nullptr;
+    QVBoxLayout* logoPlace_ = nullptr;
     QTimer timer1_;
+    std::unique_ptr<PromptPage> prompts_;
 };
 
 }  // namespace kpx::gui

@@ -11,7 +11,7 @@ namespace kpx {
 
 namespace {
 
-constexpr int kMainRows = 28;  // rows 0-27 are the main block's slots 1-28
+constexpr int kMainRows = kMainGlyphRows;
 constexpr int kMainText = 0x116;
 constexpr int kSecondText = 0x3B2;
 constexpr std::uint8_t kSpace = 0x20;

@@ -15,6 +15,7 @@ inline constexpr int kGlyphRows = 30;
 inline constexpr int kGlyphColumns = 18;
 inline constexpr int kGlyphRowStride = 20;
 inline constexpr int kGlyphCellLimit = kGlyphRows * kGlyphRowStride;  // cell indices are below
+inline constexpr int kMainGlyphRows = 28;  // rows 0-27 are the main block's slots 1-28
 
 bool IsGlyphCell(int cell);
 // The image address a cell shows; a number that is no cell throws std::out_of_range.
