@@ -51,17 +51,31 @@ PromptBox::PromptBox(int index, QWidget* parent)
     QFont f;
     f.setFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
     setFont(f);
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-        previous_ = current_;
-        current_ = text;
-    });
-    // A typed character past the limit is refused; shortening is always allowed.
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.size() <= charLimit_ || text.size() <= previous_.size()) return;
-        const int cursor = cursorPosition() - static_cast<int>(text.size() - previous_.size());
-        setText(previous_);
-        setCursorPosition(std::max(0, cursor));
-    });
+}
+
+template <class Edit>
+void PromptBox::Limited(Edit&& edit) {
+    const QString before = text();
+    const int cursor = cursorPosition();
+    edit();
+    // Shortening is always allowed, so a long text the program put in can still be edited.
+    if (text().size() > charLimit_ && text().size() > before.size()) {
+        setText(before);
+        setCursorPosition(cursor);
+    }
+}
+
+void PromptBox::keyPressEvent(QKeyEvent* event) {
+    Limited([&] { QLineEdit::keyPressEvent(event); });
+}
+void PromptBox::inputMethodEvent(QInputMethodEvent* event) {
+    Limited([&] { QLineEdit::inputMethodEvent(event); });
+}
+void PromptBox::dropEvent(QDropEvent* event) {
+    Limited([&] { QLineEdit::dropEvent(event); });
+}
+void PromptBox::contextMenuEvent(QContextMenuEvent* event) {
+    Limited([&] { QLineEdit::contextMenuEvent(event); });  // its Paste
 }
 
 PromptPage::PromptPage(MainWindow& window) : window_(window) {

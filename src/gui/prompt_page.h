@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
@@ -24,10 +28,17 @@ class PromptBox : public QLineEdit {
     int CharLimit() const { return charLimit_; }
     void SetCharLimit(int limit) { charLimit_ = limit; }
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
   private:
+    // Runs a user's edit; one that makes the text longer than the limit is undone.
+    template <class Edit>
+    void Limited(Edit&& edit);
     int charLimit_;
-    QString previous_;  // the text before the latest change
-    QString current_;
 };
 
 // The prompt editor: the text page picSet5 with txtPrompt(1..32), its alignment buttons and

@@ -13,6 +13,7 @@ namespace kpx {
 // The 33 prompt slots of the editor (txtPrompt(0..32)) and the prompt language (cboLng).
 inline constexpr int kPromptCount = 33;
 inline constexpr int kLanguageRows = 5;
+inline constexpr int kLanguageRowGerman = 3;
 inline constexpr int kRussianRow = 4;
 inline constexpr std::array<const char*, kLanguageRows> kLanguageItems = {
     "English", "Spainish", "French", "German", "Russian"};
