@@ -165,6 +165,10 @@ void GlyphPage::OpenKeyboard() {
     CloseKeyboard();
     form3_ = new Form3(&window_, [this](std::uint8_t code) { KeyPressed(code); });
     MoveCursor(0);
+    // Over the lower right of the glyph page, which the rows leave empty.
+    form3_->adjustSize();
+    const QRect frame = window_.frameGeometry();
+    form3_->move(frame.right() - form3_->width() - 24, frame.bottom() - form3_->height() - 48);
     form3_->show();
 }
 

@@ -84,6 +84,11 @@ TEST_F(Prompts, BoxesShowTheSlotsWithTheirTagsCaptionsAndFonts) {
                                  : " Small Font ( Less than 19 characters ) ");
     }
     EXPECT_GT(PromptAt(9)->width(), PromptAt(1)->width());
+    // The boxes' fonts and widths follow the window's rescaling.
+    const int width = PromptAt(9)->width();
+    window->resize(window->width() * 3 / 2, window->height() * 3 / 2);
+    QApplication::processEvents();
+    EXPECT_GT(PromptAt(9)->width(), width * 5 / 4);
 }
 
 TEST_F(Prompts, TypedTextsGoIntoTheSlotOnLeavingWithTheCharacterMaps) {
@@ -281,17 +286,6 @@ TEST_F(Prompts, TheLogoBoxKeepsALongTextTheProgramPutsIn) {
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 
-TEST_F(Prompts, SavedAndReopenedTheTextsAreTheSame) {
-    PickLanguage(3);
-    Edit(11, "Töne wählen");
-    window->ChooseFile = [&](bool) { return QString::fromStdString(folder.File("de.tbl")); };
-    ASSERT_TRUE(window->TableFileSave());
-    PickLanguage(0);
-    ASSERT_TRUE(window->TableFileOpen());
-    EXPECT_EQ(Row("cboLng"), 3);
-    EXPECT_EQ(Text("txtPrompt(11)"), "Töne wählen");
-}
-
 // ---------------------------------------------------------------- the glyph page
 
 class GlyphEditor : public Prompts {
@@ -402,6 +396,37 @@ TEST_F(GlyphEditor, BytesWithoutAKeyShowThePlaceholder) {
     EXPECT_EQ(Cell(1)->ShownCode(), 94);
     EXPECT_TRUE(IsPlaceholderGlyph(200));
     EXPECT_TRUE(IsPlaceholderGlyph(94));
+}
+
+// German prompts with umlauts, then Russian with a typed prompt and a centred logo: each
+// saved and opened again shows the same texts.
+TEST_F(GlyphEditor, TextsSurviveSavingAndOpening) {
+    window->ChooseFile = [&](bool) { return QString::fromStdString(folder.File("p.tbl")); };
+    PickLanguage(3);
+    Edit(11, "Töne wählen");
+    ASSERT_TRUE(window->TableFileSave());
+    PickLanguage(0);
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_EQ(Row("cboLng"), 3);
+    EXPECT_EQ(Text("txtPrompt(11)"), "Töne wählen");
+
+    OpenRussian();
+    QTest::mouseClick(Cell(20), Qt::LeftButton);
+    for (int code : {97, 111, 115}) Press(code);  // Б Ч Ы
+    Click("optLeft(1)");
+    Leave();
+    Click("optCenter(1)");
+    Leave();
+    EXPECT_EQ(Byte(0x100) & 0x0F, 5) << "the logo font stays English(Large)";
+    const PagerImage edited = window->Image();
+    dialogs.AnswerNext(DialogAnswer::Yes);  // replace p.tbl
+    ASSERT_TRUE(window->TableFileSave());
+    PickLanguage(0);
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_EQ(window->Image(), edited);
+    EXPECT_EQ(Row("cboLng"), kRussianRow);
+    EXPECT_EQ(Cell(21)->ShownCode(), 111);
+    EXPECT_EQ(Text("txtPrompt(0)"), "     ZENTRA");
 }
 
 TEST(GlyphFont, EveryKeyHasItsOwnPicture) {
