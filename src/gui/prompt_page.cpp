@@ -106,21 +106,12 @@ QWidget* PromptPage::BuildTextPage() {
     page->setAutoFillBackground(true);
     auto* v = new QVBoxLayout(page);
     auto* strip = new QHBoxLayout;
-    auto* left = MakeButton(Indexed("optLeft", 0), "L", "Align Left", page);
-    auto* centre = MakeButton(Indexed("optCenter", 0), "C", "Align Center", page);
-    auto* right = MakeButton(Indexed("optRight", 0), "R", "Align Right", page);
+    AddAlignButtons(0, page, strip);
     auto* loadDefault = MakeButton("optDefault", "Load Default", "Load Default", page);
-    for (QPushButton* b : {left, centre, right}) {
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance("WW") + 12);
-        strip->addWidget(b);
-    }
     strip->addSpacing(12);
     strip->addWidget(loadDefault);
     strip->addStretch(1);
     v->addLayout(strip);
-    connect(left, &QPushButton::clicked, this, [this] { optLeft_Click(0); });
-    connect(centre, &QPushButton::clicked, this, [this] { optCenter_Click(0); });
-    connect(right, &QPushButton::clicked, this, [this] { optRight_Click(0); });
     connect(loadDefault, &QPushButton::clicked, this, &PromptPage::optDefault_Click);
 
     auto* grid = new QGridLayout;
@@ -144,6 +135,24 @@ QWidget* PromptPage::BuildTextPage() {
     return page;
 }
 
+void PromptPage::AddAlignButtons(int index, QWidget* parent, QBoxLayout* layout) {
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* tooltip;
+        Align align;
+    } buttons[] = {{"optLeft", "L", "Align Left", Align::Left},
+                   {"optCenter", "C", "Align Center", Align::Centre},
+                   {"optRight", "R", "Align Right", Align::Right}};
+    for (const auto& b : buttons) {
+        auto* button = MakeButton(Indexed(b.name, index), b.caption, b.tooltip, parent);
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance("WW") + 12);
+        layout->addWidget(button);
+        connect(button, &QPushButton::clicked, this,
+                [this, index, align = b.align] { AlignBox(index, align); });
+    }
+}
+
 QWidget* PromptPage::BuildLogoFrame() {
     auto* logo = new QGroupBox("Power Up Logo");
     logo->setObjectName("Frame9");
@@ -154,18 +163,9 @@ QWidget* PromptPage::BuildLogoFrame() {
     txtPrompt_[0] = new PromptBox(0, logo);
     auto* line = new QHBoxLayout;
     line->addWidget(txtPrompt_[0]);
-    auto* left = MakeButton(Indexed("optLeft", 1), "L", "Align Left", logo);
-    auto* centre = MakeButton(Indexed("optCenter", 1), "C", "Align Center", logo);
-    auto* right = MakeButton(Indexed("optRight", 1), "R", "Align Right", logo);
-    for (QPushButton* b : {left, centre, right}) {
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance("WW") + 12);
-        line->addWidget(b);
-    }
+    AddAlignButtons(1, logo, line);
     line->addStretch(1);
     g->addLayout(line, 0, 1);
-    connect(left, &QPushButton::clicked, this, [this] { optLeft_Click(1); });
-    connect(centre, &QPushButton::clicked, this, [this] { optCenter_Click(1); });
-    connect(right, &QPushButton::clicked, this, [this] { optRight_Click(1); });
 
     g->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
     cboLogo_ = new QComboBox(logo);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
@@ -77,6 +78,7 @@ class PromptPage : public QObject {
     void ApplyFont(PromptBox* box, const EditFont& font);
     enum class Align { Left, Centre, Right };
     void AlignBox(int index, Align align);
+    void AddAlignButtons(int index, QWidget* parent, QBoxLayout* layout);
 
     MainWindow& window_;
     std::array<PromptBox*, kPromptCount> txtPrompt_{};
