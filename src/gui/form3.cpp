@@ -10,8 +10,21 @@ namespace kpx::gui {
 
 namespace {
 
-constexpr int kKeysPerRow = 16;
 constexpr int kKeyScale = 2;  // a 7 x 9 glyph at two pixels a dot: 16 x 18
+
+// The keys in the Russian alphabet's order (the Latin capitals of the same shape stand for
+// А, В, Е, К, М, Н, О, Р, С, Т, Х), then the other Cyrillic letters, the other Latin capitals,
+// digits and signs.
+// clang-format off
+constexpr std::uint8_t kLayout[][17] = {
+    {'A', 97, 'B', 98, 99, 100, 'E', 101, 102, 103, 104, 105, 'K', 106, 'M', 'H', 'O'},
+    {107, 'P', 'C', 'T', 108, 109, 'X', 110, 111, 112, 113, 114, 115, 116, 117, 118, 119},
+    {120, 121, 122, 92, 0, 95, 123, 124, 125, 'D', 'F', 'G', 'I', 'J', 'L', 'N', 'Q'},
+    {'R', 'S', 'U', 'V', 'W', 'Y', 'Z', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9'},
+    {' ', '!', '"', '#', '$', '%', '&', '\'', '(', ')', '*', '+', ',', '-', '.', '/', ':'},
+};
+constexpr std::uint8_t kLastRow[] = {';', '<', '=', '>', '?', '@', '[', ']', '`', '~'};
+// clang-format on
 
 }  // namespace
 
@@ -30,8 +43,7 @@ Form3::Form3(QWidget* parent, std::function<void(std::uint8_t)> onKey)
     auto* grid = new QGridLayout(picture1_);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(2);
-    int n = 0;
-    for (std::uint8_t code : GlyphKeyCodes()) {
+    auto addKey = [this, grid](std::uint8_t code, int row, int column) {
         auto* key = new QToolButton(picture1_);
         key->setObjectName(QString("Command1(%1)").arg(code));
         const QPixmap glyph = GlyphPixmap(code, kKeyScale);
@@ -41,8 +53,15 @@ Form3::Form3(QWidget* parent, std::function<void(std::uint8_t)> onKey)
         const std::string_view letter = GlyphLetter(code);
         key->setToolTip(QString::fromUtf8(letter.data(), static_cast<qsizetype>(letter.size())));
         connect(key, &QToolButton::clicked, this, [this, code] { Command1_Click(code); });
-        grid->addWidget(key, n / kKeysPerRow, n % kKeysPerRow);
-        ++n;
+        grid->addWidget(key, row, column);
+    };
+    int row = 0;
+    for (const auto& keys : kLayout) {
+        for (int column = 0; column < 17; ++column) addKey(keys[column], row, column);
+        ++row;
+    }
+    for (int column = 0; column < static_cast<int>(std::size(kLastRow)); ++column) {
+        addKey(kLastRow[column], row, column);
     }
 }
 

@@ -324,6 +324,7 @@ TEST_F(GlyphEditor, RussianShowsTheGlyphPageAndTheKeyboard) {
     EXPECT_TRUE(Keyboard()->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(Keyboard()->isModal());
     EXPECT_EQ(Keyboard()->findChildren<QToolButton*>().size(), 95);
+    for (std::uint8_t code : GlyphKeyCodes()) EXPECT_NE(Keyboard()->Key(code), nullptr) << code;
     EXPECT_EQ(Keyboard()->Key(94), nullptr);
     EXPECT_EQ(Cursor(), 0);
     EXPECT_EQ(Cell(3)->ShownCode(), 'H');  // "   HET COOap-i"
