@@ -173,11 +173,7 @@ void GlyphPage::OpenKeyboard() {
 }
 
 void GlyphPage::CloseKeyboard() {
-    if (form3_) {
-        Form3* form = form3_;
-        form3_ = nullptr;
-        form->close();  // deletes itself
-    }
+    delete form3_.data();  // at once, so that a new keyboard never meets the old one
 }
 
 }  // namespace kpx::gui
