@@ -15,6 +15,7 @@ constexpr int kMainRows = kMainGlyphRows;
 constexpr int kMainText = 0x116;
 constexpr int kSecondText = 0x3B2;
 constexpr std::uint8_t kSpace = 0x20;
+constexpr int kSlotBytes = 20;
 
 constexpr std::array<std::uint8_t, 95> MakeKeyCodes() {
     std::array<std::uint8_t, 95> codes{};
@@ -116,9 +117,9 @@ void LoadGlyphRowDefault(PagerImage& image, int row) {
     CheckRow(row);
     const PromptBlocks& russian = PromptDefaults(kLangRussian);
     const bool second = row >= kMainRows;
-    const std::uint8_t* from = second ? russian.second.data() + (row - kMainRows) * 20
-                                      : russian.main.data() + 20 + row * 20;
-    std::copy(from, from + 20, image.bytes().begin() + GlyphRowSlot(row));
+    const std::uint8_t* from = second ? russian.second.data() + (row - kMainRows) * kSlotBytes
+                                      : russian.main.data() + kSlotBytes * (row + 1);
+    std::copy(from, from + kSlotBytes, image.bytes().begin() + GlyphRowSlot(row));
 }
 
 }  // namespace kpx
