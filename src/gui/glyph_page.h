@@ -56,8 +56,6 @@ class GlyphPage : public QObject {
     // The keyboard, opened anew (its load step puts the cursor on cell 0) or closed.
     void OpenKeyboard();
     void CloseKeyboard();
-    Form3* Keyboard() const { return form3_; }
-    int GlyphCursor() const { return glyphCursor_; }
 
   private:
     void AlignRow(GlyphAlign align);

@@ -64,7 +64,6 @@ class PromptPage : public QObject {
     void optRight_Click(int index);
 
     int ActivePromptIndex = 0;
-    GlyphPage& Glyphs() { return *glyphs_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
