@@ -10,10 +10,10 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "image/default_image.h"
 #include "image/field_tags.h"
@@ -24,8 +24,10 @@
 
 namespace kpx::gui {
 
-class CtlEBSlider;
+class FunctionTable;
+class MessageStatus;
 class PromptPage;
+class StatusPage;
 class TabBack;
 
 // The programmer's main window. Handlers carry the names of the window's controls; they read
@@ -42,7 +44,6 @@ class MainWindow : public QMainWindow {
     void Load(const std::function<void()>& enableSplashTimer2 = {});
 
     PagerImage& Image() { return image_; }
-    UserDialogs& Dialogs() { return dialogs_; }
     const FrequencyState& Frequency() const { return freq_; }
     const ProgramSettings& Settings() const { return settings_; }
     QString ProgramFolder() const { return programFolder_; }
@@ -67,7 +68,6 @@ class MainWindow : public QMainWindow {
     void ReadTaggedControls();
     void read_freq() { read_pll(); }
     void read_pll();
-    void read_pager_menu();
 
     // A whole new image (table file, pager read): band recognition, then the refresh with
     // loadingImage raised.
@@ -81,10 +81,7 @@ class MainWindow : public QMainWindow {
     Clock& WindowClock() { return *clock_; }
     kpx::Timing& WindowTiming() { return timing_; }
     QTimer* Timer1() { return &timer1_; }
-    QWidget* TabBackground() const;
     bool LoadFinished() const { return loadFinished_; }
-    // Gives a widget the focus once the current event is done (after a refused entry).
-    void DeferFocus(QWidget* w);
     // Pages of the pieces: added to the panel stack, brought to the front with the focus.
     void AddPage(QWidget* page);
     void ShowPage(QWidget* page);
@@ -96,14 +93,16 @@ class MainWindow : public QMainWindow {
     std::function<void(int)> ShowProgrammingDialog;
     std::function<void()> StartupProbe;
     std::function<void()> Timer1_Timer;
-    // Reader steps of init_ctl that later parts of the window fill in.
+    // Reader steps of init_ctl that the window's pieces fill in, run in init_ctl's order.
     enum class ReaderStep {
         SequentialLockout,
         OutOfService,
         LogoFont,
         PromptLanguage,
         PromptWidths,
+        Contrast,
         AddressType,
+        Tone,
         Prompts,
         Display,
         Type,
@@ -111,17 +110,29 @@ class MainWindow : public QMainWindow {
         Priority,
         Password,
         BatteryLevels,
-        Alerts
+        Alerts,
+        PagerMenu
     };
     std::map<ReaderStep, std::function<void()>> Readers;
-    // Visibility of controls that follow tagged controls, for the parts that own them
+    // Runs one reader step (the editor windows refresh the summaries they change).
+    void RunReader(ReaderStep step);
+    // Visibility of controls that follow tagged controls, for the pieces that own them
     // (txtPass(1), the capcode-disable notes).
-    std::function<void(const TaggedVisibility&)> OnTaggedVisibility;
+    std::vector<std::function<void(const TaggedVisibility&)>> OnTaggedVisibility;
+    // Applies the visibility rules again (after a change the tags do not see, such as Form5's).
+    void ApplyTaggedVisibility();
     // The prompt editor's seams: the logo text stored by the load step, the page that "Prompts
     // Edit" shows (with the keyboard in Russian), and turning to another page.
     std::function<void()> StoreStartupLogo;
     std::function<void()> ShowPromptPages;
     std::function<void()> LeavePromptPages;
+
+    // The generic binding: a check box or list bound to its tag, for the pages that place them.
+    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
+    QComboBox* MakeTaggedList(int index, QWidget* parent);
+    // The tab background, where Enter in an entry box sends the focus.
+    QWidget* TabBackground() const;
+    UserDialogs& Dialogs() { return dialogs_; }
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
@@ -140,9 +151,6 @@ class MainWindow : public QMainWindow {
     void optAuto2_Click();
     void chkCtl_Click(int index);
     void cboCtl_Click(int index);
-    void chkMenu_Click(int index);
-    void cboTone_Click();
-    void Slider1_Changed();
     void ModifyOpt_Click();
     void WriteOpt_Click();
     void EMoptCode_Click();
@@ -164,17 +172,12 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     QWidget* BuildCodePanel();
-    QWidget* BuildStatusPanel();
     QWidget* BuildFrequencyFrame();
     QWidget* BuildCapcodeFrame();
-    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
-    QComboBox* MakeTaggedList(int index, QWidget* parent);
     void ApplySpacingSelector(const SpacingSelector& selector);
     void SetFrequencyModVisible(bool visible);
-    void ApplyTaggedVisibility();
     void SetBandwidthVisible(bool visible);
     void RunPagerCommand(int operation);
-    void RunReader(ReaderStep step);
     void UpdateCaption(const QString& path);
     void Rescale();
     template <class T>
@@ -211,18 +214,16 @@ class MainWindow : public QMainWindow {
     QLineEdit* txtAddr_[6] = {};
     QCheckBox* chkCtl_[26] = {};
     QComboBox* cboCtl_[10] = {};
-    QCheckBox* chkMenu_[7] = {};
-    QComboBox* cboTone_ = nullptr;
-    CtlEBSlider* slider1_ = nullptr;
-    QLabel* lblContrast_ = nullptr;
-    QLabel* lblValue_ = nullptr;
     QRadioButton* modifyOpt_ = nullptr;
     QRadioButton* writeOpt_ = nullptr;
     QPushButton* emoptCode_ = nullptr;
     QPushButton* emoptStatus_ = nullptr;
     QPushButton* emoptPrompts_ = nullptr;
-    QVBoxLayout* logoPlace_ = nullptr;
     QTimer timer1_;
+    // The page pieces; they are part of the window.
+    std::unique_ptr<StatusPage> statusPage_;
+    std::unique_ptr<FunctionTable> functionTable_;
+    std::unique_ptr<MessageStatus> messageStatus_;
     std::unique_ptr<PromptPage> prompts_;
 };
 

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "gui/board_link.h"
+#include "gui/form5.h"
+#include "gui/form6.h"
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
 #include "platform/platform_serial.h"
@@ -73,6 +75,14 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     w.EMoptStatus_Click();
     QApplication::processEvents();
     ok = Save(&w, dir + "/picSet2.png", error) && ok;
+    // The two editors opened from the code page: capcode 1's function bits, the message status.
+    for (QDialog* editor : std::initializer_list<QDialog*>{new Form5(w, 3, &w), new Form6(w, &w)}) {
+        editor->show();
+        QApplication::processEvents();
+        ok = Save(editor, dir + "/" + editor->objectName() + ".png", error) && ok;
+        editor->done(QDialog::Accepted);
+        delete editor;
+    }
     // The text page in German (national letters), the glyph page and keyboard in Russian.
     auto* languages = w.findChild<QComboBox*>("cboLng");
     languages->setCurrentIndex(kLanguageRowGerman);

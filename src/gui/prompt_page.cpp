@@ -2,33 +2,22 @@
 
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "gui/focus_events.h"
 #include "gui/glyph_page.h"
 #include "gui/list_click.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
+#include "gui/window_helpers.h"
 #include "image/field_tags.h"
 #include "texts/logo.h"
 
 namespace kpx::gui {
 
 namespace {
-
-QString Indexed(const char* name, int index) {
-    return QString("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
 
 QPushButton* MakeButton(const QString& name, const QString& caption, const QString& tooltip,
                         QWidget* parent) {
@@ -154,8 +143,7 @@ void PromptPage::AddAlignButtons(int index, QWidget* parent, QBoxLayout* layout)
 }
 
 QWidget* PromptPage::BuildLogoFrame() {
-    auto* logo = new QGroupBox("Power Up Logo");
-    logo->setObjectName("Frame9");
+    auto* logo = MakeFrame("Frame9", "Power Up Logo", nullptr);
     auto* g = new QGridLayout(logo);
     auto* logoLabel = MakeLabel("Label4", "Power Up Logo", logo);
     logoLabel->setToolTip("Power up prompt.");
@@ -170,9 +158,7 @@ QWidget* PromptPage::BuildLogoFrame() {
     g->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
     cboLogo_ = new QComboBox(logo);
     cboLogo_->setObjectName("cboLogo");
-    for (auto row : LogoTag().rows) {
-        cboLogo_->addItem(QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
-    }
+    for (auto row : LogoTag().rows) cboLogo_->addItem(Q(row));
     cboLogo_->setCurrentIndex(-1);
     OnListClick(cboLogo_, this, [this] { cboLogo_Click(); });
     g->addWidget(cboLogo_, 1, 1);
@@ -266,7 +252,7 @@ void PromptPage::txtPrompt_LostFocus(int index) {
     PromptBox* box = txtPrompt_[static_cast<std::size_t>(index)];
     const int address = PromptTags()[static_cast<std::size_t>(index)].address;
     if (!StorePromptText(window_.Image(), address, ToCp1252(box->text()), window_.Dialogs())) {
-        window_.DeferFocus(box);
+        DeferFocus(box);
         return;
     }
     read_prompt();
