@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "gui/glyph_font.h"
+#include "gui/window_helpers.h"
 #include "texts/glyph_text.h"
 
 namespace kpx::gui {
@@ -45,7 +46,7 @@ Form3::Form3(QWidget* parent, std::function<void(std::uint8_t)> onKey)
     grid->setSpacing(2);
     auto addKey = [this, grid](std::uint8_t code, int row, int column) {
         auto* key = new QToolButton(picture1_);
-        key->setObjectName(QString("Command1(%1)").arg(code));
+        key->setObjectName(Indexed("Command1", code));
         const QPixmap glyph = GlyphPixmap(code, kKeyScale);
         key->setIcon(QIcon(glyph));
         key->setIconSize(glyph.size());
@@ -66,7 +67,7 @@ Form3::Form3(QWidget* parent, std::function<void(std::uint8_t)> onKey)
 }
 
 QToolButton* Form3::Key(int code) const {
-    return findChild<QToolButton*>(QString("Command1(%1)").arg(code));
+    return findChild<QToolButton*>(Indexed("Command1", code));
 }
 
 void Form3::Command1_Click(int code) {

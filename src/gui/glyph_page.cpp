@@ -8,6 +8,7 @@
 #include "gui/form3.h"
 #include "gui/glyph_font.h"
 #include "gui/main_window.h"
+#include "gui/window_helpers.h"
 #include "texts/prompt_slots.h"
 
 namespace kpx::gui {
@@ -25,7 +26,7 @@ constexpr const char* kRowTooltip =
 
 GlyphCell::GlyphCell(int index, QWidget* parent, std::function<void(int)> onClick)
     : QLabel(parent), index_(index), onClick_(std::move(onClick)) {
-    setObjectName(QString("Image1(%1)").arg(index));
+    setObjectName(Indexed("Image1", index));
     setFixedSize(kCellWidth, kCellHeight);
     setAlignment(Qt::AlignCenter);
     setLineWidth(1);
@@ -78,10 +79,10 @@ GlyphPage::GlyphPage(MainWindow& window) : window_(window) {
     grid->setVerticalSpacing(2);
     for (int r = 0; r < kGlyphRows; ++r) {
         auto* caption = new QLabel(PromptCaption(r + 1), picSet6_);
-        caption->setObjectName(QString("lblRus(%1)").arg(r));
+        caption->setObjectName(Indexed("lblRus", r));
         caption->setToolTip(kRowTooltip);
         auto* row = new QWidget(picSet6_);
-        row->setObjectName(QString("Picture1(%1)").arg(r));
+        row->setObjectName(Indexed("Picture1", r));
         row->setAutoFillBackground(true);
         QPalette pal = row->palette();
         pal.setColor(QPalette::Window, QColor(170, 190, 150));  // the pager's screen
