@@ -1,0 +1,194 @@
+// The settings pages as a user meets them: random images through File/Open, Write Mode, and
+// settings that must come back after a save and a reopen.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <random>
+#include <set>
+
+#include "gui/custom_controls.h"
+#include "gui_fixture.h"
+#include "image/startup_image.h"
+#include "image/table_file.h"
+#include "modal.h"
+#include "settings/function_table.h"
+#include "settings/panel_fields.h"
+#include "texts/allocation.h"
+
+namespace kpx::gui::testing {
+namespace {
+
+class SettingsPagesTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        dialogs.Clear();
+    }
+    // Saves `bytes` as a table file and opens it as File / Open does.
+    void Open(const PagerImage& im, const char* name = "loaded.tbl") {
+        const std::string path = folder.File(name);
+        ASSERT_EQ(SaveTableFile(path, im), "");
+        window->ChooseFile = [path](bool) { return QString::fromStdString(path); };
+        ASSERT_TRUE(window->TableFileOpen());
+    }
+    QWidget* Page() { return Get<QWidget>("picSet1"); }
+    void OpenForm5(int e, const std::function<void(QDialog&)>& drive) {
+        WhileModal([&] { In<QPushButton>(*Page(), QString("cmdFunc(%1)").arg(e))->click(); },
+                   drive);
+    }
+    void OpenForm6(const std::function<void(QDialog&)>& drive) {
+        WhileModal([&] { Get<QPushButton>("cmdAlert")->click(); }, drive);
+    }
+};
+
+// Bytes the refresh itself may write: the lists whose handlers write back the row just read
+// (tone, lockout, battery copy), the display-nibble repair, and the other pages' own
+// refresh writes (logo language, the contrast slider's bound, the lamp, baud and
+// error-message side effects of tagged controls).
+bool RefreshMayWrite(int a) {
+    static const std::set<int> kWritten = {0x0F7, 0x03C, 0x380, 0x0EE, 0x0EF, 0x02F,
+                                           0x030, 0x031, 0x032, 0x033, 0x034, 0x03F,
+                                           0x0E9, 0x35A, 0x372, 0x373, 0x375, 0x376};
+    return kWritten.count(a) != 0;
+}
+
+TEST_F(SettingsPagesTest, RandomImagesThroughFileOpenChangeOnlyWhatTheRefreshWrites) {
+    std::mt19937 random(20261208);
+    std::set<int> foreignChanges;  // addresses of other pages' controls that the refresh wrote
+    for (int round = 0; round < 200; ++round) {
+        ImageBytes bytes{};
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        const char model[] = "KPX41";
+        for (int i = 0; i < 5; ++i) bytes[static_cast<std::size_t>(0x3E1 + i)] = model[i];
+        const PagerImage loaded(bytes);
+        Open(loaded, "random.tbl");
+        const PagerImage& now = window->Image();
+        for (int a = 0; a < kImageSize; ++a) {
+            if (now.at(a) != loaded.at(a) && !RefreshMayWrite(a)) foreignChanges.insert(a);
+        }
+        // The tone becomes the code of the row shown.
+        const int tone = loaded.at(0x0F7);
+        const int expectedTone = tone == 0x20 ? 0x20 : tone >= 5 && tone <= 7 ? tone : 1;
+        const int shownTone = Row("cboTone");
+        EXPECT_TRUE(now.at(0x0F7) == expectedTone || now.at(0x0F7) == tone) << round;
+        EXPECT_EQ(shownTone, ToneRowFromImage(loaded)) << round;
+        // Lockout: only a 240-second byte without its "on" bit gains that bit.
+        const int slcExpected = loaded.at(0x3C) & 0x04 ? loaded.at(0x3C) | 0x08 : loaded.at(0x3C);
+        EXPECT_TRUE(now.at(0x3C) == slcExpected || now.at(0x3C) == loaded.at(0x3C)) << round;
+        EXPECT_EQ(now.at(0x3D), loaded.at(0x3D)) << round;
+        // Battery levels are never rewritten with other values; 0x380 is at most the copy.
+        for (int a = 0x381; a <= 0x383; ++a) EXPECT_EQ(now.at(a), loaded.at(a)) << round;
+        EXPECT_TRUE(now.at(0x380) == loaded.at(0x380) || now.at(0x380) == now.at(0x381));
+        // Display nibbles above 4 become 2; the others stay.
+        for (int a : {0x0EE, 0x0EF, 0x02F, 0x030, 0x031, 0x032, 0x033, 0x034}) {
+            for (int shift : {0, 4}) {
+                const int was = loaded.at(a) >> shift & 0xF;
+                EXPECT_EQ(now.at(a) >> shift & 0xF, was > 4 ? 2 : was) << round << " " << a;
+            }
+        }
+        // Opening and closing the two editors without a pick writes nothing.
+        const PagerImage refreshed = window->Image();
+        OpenForm5(round % 4, [](QDialog&) {});
+        OpenForm6([](QDialog&) {});
+        EXPECT_EQ(window->Image(), refreshed) << round;
+    }
+    std::string list;
+    for (int a : foreignChanges) list += " " + std::to_string(a);
+    EXPECT_TRUE(foreignChanges.empty()) << "the refresh wrote at" << list;
+}
+
+TEST_F(SettingsPagesTest, WriteModeDisablesEveryEditingControlOfTheNewPieces) {
+    Get<QCheckBox>("chkMenu(0)")->click();
+    Get<QCheckBox>("chkCtl(22)")->click();
+    Get<QAbstractButton>("WriteOpt")->click();
+    const char* const names[] = {"txtPass(0)", "txtPass(1)",   "cboTone",      "cboSLC",
+                                 "cboORC",     "cboBatLev(0)", "cboBatLev(1)", "cboBatLev(2)",
+                                 "cmdFunc(0)", "cmdFunc(1)",   "cmdFunc(2)",   "cmdFunc(3)",
+                                 "cmdAlert",   "chkCtl(22)",   "chkCtl(5)",    "chkCtl(7)"};
+    for (const char* name : names) EXPECT_FALSE(Get<QWidget>(name)->isEnabled()) << name;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(In<QComboBox>(*Page(), QString("cboType(%1)").arg(i))->isEnabled());
+    }
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const QString p = w->objectName().left(3);
+        if (p == "txt" || p == "cbo" || p == "chk" || p == "opt" || p == "cmd") {
+            EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+        }
+    }
+    // The summaries and notes are no editing controls; they keep showing the image.
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblDisp(3)")->text(), "AAAA");
+    QTest::mouseClick(Get<QPushButton>("cmdAlert"), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>(*Page(), "cmdFunc(3)"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no editor opens in Write Mode";
+
+    Get<QAbstractButton>("ModifyOpt")->click();
+    for (const char* name : names) EXPECT_TRUE(Get<QWidget>(name)->isEnabled()) << name;
+}
+
+TEST_F(SettingsPagesTest, FunctionBitsTypesAndAllocationSurviveSaveAndReopen) {
+    OpenForm5(3, [](QDialog& f) {
+        Pick(In<QComboBox>(f, "cboDisp(0)"), 0);
+        Pick(In<QComboBox>(f, "cboType(2)"), 15);
+        In<QCheckBox>(f, "chkPri(1)")->click();
+        In<QCheckBox>(f, "chkFunEn(3)")->click();
+    });
+    OpenForm5(2, [](QDialog& f) {
+        Pick(In<QComboBox>(f, "cboDisp(3)"), 3);
+        Pick(In<QComboBox>(f, "cboType(0)"), 14);
+        for (int i = 0; i < 4; ++i) In<QCheckBox>(f, QString("chkFunEn(%1)").arg(i))->click();
+    });
+    Pick(In<QComboBox>(*Page(), "cboType(1)"), 9);
+    OpenForm6([](QDialog& f) {
+        Pick(In<QComboBox>(f, "cboPersonal"), 3);
+        Pick(In<QComboBox>(f, "cboMailAler(13)"), 2);
+        Pick(In<QComboBox>(f, "cboHis(13)"), 7);
+        Pick(In<QComboBox>(f, "cboMem(13)"), 1);
+        Pick(In<QComboBox>(f, "cboMem(14)"), 2);
+    });
+    const QString summaries[] = {In<QLineEdit>(*Page(), "tlblType(3)")->text(),
+                                 In<QLineEdit>(*Page(), "tlblDisp(3)")->text(),
+                                 In<QLineEdit>(*Page(), "tlblPri(3)")->text(),
+                                 In<QLineEdit>(*Page(), "tlblFunEn(3)")->text(),
+                                 In<QLineEdit>(*Page(), "tlblType(2)")->text(),
+                                 In<QLineEdit>(*Page(), "tlblDisp(2)")->text()};
+    EXPECT_EQ(summaries[0], "PPGP");
+    EXPECT_EQ(summaries[1], "NAAA");
+    EXPECT_EQ(summaries[2], "-v--");
+    EXPECT_EQ(summaries[3], "vvv-");
+    EXPECT_EQ(summaries[4], "E111");
+    EXPECT_EQ(summaries[5], "AAAI");
+    EXPECT_FALSE(In<QLineEdit>(*Page(), "EnToolTip(2)")->isHidden());
+    window->mnuSBTF_Click();
+    const PagerImage saved = window->Image();
+    window.reset();
+    Start();
+    EXPECT_EQ(window->Image(), saved);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblType(3)")->text(), summaries[0]);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblDisp(3)")->text(), summaries[1]);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblPri(3)")->text(), summaries[2]);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblFunEn(3)")->text(), summaries[3]);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblType(2)")->text(), summaries[4]);
+    EXPECT_EQ(In<QLineEdit>(*Page(), "tlblDisp(2)")->text(), summaries[5]);
+    EXPECT_FALSE(In<QLineEdit>(*Page(), "EnToolTip(2)")->isHidden());
+    EXPECT_EQ(In<QComboBox>(*Page(), "cboType(1)")->currentText(), "Mail Drop 9");
+    EXPECT_EQ(Get<QLabel>("lblLength(0)")->text(), "32");
+    EXPECT_EQ(Get<QLabel>("lblLength(14)")->text(), "01");
+    EXPECT_EQ(Get<QLabel>("lblHistory(14)")->text(), "07");
+    EXPECT_EQ(Get<QLabel>("lblMemory(14)")->text(), "1.0");
+    EXPECT_EQ(Get<QLabel>("lblMemory(0)")->text(), "05");
+    OpenForm6([](QDialog& f) {
+        EXPECT_EQ(In<QComboBox>(f, "cboPersonal")->currentText(), "32 sec");
+        EXPECT_EQ(In<QComboBox>(f, "cboMailAler(13)")->currentText(), "1 sec");
+        EXPECT_EQ(In<QComboBox>(f, "cboHis(13)")->currentText(), "7");
+        EXPECT_EQ(In<QComboBox>(f, "cboMem(13)")->currentText(), "1.0KB");
+        EXPECT_EQ(In<QComboBox>(f, "cboMem(14)")->currentText(), "5KB");
+    });
+    OpenForm5(2, [](QDialog& f) {
+        EXPECT_EQ(In<QComboBox>(f, "cboDisp(3)")->currentText(), "Ideo");
+        EXPECT_EQ(In<QComboBox>(f, "cboType(0)")->currentText(), "Mail Drop E");
+        EXPECT_FALSE(In<QCheckBox>(f, "chkFunEn(0)")->isChecked());
+    });
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing
