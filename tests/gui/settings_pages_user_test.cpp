@@ -190,5 +190,26 @@ TEST_F(SettingsPagesTest, FunctionBitsTypesAndAllocationSurviveSaveAndReopen) {
     });
 }
 
+TEST_F(SettingsPagesTest, PasswordBoxesShowEveryStoredByteOfAForeignImage) {
+    window->EMoptStatus_Click();
+    PagerImage im = window->Image();
+    const std::uint8_t pager[] = {12, 255, 0, 7};
+    for (int i = 0; i < 4; ++i) im.set(0x37C + i, pager[i]);
+    im.SetBits(0x46, 6, 1, 1);
+    for (int i = 0; i < 4; ++i) im.set(0x06B + i, static_cast<std::uint8_t>(10 + i));
+    Open(im);
+    EXPECT_EQ(Text("txtPass(0)"), "1225507");
+    EXPECT_EQ(Text("txtPass(1)"), "10111213");
+    // Typing is still held to four digits.
+    auto* box = Get<QLineEdit>("txtPass(0)");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(box, "98765");
+    EXPECT_EQ(box->text(), "9876");
+    EXPECT_EQ(Byte(0x37C), 9);
+    EXPECT_EQ(Byte(0x37F), 6);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
 }  // namespace
 }  // namespace kpx::gui::testing
