@@ -11,12 +11,23 @@
 #include "image/startup_image.h"
 #include "image/table_file.h"
 #include "modal.h"
+#include "settings/alerts.h"
 #include "settings/function_table.h"
 #include "settings/panel_fields.h"
 #include "texts/allocation.h"
 
 namespace kpx::gui::testing {
 namespace {
+
+// Message boxes that, like real ones, run an event loop of their own while they are up.
+class LoopingDialogs : public kpx::testing::RecordingDialogs {
+  public:
+    DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override {
+        const DialogAnswer answer = RecordingDialogs::Message(text, buttons, icon);
+        QApplication::processEvents();
+        return answer;
+    }
+};
 
 class SettingsPagesTest : public WindowTest {
   protected:
@@ -209,6 +220,44 @@ TEST_F(SettingsPagesTest, PasswordBoxesShowEveryStoredByteOfAForeignImage) {
     EXPECT_EQ(Byte(0x37C), 9);
     EXPECT_EQ(Byte(0x37F), 6);
     EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+TEST_F(SettingsPagesTest, AWarningFromAKeyboardPickIsShownOncePerPick) {
+    window.reset();
+    LoopingDialogs looping;
+    MainWindow w(settings, looping, QString::fromStdString(folder.path()));
+    w.show();
+    w.Load();
+    w.EMoptStatus_Click();
+    QApplication::processEvents();
+    looping.Clear();
+    auto* low = w.findChild<QComboBox*>("cboBatLev(0)");
+    ASSERT_EQ(low->currentText(), "1.19V");
+    low->setFocus();
+    for (int i = 0; i < 3; ++i) {  // 1.24V, then 1.29V and 1.34V, both not below Med
+        QTest::keyClick(low, Qt::Key_Up);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(low->currentText(), "1.34V");
+    EXPECT_EQ(w.Image().at(0x381), 134);
+    EXPECT_EQ(looping.Texts(),
+              (std::vector<std::string>{kBatteryOrderWarning, kBatteryOrderWarning}));
+
+    // A budget refusal too: one message, the list back on its row.
+    for (int d = 0; d < kMailDrops; ++d) w.Image().set(0x01E + d, 32);
+    w.Image().set(0x00A, 240);
+    w.init_ctl();
+    looping.Clear();
+    WhileModal([&] { w.findChild<QPushButton*>("cmdAlert")->click(); },
+               [&](QDialog& f) {
+                   auto* list = In<QComboBox>(f, "cboMem(2)");
+                   list->setFocus();
+                   QTest::keyClick(list, Qt::Key_Down);
+                   QApplication::processEvents();
+                   EXPECT_EQ(list->currentText(), "2.0KB");
+               });
+    EXPECT_EQ(looping.Texts(), std::vector<std::string>{kMemoryBudgetMessage});
+    EXPECT_EQ(w.Image().at(0x020), 32);
 }
 
 }  // namespace
