@@ -260,5 +260,108 @@ TEST_F(SettingsPagesTest, AWarningFromAKeyboardPickIsShownOncePerPick) {
     EXPECT_EQ(w.Image().at(0x020), 32);
 }
 
+// Random picks in both editors on random images: each pick writes only its own bytes, and
+// what it writes is a value of its list within the budgets.
+TEST_F(SettingsPagesTest, RandomPicksInTheEditorsKeepToTheirBytesAndBudgets) {
+    std::mt19937 random(4711);
+    auto any = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 40; ++round) {
+        ImageBytes bytes{};
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        if (round % 2) {  // half of them within the budgets, so that picks are accepted
+            for (int d = 0; d < kMailDrops; ++d) {
+                bytes[static_cast<std::size_t>(0x01E + d)] =
+                    static_cast<std::uint8_t>(8 + any(3) * 8);
+                bytes[static_cast<std::size_t>(0x00F + d)] = static_cast<std::uint8_t>(1 + any(4));
+            }
+            bytes[0x00A] = static_cast<std::uint8_t>(48 + any(6) * 16);
+        }
+        window->Image() = PagerImage(bytes);
+        window->init_ctl();
+        OpenForm6([&](QDialog& f) {
+            for (int pick = 0; pick < 30; ++pick) {
+                const PagerImage before = window->Image();
+                dialogs.Clear();
+                const int kind = any(4);
+                const int d = any(kMailDrops);
+                int own = -1;
+                if (kind == 0) {
+                    Pick(In<QComboBox>(f, "cboPersonal"), any(5));
+                    own = 0x0D0;
+                } else if (kind == 1) {
+                    Pick(In<QComboBox>(f, QString("cboMailAler(%1)").arg(d)), any(4));
+                    own = 0x0D1 + d;
+                } else if (kind == 2) {
+                    Pick(In<QComboBox>(f, QString("cboHis(%1)").arg(d)), any(10));
+                    own = 0x00F + d;
+                } else {
+                    const int list = any(kMailDrops + 1);
+                    auto* c = In<QComboBox>(f, QString("cboMem(%1)").arg(list));
+                    Pick(c, any(c->count()));
+                    own = list == kPersonalMemoryList ? 0x00A : 0x01E + list;
+                }
+                const PagerImage& now = window->Image();
+                for (int a = 0; a < kImageSize; ++a) {
+                    if (a == own || a == 0x037 || a == 0x038) continue;
+                    ASSERT_EQ(now.at(a), before.at(a)) << round << " " << pick << " " << a;
+                }
+                const bool changed = now.at(own) != before.at(own);
+                if (kind == 2 && changed) {
+                    EXPECT_GE(now.at(own), 1);
+                    EXPECT_LE(now.at(own), 10);
+                    EXPECT_LE(TotalHistory(now), kHistoryBudget);
+                }
+                if (kind == 3 && changed) {
+                    EXPECT_LE(TotalMemory(now), kMemoryBudget);
+                    if (own == 0x00A) {
+                        EXPECT_TRUE(MemoryRow(now, kPersonalMemoryList).has_value());
+                    } else {
+                        EXPECT_TRUE(MemoryRow(now, own - 0x01E).has_value());
+                    }
+                }
+                if (kind >= 2 && !dialogs.Texts().empty() && !changed) {
+                    // A refused pick: the list shows the row of the byte that stayed.
+                    const int list = kind == 2      ? own - 0x00F
+                                     : own == 0x00A ? kPersonalMemoryList
+                                                    : own - 0x01E;
+                    const auto row = kind == 2 ? HistoryRow(now, list) : MemoryRow(now, list);
+                    const char* name = kind == 2 ? "cboHis(%1)" : "cboMem(%1)";
+                    EXPECT_EQ(In<QComboBox>(f, QString(name).arg(list))->currentIndex(),
+                              row.value_or(-1));
+                }
+            }
+        });
+        const int e = any(4);
+        const FunctionBases b = FunctionBasesFor(e);
+        OpenForm5(e, [&](QDialog& f) {
+            for (int pick = 0; pick < 20; ++pick) {
+                const PagerImage before = window->Image();
+                const int i = any(4);
+                switch (any(4)) {
+                    case 0:
+                        Pick(In<QComboBox>(f, QString("cboDisp(%1)").arg(i)), any(5));
+                        break;
+                    case 1:
+                        Pick(In<QComboBox>(f, QString("cboType(%1)").arg(i)), any(16));
+                        break;
+                    case 2:
+                        In<QCheckBox>(f, QString("chkPri(%1)").arg(i))->click();
+                        break;
+                    default:
+                        In<QCheckBox>(f, QString("chkFunEn(%1)").arg(i))->click();
+                        break;
+                }
+                const PagerImage& now = window->Image();
+                for (int a = 0; a < kImageSize; ++a) {
+                    const bool own = a == b.display || a == b.display + 1 ||
+                                     (a >= b.type && a < b.type + 4) || a == b.enable ||
+                                     a == b.priority;
+                    if (!own) ASSERT_EQ(now.at(a), before.at(a)) << round << " " << a;
+                }
+            }
+        });
+    }
+}
+
 }  // namespace
 }  // namespace kpx::gui::testing
