@@ -277,6 +277,13 @@ std::vector<LogRow> ReadLog(const std::string& path) {
     return in ? ParseLog(in) : std::vector<LogRow>{};
 }
 
+bool EndsWithLineBreak(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return true;
+    in.seekg(-1, std::ios::end);
+    return in.get() == '\n';
+}
+
 int Produce(const ProduceOptions& o, CliIo& io) {
     if (!LinkIsUsb()) {
         io.err << "kpx41 produce: this build drives the parallel port; produce needs the serial "
@@ -312,7 +319,12 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         io.err << "kpx41 produce: cannot write the log " << o.log << "\n";
         return kExitFailure;
     }
-    if (newLog) line.log << kLogHeader << "\n" << std::flush;
+    if (newLog) {
+        line.log << kLogHeader << "\n" << std::flush;
+    } else if (!EndsWithLineBreak(o.log)) {
+        // A run killed in the middle of a row: our rows start on a line of their own.
+        line.log << "\n" << std::flush;
+    }
     if (o.trace) {
         line.trace = TraceFile::Open(*o.trace, io.err);
         if (!line.trace) return kExitFailure;

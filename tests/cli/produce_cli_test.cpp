@@ -207,6 +207,27 @@ TEST(Produce, RefusesLoggedCapcodesAndResumesAfterAFault) {
     EXPECT_EQ(fresh.Capcodes()[0], 7003);
 }
 
+// A run killed while its last row was half on disk: the rows after it start on a line of their
+// own, so that the next resume still sees them.
+TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
+    Series series(8000, 42);
+    {
+        std::ofstream log(series.log());
+        log << kLogHeader << "\n"
+            << FormatLogRow({"2026-01-01T00:00:00Z", "p", {8000, 42}, "00", "ok", ""}) << "\n"
+            << "2026-01-01T00:00:05Z,p,0008001,00";
+    }
+    Board board;
+    ASSERT_EQ(Kpx41(series.Produce({board.path()}, "1", 2, {"--resume", "--no-backup"})).code, 0);
+    const Board again;
+    ASSERT_EQ(Kpx41(series.Produce({again.path()}, "1", 1, {"--resume", "--no-backup"})).code, 0);
+    std::vector<std::int32_t> ok;
+    for (const LogRow& row : series.Rows()) {
+        if (row.result == "ok") ok.push_back(row.capcodes[0]);
+    }
+    EXPECT_EQ(ok, (std::vector<std::int32_t>{8000, 8001, 8002, 8003}));
+}
+
 TEST(Produce, StopsAtTheTopOfTheCapcodeRange) {
     Series series(100, 2097150);
     Board board;
