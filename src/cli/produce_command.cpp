@@ -310,6 +310,14 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         }
     }
     CapcodeCounter counter(start, o.autoIncrease, o.count, logged);
+    if (o.resume) {
+        const auto retries = ResumeRetries(logged, o.autoIncrease, start);
+        for (const CapcodePair& c : retries) {
+            io.out << "capcodes " << CapcodeDigits(c[0]) << " " << CapcodeDigits(c[1])
+                   << " failed and were not written again: they go first\n";
+        }
+        counter.GiveBack(retries);
+    }
 
     Line line(counter, io.out, io.err);
     std::error_code ec;

@@ -140,6 +140,28 @@ TEST(ProductionLog, ResumeGoesOnAfterTheHighestCapcodesWritten) {
     EXPECT_EQ(ParseAutoIncrease(""), std::nullopt);
 }
 
+// Two boards: 100 failed while 101 was written, then the run was killed. Resuming at 102 must
+// not leave 100 unwritten.
+TEST(ProductionLog, ResumeRetriesTheFailedCapcodesItGoesPast) {
+    const std::vector<LogRow> rows = {
+        {"", "a", {99, 7}, "", "failed", ""},  {"", "b", {100, 7}, "", "failed", ""},
+        {"", "a", {101, 7}, "", "ok", ""},     {"", "a", {99, 7}, "", "ok", ""},
+        {"", "b", {100, 7}, "", "failed", ""}, {"", "b", {102, 7}, "", "failed", ""},
+    };
+    const AutoIncrease first{true, false};
+    const CapcodePair at = ResumeCapcodes(rows, first, {99, 7});
+    EXPECT_EQ(at, (CapcodePair{102, 7}));
+    const auto retries = ResumeRetries(rows, first, at);
+    EXPECT_EQ(retries, (std::vector<CapcodePair>{{100, 7}}));
+
+    CapcodeCounter counter(at, first, 3, rows);
+    counter.GiveBack(retries);
+    EXPECT_EQ(*counter.Take(), (CapcodePair{100, 7}));
+    EXPECT_EQ(*counter.Take(), (CapcodePair{102, 7}));
+    EXPECT_EQ(*counter.Take(), (CapcodePair{103, 7}));
+    EXPECT_TRUE(ResumeRetries(rows, {false, true}, {8, 8}).empty());
+}
+
 TEST(CapcodeCounter, HandsOutDistinctCapcodesInOrderAndRetriesFailedOnes) {
     CapcodeCounter counter({100, 7}, {true, false}, 4, {});
     const auto a = counter.Take();
