@@ -79,7 +79,11 @@ TEST(Backups, NamedByTimeOperationAndCapcodeAndPrunedAfterAYear) {
     const auto later = store.Save(image, "write");
     ASSERT_TRUE(later);
     EXPECT_EQ(fs::path(*later).filename(), "20250729_080000_write_0000042.tbl");
-    std::ofstream(dir.File("backups/notes.txt")) << "mine";
+    // Files of the user's own, some of them named much like ours.
+    const char* mine[] = {"notes.txt", "20200101_000000_mine.tbl", "20200101_000000_read_12.tbl",
+                          "20200101_000000_read_1234567-x.tbl",
+                          "20200101_000000_read_1234567.tbl~"};
+    for (const char* name : mine) std::ofstream(dir.File(std::string("backups/") + name)) << "mine";
 
     now += days(165);  // exactly a year after the first two: kept
     EXPECT_EQ(store.Prune(), 0);
@@ -88,7 +92,9 @@ TEST(Backups, NamedByTimeOperationAndCapcodeAndPrunedAfterAYear) {
     EXPECT_FALSE(fs::exists(*first));
     EXPECT_FALSE(fs::exists(*second));
     EXPECT_TRUE(fs::exists(*later));
-    EXPECT_TRUE(fs::exists(dir.File("backups/notes.txt")));  // not a backup: left alone
+    for (const char* name : mine) {
+        EXPECT_TRUE(fs::exists(dir.File(std::string("backups/") + name))) << name;  // left alone
+    }
 }
 
 TEST(ProductionLog, RowsSurviveTheRoundTrip) {
