@@ -235,7 +235,12 @@ class Board {
         const PagerImage& sent = written_ ? *written_ : image_;
         line_.Log({IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
                    ok ? kResultOk : kResultFailed, dialogs_.last});
-        if (written_ && writtenOk_) KeepWrittenBackup(line_.backups.get(), *written_, line_.err);
+        if (written_ && writtenOk_) {
+            // Boards share the error stream: the warning goes through the line, marked.
+            std::ostringstream warning;
+            KeepWrittenBackup(line_.backups.get(), *written_, warning);
+            if (!warning.str().empty()) line_.Print(line_.err, path_ + ": " + warning.str());
+        }
         line_.Print(line_.out, path_ + ": capcodes " + CapcodeDigits((*capcodes)[0]) + " " +
                                    CapcodeDigits((*capcodes)[1]) + ": " +
                                    (ok ? kResultOk : kResultFailed) + "\n");

@@ -137,6 +137,22 @@ TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
     unsetenv("XDG_DATA_HOME");
 }
 
+// A backups folder that cannot be made costs a warning on the board's own lines, not the pager.
+TEST(Produce, AnUnwritableBackupsFolderOnlyWarns) {
+    Series series(600, 42);
+    TempDir data;
+    std::ofstream(data.File("kpx41")) << "a file where the folder should be";
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    Board boards[2];
+    const Result r = Kpx41(series.Produce({boards[0].path(), boards[1].path()}, "1", 2));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
+    for (const Board& b : boards) {
+        EXPECT_NE(r.err.find(b.path() + ": kpx41: no backup kept: "), std::string::npos) << r.err;
+    }
+}
+
 TEST(Produce, SixPagersOnThreeBoardsGetDistinctCapcodesInOrder) {
     Series series(500, 9000);
     Board boards[3];
