@@ -190,6 +190,32 @@ TEST(CapcodeCounter, HandsOutDistinctCapcodesInOrderAndRetriesFailedOnes) {
     EXPECT_EQ(counter.failed(), 1);
 }
 
+// The new capcodes run out (the top of the range, a capcode the log holds) while a failed one
+// waits for its retry: it still gets it.
+TEST(CapcodeCounter, RetriesAFailedCapcodeAfterTheNewOnesRanOut) {
+    const std::vector<LogRow> logged = {{"", "a", {302, 9}, "", "ok", ""}};
+    struct Case {
+        CapcodePair start;
+        bool stopByDialog;
+    } cases[] = {{{2097150, 9}, true}, {{300, 9}, false}};
+    for (const Case& c : cases) {
+        CapcodeCounter counter(c.start, {true, false}, 5, logged);
+        const auto a = counter.Take();
+        const auto b = counter.Take();
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(counter.Take(), std::nullopt);  // nothing new left
+        counter.Finish(*a, false);
+        counter.Finish(*b, true);
+        if (c.stopByDialog) counter.Stop();  // the top written: no more increase
+        EXPECT_FALSE(counter.Over()) << c.start[0];
+        EXPECT_EQ(counter.Take(), a) << c.start[0];
+        EXPECT_EQ(counter.Take(), std::nullopt);
+        counter.Finish(*a, true);
+        EXPECT_TRUE(counter.Over());
+        EXPECT_EQ(counter.done(), 2);
+    }
+}
+
 TEST(CapcodeCounter, RefusesLoggedCapcodesAndStops) {
     const std::vector<LogRow> logged = {{"", "a", {102, 9}, "", "ok", ""},
                                         {"", "a", {100, 9}, "", "failed", ""}};

@@ -136,7 +136,8 @@ CapcodeCounter::CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int
 }
 
 bool CapcodeCounter::OverLocked() const {
-    return stopped_ || done_ + taken_ >= count_;
+    // Once no new capcodes are left, the failed ones still get their retry.
+    return (stopped_ && returned_.empty()) || done_ + taken_ >= count_;
 }
 
 bool CapcodeCounter::Over() const {

@@ -73,7 +73,7 @@ class CapcodeCounter {
     void Finish(const CapcodePair& capcodes, bool ok);
     // Capcodes to hand out again before any new ones (a resumed series' unfinished pagers).
     void GiveBack(const std::vector<CapcodePair>& capcodes);
-    // No more pagers (a capcode at the top of the range).
+    // No new capcodes (a capcode at the top of the range); failed ones are still retried.
     void Stop();
 
     int done() const;
