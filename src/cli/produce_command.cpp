@@ -384,10 +384,29 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     return counter.done() == o.count ? kExitOk : kExitFailure;
 }
 
+// Two --port naming one board (the same path or a link to it) would put two threads, and two
+// capcodes, on one pager.
+std::string SameBoardTwice(const std::vector<std::string>& ports) {
+    std::vector<std::string> real;
+    for (const std::string& p : ports) {
+        std::error_code ec;
+        const auto c = std::filesystem::canonical(p, ec);  // a missing port is reported later
+        real.push_back(ec ? p : c.string());
+    }
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (real[i] == real[j])
+                return "--port " + ports[i] + " is the board of --port " + ports[j];
+        }
+    }
+    return "";
+}
+
 int CmdProduce(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
     const auto o = Parse(args, problem);
-    if (!o) return UsageError(kName, problem, io);
+    if (o) problem = SameBoardTwice(o->ports);
+    if (!o || !problem.empty()) return UsageError(kName, problem, io);
     return Produce(*o, io);
 }
 

@@ -290,6 +290,24 @@ TEST(Produce, WaitsForEnterBetweenRounds) {
     EXPECT_EQ(board.Capcodes()[0], 301);
 }
 
+// One board named twice would get two pagers' capcodes written into one pager, both logged.
+TEST(Produce, RefusesABoardNamedTwice) {
+    Series series(700, 42);
+    Board board;
+    const std::string link = series.dir.File("cable");
+    fs::create_symlink(board.path(), link);
+    for (const std::string& second : {board.path(), link}) {
+        const Result r = Kpx41(series.Produce({board.path(), second}, "1", 2, {"--no-backup"}));
+        EXPECT_EQ(r.code, 2) << second;
+        EXPECT_NE(r.err.find("kpx41 produce: --port " + second + " is the board of --port " +
+                             board.path()),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(board.simulator.writes(), 0);
+    EXPECT_TRUE(series.Rows().empty());
+}
+
 TEST(Produce, UsageErrors) {
     const std::vector<std::string> cases[] = {
         {"produce"},
