@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "image/charmap.h"
+#include "link/observed_transfers.h"
 #include "link/serial_transfers.h"
 #include "parallel_rig.h"
 
@@ -210,13 +211,13 @@ TEST(ParallelReadAll, FailedOrImplausibleReadsKeepTheImage) {
          2,
          -1,
          {"Read success!", "The data in this pager is wrong!"},
-         false},
+         true},
         {"0x3F7 bit",
          EepromFault::FlipBit,
          0x3F7,
          -1,
          {"Read success!", "The data in this pager is wrong!"},
-         false},
+         true},
     };
     for (const auto& c : cases) {
         sim::EepromOptions options = ParallelRig::WithFault(c.fault, c.address);
@@ -229,7 +230,12 @@ TEST(ParallelReadAll, FailedOrImplausibleReadsKeepTheImage) {
         ParallelRig rig(options);
         rig.port.failAfter = c.failAfter;
         const PagerImage before = rig.image;
-        rig.transfers.lpt_readall(rig.image, 0, kImageLast);
+        // The backups hook: a read that kept the image is no read to keep.
+        ObservedTransfers observed(rig.transfers);
+        int reads = 0;
+        observed.afterRead = [&reads](const PagerImage&) { ++reads; };
+        observed.readall(rig.image, 0, kImageLast);
+        EXPECT_EQ(reads, 0) << c.name;
         EXPECT_EQ(rig.dialogs.Texts(), c.messages) << c.name;
         EXPECT_EQ(rig.link.TransferFailed, c.failed) << c.name;
         EXPECT_EQ(rig.image, before) << c.name;

@@ -135,6 +135,8 @@ void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
 
     if (!Plausible(image, read)) {
         link_.dialogs().Inform(kDataWrong);
+        // The image stays as it was: nothing may take this read for one that replaced it.
+        link_.TransferFailed = true;
         return;
     }
     image.bytes() = read;
