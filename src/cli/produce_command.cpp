@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
@@ -23,6 +25,7 @@
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "platform/platform_serial.h"
+#include "platform/steady_clock.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "support/sha256.h"
@@ -38,6 +41,8 @@ constexpr int kFailuresInRowLimit = 3;
 struct ProduceOptions {
     std::string file;
     std::vector<std::string> ports;
+    bool lpt = false;
+    std::optional<std::string> lptPath;
     AutoIncrease autoIncrease;
     int count = 0;
     std::string log;
@@ -61,6 +66,8 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
         }
         if (a == "--port") {
             o.ports.push_back(args[++i]);
+        } else if (ParseLptOption(args, i, o.lptPath)) {
+            o.lpt = true;
         } else if (a == "--auto-increase") {
             const auto parsed = ParseAutoIncrease(args[++i]);
             if (!parsed) {
@@ -101,8 +108,10 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
     }
     if (o.file.empty())
         problem = "needs a table FILE";
-    else if (o.ports.empty())
-        problem = "needs at least one --port";
+    else if (o.lpt && !o.ports.empty())
+        problem = "--port and --lpt name two different links";
+    else if (o.ports.empty() && !o.lpt)
+        problem = "needs at least one --port, or --lpt";
     else if (!haveAuto)
         problem = "needs --auto-increase 1, 2 or 1,2";
     else if (o.count == 0)
@@ -176,26 +185,65 @@ class NoDialogView : public ProgrammingDialogView {
     void CloseDialog() override {}
 };
 
-// One board of the line with its own port objects, link and dialog, so that boards run on
-// threads of their own without sharing anything but the Line.
-class Board {
+// The link a board of the line programs over.
+class BoardLink {
   public:
-    Board(Line& line, const ProduceOptions& o, const std::string& path, int com,
-          const PagerImage& image, int bandRow)
-        : line_(line),
-          path_(path),
-          autoIncrease_(o.autoIncrease),
-          traced_(serial_.port, line.trace ? &line.trace->trace() : nullptr),
-          dialogs_(line, path, o.yes),
-          link_(traced_, serial_.lister, serial_.registry, serial_.clock, pump_, dialogs_),
-          image_(image),
-          host_(image_, bandRow),
-          transfers_(link_, host_),
-          observed_(transfers_),
-          dialog_(observed_, nullptr, host_, dialogs_, image_, view_) {
-        link_.SetHost(&host_);
+    virtual ~BoardLink() = default;
+    virtual PagerTransfers& transfers() = 0;
+    // Unplugged during the series: it takes no more pagers.
+    virtual bool gone() const = 0;
+};
+
+// A serial board with its own port objects, so that boards run on threads of their own.
+class SerialBoardLink : public BoardLink {
+  public:
+    SerialBoardLink(Line& line, int com, UserDialogs& dialogs, LinkHost& host)
+        : traced_(serial_.port, line.trace ? &line.trace->trace() : nullptr),
+          link_(traced_, serial_.lister, serial_.registry, serial_.clock, pump_, dialogs),
+          transfers_(link_, host) {
+        link_.SetHost(&host);
         link_.SetWaitSliceMs(50);  // no window to keep alive
         link_.boardPort = com;
+    }
+    PagerTransfers& transfers() override { return transfers_; }
+    bool gone() const override { return link_.boardPort < 0; }
+
+  private:
+    PlatformSerial serial_;
+    TracingSerialPort traced_;
+    NullEventPump pump_;
+    SerialLink link_;
+    SerialTransfers transfers_;
+};
+
+// The PC's parallel port: the bus is found again and handed back around every pager.
+class ParallelBoardLink : public BoardLink {
+  public:
+    ParallelBoardLink(const std::optional<std::string>& path, UserDialogs& dialogs, LinkHost& host)
+        : session_(path, clock_, dialogs, host) {}
+    PagerTransfers& transfers() override { return session_.transfers; }
+    bool gone() const override { return false; }
+
+  private:
+    SteadyClock clock_;
+    ParallelSession session_;
+};
+
+// One board of the line with its own link and dialog, sharing nothing but the Line.
+class Board {
+  public:
+    Board(Line& line, const ProduceOptions& o, const std::string& name, const PagerImage& image,
+          int bandRow,
+          const std::function<std::unique_ptr<BoardLink>(UserDialogs&, LinkHost&)>& makeLink)
+        : line_(line),
+          path_(name),
+          autoIncrease_(o.autoIncrease),
+          dialogs_(line, name, o.yes),
+          image_(image),
+          host_(image_, bandRow),
+          link_(makeLink(dialogs_, host_)),
+          observed_(link_->transfers()),
+          dialog_(observed_, nullptr, host_, dialogs_, image_, view_) {
         observed_.afterWrite = [this](const PagerImage& written, bool ok) {
             written_ = written;
             writtenOk_ = ok;
@@ -222,9 +270,12 @@ class Board {
         writtenOk_ = false;
         dialogs_.last.clear();
 
-        dialog_.cmdWrite_Click();
+        // The dialog connects a link that needs it only in the build of that link.
+        const bool connected = observed_.Connect();
+        if (connected) dialog_.cmdWrite_Click();
+        observed_.Release();
 
-        const bool ok = !dialog_.TransferFailed();
+        const bool ok = connected && !dialog_.TransferFailed();
         if (ok) {
             for (int k = 0; k < 2; ++k) {
                 // The dialog said the capcode cannot go higher: the series ends here.
@@ -246,7 +297,7 @@ class Board {
                                    (ok ? kResultOk : kResultFailed) + "\n");
 
         failuresInRow_ = ok ? 0 : failuresInRow_ + 1;
-        if (link_.boardPort < 0) {
+        if (link_->gone()) {
             line_.Print(line_.err, path_ + ": the board is gone; it takes no more pagers\n");
             out_ = true;
         } else if (failuresInRow_ >= kFailuresInRowLimit) {
@@ -260,14 +311,10 @@ class Board {
     Line& line_;
     std::string path_;
     AutoIncrease autoIncrease_;
-    PlatformSerial serial_;
-    TracingSerialPort traced_;
-    NullEventPump pump_;
     BoardDialogs dialogs_;
-    SerialLink link_;
     PagerImage image_;
     LineHost host_;
-    SerialTransfers transfers_;
+    std::unique_ptr<BoardLink> link_;
     ObservedTransfers observed_;
     NoDialogView view_;
     ProgrammingDialog dialog_;
@@ -290,9 +337,8 @@ bool EndsWithLineBreak(const std::string& path) {
 }
 
 int Produce(const ProduceOptions& o, CliIo& io) {
-    if (!LinkIsUsb()) {
-        io.err << "kpx41 produce: this build drives the parallel port; produce needs the serial "
-                  "board\n";
+    if (!LinkIsUsb() && !o.lpt) {
+        io.err << "kpx41 produce: this build drives the parallel port; produce needs --lpt\n";
         return kExitFailure;
     }
     const TableFileLoad load = LoadTableFile(o.file);
@@ -345,13 +391,23 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     line.backups = OpenBackups(!o.noBackup);
 
     std::vector<std::unique_ptr<Board>> boards;
+    if (o.lpt) {
+        // A PC has the one parallel port: one board.
+        boards.push_back(std::make_unique<Board>(
+            line, o, o.lptPath.value_or("lpt"), image, bandRow, [&o](UserDialogs& d, LinkHost& h) {
+                return std::make_unique<ParallelBoardLink>(o.lptPath, d, h);
+            }));
+    }
     for (const std::string& path : o.ports) {
         if (!std::filesystem::exists(path, ec)) {
             io.err << "kpx41: no such port: " << path << "\n";
             return kExitFailure;
         }
         const int com = PortMap::Default().Register(path);
-        boards.push_back(std::make_unique<Board>(line, o, path, com, image, bandRow));
+        boards.push_back(std::make_unique<Board>(
+            line, o, path, image, bandRow, [&line, com](UserDialogs& d, LinkHost& h) {
+                return std::make_unique<SerialBoardLink>(line, com, d, h);
+            }));
     }
 
     const auto began = std::chrono::steady_clock::now();
@@ -414,10 +470,12 @@ int CmdProduce(const std::vector<std::string>& args, CliIo& io) {
 
 const CliCommand kProduceCommand = {
     "produce",
-    "produce FILE --port PATH [--port PATH ...] --auto-increase 1|2|1,2 --count N --log FILE "
+    "produce FILE (--port PATH [--port PATH ...] | --lpt [PATH]) --auto-increase 1|2|1,2 --count N "
+    "--log FILE "
     "[--resume] [--no-wait] [--yes] [--trace FILE] [--no-backup]",
     "program a series of pagers from a table file, one board per --port in parallel, the chosen "
-    "capcodes counting up by one per pager; one CSV row per pager in the log",
+    "capcodes counting up by one per pager (--lpt: the one parallel port); one CSV row per pager "
+    "in the log",
     CmdProduce};
 
 }  // namespace kpx::cli

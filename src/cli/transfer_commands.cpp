@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
@@ -30,6 +31,35 @@ namespace {
 // The port and clock --lpt drives instead of the machine's.
 PortIo* parallelOverride = nullptr;
 Clock* parallelClock = nullptr;
+
+}  // namespace
+
+ParallelSession::ParallelSession(const std::optional<std::string>& lptPath, Clock& machineClock,
+                                 UserDialogs& dialogs, LinkHost& host)
+    : clock(parallelClock ? *parallelClock : machineClock),
+      machine(MachinePorts(lptPath)),
+      link(parallelOverride ? *parallelOverride : *machine, clock, pump, dialogs),
+      transfers(link, host) {}
+
+// With PATH the device is used directly, at the first base the probe tries.
+std::unique_ptr<PpdevPortIo> ParallelSession::MachinePorts(
+    const std::optional<std::string>& lptPath) {
+    if (parallelOverride) return nullptr;
+    if (lptPath) return std::make_unique<PpdevPortIo>(ParportMap{{kLptBases[0], *lptPath}});
+    return std::make_unique<PpdevPortIo>(MachineParports(&lookupProblem));
+}
+
+void ParallelSession::SayWhy(std::ostream& err) const {
+    if (!machine) return;
+    if (!lookupProblem.empty()) err << "kpx41: " << lookupProblem << "\n";
+    if (machine->map().empty()) {
+        err << "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
+               "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n";
+    }
+    for (const std::string& p : machine->Problems()) err << "kpx41: " << p << "\n";
+}
+
+namespace {
 
 struct Options {
     std::optional<std::string> port;
@@ -76,43 +106,6 @@ class ConsoleHost : public LinkHost {
     PagerImage& image_;
 };
 
-// The parallel port and the bus on it, for --lpt.
-struct ParallelSession {
-    ParallelSession(const Options& o, Clock& machineClock, UserDialogs& dialogs, LinkHost& host)
-        : clock(parallelClock ? *parallelClock : machineClock),
-          machine(MachinePorts(o)),
-          link(parallelOverride ? *parallelOverride : *machine, clock, pump, dialogs),
-          transfers(link, host) {}
-
-    // With PATH the device is used directly, at the first base the probe tries.
-    ParportMap Map(const Options& o) {
-        if (o.lptPath) return {{kLptBases[0], *o.lptPath}};
-        return MachineParports(&lookupProblem);
-    }
-    std::unique_ptr<PpdevPortIo> MachinePorts(const Options& o) {
-        if (parallelOverride) return nullptr;
-        return std::make_unique<PpdevPortIo>(Map(o));
-    }
-
-    // lpt_connect has told the user; this says why the machine's ports did not do.
-    void SayWhy(std::ostream& err) const {
-        if (!machine) return;
-        if (!lookupProblem.empty()) err << "kpx41: " << lookupProblem << "\n";
-        if (machine->map().empty()) {
-            err << "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
-                   "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n";
-        }
-        for (const std::string& p : machine->Problems()) err << "kpx41: " << p << "\n";
-    }
-
-    Clock& clock;
-    NullEventPump pump;
-    std::string lookupProblem;
-    std::unique_ptr<PpdevPortIo> machine;
-    ParallelLink link;
-    ParallelTransfers transfers;
-};
-
 // Everything one transfer needs, wired to the machine.
 struct Session {
     Session(std::ostream& err, const Options& o)
@@ -124,7 +117,7 @@ struct Session {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
-        if (o.lpt) parallel = std::make_unique<ParallelSession>(o, clock, dialogs, host);
+        if (o.lpt) parallel = std::make_unique<ParallelSession>(o.lptPath, clock, dialogs, host);
     }
 
     PagerTransfers& Transfers() {
@@ -198,14 +191,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
                 return std::nullopt;
             }
             (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
-        } else if (a == "--lpt" || a.rfind("--lpt=", 0) == 0) {
+        } else if (ParseLptOption(args, i, o.lptPath)) {
             o.lpt = true;
-            if (a.size() > 6) {
-                o.lptPath = a.substr(6);
-            } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
-                // A device path; anything else after --lpt is the command's own argument.
-                o.lptPath = args[++i];
-            }
         } else if (a == "--no-backup") {
             o.noBackup = true;
         } else if (a == "--yes" || a == "-y") {

@@ -2,13 +2,18 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "cli/commands.h"
 #include "cli/transfer_commands.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
+#include "link/production.h"
 #include "link/serial_transfers.h"
+#include "settings/capcode.h"
 #include "sim/eeprom_simulator.h"
 #include "testsupport/fakes.h"
 
@@ -167,6 +172,78 @@ TEST_F(ParallelCli, AnUnusableDeviceIsSaidSo) {
     const Result both = Kpx41({"read", "--port", "/dev/null", "--lpt", "-o", dir.File("o")});
     EXPECT_EQ(both.code, 2);
     EXPECT_EQ(both.err.rfind("kpx41 read: --port and --lpt name two different links\n", 0), 0u);
+}
+
+// Each Enter at the prompt puts the next pager (a fresh memory) on the parallel port.
+class NextPagerInput : public std::streambuf {
+  public:
+    explicit NextPagerInput(std::function<void()> next) : next_(std::move(next)) {}
+
+  protected:
+    int underflow() override {
+        next_();
+        setg(&enter_, &enter_, &enter_ + 1);
+        return '\n';
+    }
+
+  private:
+    std::function<void()> next_;
+    char enter_ = '\n';
+};
+
+TEST_F(ParallelCli, ProduceProgramsThreePagersOneAfterTheOther) {
+    PagerImage image = BuildDefaultImage();
+    StoreCapcode(image, 0, 1200);
+    StoreCapcode(image, 1, 77);
+    ASSERT_EQ(SaveTableFile(dir.File("series.tbl"), image), "");
+    // The link keeps the port it was given: the socket forwards to the pager now on it.
+    struct Socket : PortIo {
+        sim::EepromSimulator* pager = nullptr;
+        std::uint8_t In(std::uint16_t port) override { return pager->In(port); }
+        void Out(std::uint16_t port, std::uint8_t value) override { pager->Out(port, value); }
+        void Release() override { pager->Release(); }
+    } socket;
+    std::vector<std::unique_ptr<sim::EepromSimulator>> pagers;
+    auto insert = [&] {
+        Plug();
+        pagers.push_back(std::move(memory));
+        socket.pager = pagers.back().get();
+        UseParallelPort(&socket, &clock);
+    };
+    insert();
+    NextPagerInput next(insert);
+    std::istream in(&next);
+    std::ostringstream out, err;
+    CliIo io{out, err, &in};
+    const std::vector<std::string> args = {
+        dir.File("series.tbl"), "--lpt",      "--auto-increase", "1", "--count", "3", "--log",
+        dir.File("runs.csv"),   "--no-backup"};
+    ASSERT_EQ(kProduceCommand.run(args, io), 0) << err.str();
+    ASSERT_EQ(pagers.size(), 3u);
+    for (int n = 0; n < 3; ++n) {
+        PagerImage written;
+        std::copy_n(pagers[static_cast<std::size_t>(n)]->memory().begin(), kImageSize,
+                    written.bytes().begin());
+        EXPECT_EQ(CapcodeValue(written, 0), 1200 + n) << n;
+        EXPECT_EQ(CapcodeValue(written, 1), 77) << n;
+    }
+    std::ifstream logFile(dir.File("runs.csv"));
+    const std::vector<LogRow> rows = ParseLog(logFile);
+    ASSERT_EQ(rows.size(), 3u);
+    for (int n = 0; n < 3; ++n) {
+        const LogRow& row = rows[static_cast<std::size_t>(n)];
+        EXPECT_EQ(row.port, "lpt");
+        EXPECT_EQ(row.capcodes, (CapcodePair{1200 + n, 77}));
+        EXPECT_EQ(row.result, kResultOk);
+    }
+    EXPECT_NE(out.str().find("done 3, failed 0, "), std::string::npos) << out.str();
+}
+
+TEST_F(ParallelCli, ProduceTakesTheParallelPortOrSerialBoardsNotBoth) {
+    const Result both = Kpx41({"produce", "s.tbl", "--lpt", "--port", "/dev/null",
+                               "--auto-increase", "1", "--count", "1", "--log", "l.csv"});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_EQ(both.err.rfind("kpx41 produce: --port and --lpt name two different links\n", 0), 0u);
 }
 
 }  // namespace
