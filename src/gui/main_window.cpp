@@ -91,10 +91,6 @@ bool IsWindowFocusChange(QEvent* e) {
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
-const char* const kMenuCaptions[kPagerMenuItems] = {
-    "Set Alert Disable", "Pager Off Disable",  "Auto Sleep Disable", "Set Alarm Disable",
-    "Set Time Disable",  "Set Scroll Disable", "Zoom In Disable"};
-
 const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
 
 }  // namespace
@@ -397,14 +393,14 @@ QWidget* MainWindow::BuildStatusPanel() {
     auto* menuFrame = MakeFrame("Frame7", "Menu Of Pager", picSet2_);
     auto* mv = new QVBoxLayout(menuFrame);
     for (int i = 0; i < kPagerMenuItems; ++i) {
-        chkMenu_[i] = new QCheckBox(kMenuCaptions[i], menuFrame);
+        chkMenu_[i] = new QCheckBox(Q(kPagerMenuCaptions[i]), menuFrame);
         chkMenu_[i]->setObjectName(Indexed("chkMenu", i));
         connect(chkMenu_[i], &QCheckBox::toggled, this, [this, i] { chkMenu_Click(i); });
         mv->addWidget(chkMenu_[i]);
     }
     cboTone_ = new QComboBox(menuFrame);
     cboTone_->setObjectName("cboTone");
-    cboTone_->addItems({"Tone 1", "Tone 2", "Tone 3", "Tone 4", "Vibration"});
+    for (auto row : kToneRows) cboTone_->addItem(Q(row));
     cboTone_->setCurrentIndex(-1);
     connect(cboTone_, &QComboBox::currentIndexChanged, this, &MainWindow::cboTone_Click);
     mv->addWidget(cboTone_);
@@ -463,7 +459,7 @@ QWidget* MainWindow::BuildStatusPanel() {
     cg->addWidget(MakeLabel("Label16", "Screen Contrast", contrast), 0, 0);
     slider1_ = new CtlEBSlider(contrast);
     slider1_->setObjectName("Slider1");
-    slider1_->SetMax(8);
+    slider1_->SetMax(kContrastMax);
     slider1_->SetMin(0);
     cg->addWidget(slider1_, 0, 1);
     lblValue_ = MakeLabel("lblValue", "", contrast);
