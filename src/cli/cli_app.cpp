@@ -11,13 +11,8 @@ namespace {
 
 // The command table: add a command here, one line each.
 const CliCommand* const kCommandTable[] = {
-    &kNewCommand,
-    &kCheckCommand,
-    &kReadCommand,
-    &kWriteCommand,
-    &kVerifyCommand,
-    &kPortsCommand,
-    &kProbeCommand,
+    &kNewCommand,   &kCheckCommand, &kReadCommand, &kWriteCommand,  &kVerifyCommand, &kPortsCommand,
+    &kProbeCommand, &kDumpCommand,  &kDiffCommand, &kExportCommand, &kImportCommand,
 };
 
 std::vector<CliCommand> CopyTable() {

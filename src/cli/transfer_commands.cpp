@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/stream_dialogs.h"
 #include "image/charmap.h"
+#include "image/field_catalogue.h"
 #include "image/table_file.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
@@ -17,6 +18,7 @@
 #include "platform/system_registry.h"
 #include "platform/termios_port.h"
 #include "settings/bands.h"
+#include "texts/cp1252.h"
 
 namespace kpx::cli {
 
@@ -148,11 +150,9 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
-    Session s(err, false);
-    if (!s.FindBoard(o->port, err)) return 1;
-    s.transfers.usb_readall(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return 1;
-    const std::string failure = SaveTableFile(*o->output, s.image);
+    const std::optional<PagerImage> image = ReadPager(o->port, io);
+    if (!image) return 1;
+    const std::string failure = SaveTableFile(*o->output, *image);
     if (!failure.empty()) {
         err << failure << "\n";
         return 1;
@@ -197,9 +197,23 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
     s.transfers.usb_verify(s.image, 0, kImageLast);
+    if (const auto pager = s.transfers.MismatchedPager()) {
+        err << "the pager differs from " << o->files[0] << " (file -> pager):\n";
+        for (const std::string& line : DiffLines(DiffVerified(s.image, *pager))) {
+            err << "  " << Cp1252ToUtf8(line) << "\n";
+        }
+    }
     if (s.link.TransferFailed) return 1;
     out << "the pager matches " << o->files[0] << "\n";
     return 0;
+}
+
+std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io) {
+    Session s(io.err, false);
+    if (!s.FindBoard(port, io.err)) return std::nullopt;
+    s.transfers.usb_readall(s.image, 0, kImageLast);
+    if (s.link.TransferFailed) return std::nullopt;
+    return s.image;
 }
 
 int CmdPorts(const std::vector<std::string>& args, CliIo& io) {

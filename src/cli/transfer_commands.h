@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "image/pager_image.h"
 
 namespace kpx::cli {
 
@@ -20,5 +22,8 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io);
 int CmdVerify(const std::vector<std::string>& args, CliIo& io);
 int CmdPorts(const std::vector<std::string>& args, CliIo& io);
 int CmdProbe(const std::vector<std::string>& args, CliIo& io);
+
+// Reads the whole pager as `read` does (texts decoded); nothing when it failed (already told).
+std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io);
 
 }  // namespace kpx::cli

@@ -4,6 +4,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/field_tags.h"
 #include "image/startup_image.h"
@@ -570,6 +571,14 @@ ImageDiff DiffImages(const PagerImage& before, const PagerImage& after, bool sho
             {first, last, Slice(before, first, last, masks), Slice(after, first, last, masks)});
     }
     return diff;
+}
+
+ImageDiff DiffVerified(const PagerImage& written, const ImageBytes& pager) {
+    PagerImage expected = written;
+    PagerImage found(pager);
+    DecodeTextRegions(expected);
+    DecodeTextRegions(found);
+    return DiffImages(expected, found, false);
 }
 
 std::vector<std::string> DiffLines(const ImageDiff& diff) {

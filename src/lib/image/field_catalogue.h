@@ -140,6 +140,9 @@ struct ImageDiff {
     bool empty() const { return fields.empty() && unnamed.empty(); }
 };
 ImageDiff DiffImages(const PagerImage& before, const PagerImage& after, bool showSecrets = true);
+// What a failed verify found: the image written and the pager's bytes, both in the pager's
+// character set, compared as the window would show them (secret fields masked).
+ImageDiff DiffVerified(const PagerImage& written, const ImageBytes& pager);
 // "Cap #3: 1234562 -> 1234568" lines, then "0x372-0x373: 02 11 -> 05 1F" lines.
 std::vector<std::string> DiffLines(const ImageDiff& diff);
 
