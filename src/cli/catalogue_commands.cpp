@@ -154,6 +154,11 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
         return kExitFailure;
     }
     for (const std::string& note : result.notes) io.err << "kpx41 import: " << note << "\n";
+    if (!HasModelText(result.image->bytes())) {
+        io.err << "kpx41 import: the image has no model text KPX41 at 0x3E1-0x3E5; nothing "
+                  "written\n";
+        return kExitFailure;
+    }
     const std::string failure = SaveTableFile(*a->output, *result.image);
     if (!failure.empty()) {
         io.err << failure << "\n";

@@ -104,6 +104,9 @@ Json ValueToJson(const CatalogueField& f, const FieldValue& v, bool showSecrets)
     if (const bool* b = std::get_if<bool>(&v)) return *b;
     if (const std::int64_t* n = std::get_if<std::int64_t>(&v)) return *n;
     if (const RawBits* raw = std::get_if<RawBits>(&v)) return Json{{"raw", HexBytes(raw->bytes)}};
+    if (const auto* full = std::get_if<TextAndUnused>(&v)) {
+        return Json{{"text", Cp1252ToUtf8(full->text)}, {"unused", Cp1252ToUtf8(full->unused)}};
+    }
     return Cp1252ToUtf8(std::get<std::string>(v));
 }
 
@@ -125,24 +128,36 @@ std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
     return bytes;
 }
 
-std::optional<FieldValue> JsonToValue(const CatalogueField& f, const Json& j, std::string& why) {
+// A JSON text as Windows-1252 bytes; nothing when it holds characters those cannot.
+std::optional<std::string> Cp1252Of(const Json& j) {
+    const std::string utf8 = j.get<std::string>();
+    std::string bytes = Utf8ToCp1252(utf8);
+    if (Cp1252ToUtf8(bytes) != utf8) return std::nullopt;
+    return bytes;
+}
+
+std::optional<FieldValue> JsonToValue(const Json& j, std::string& why) {
     if (j.is_object()) {
         if (j.size() == 1 && j.contains("raw") && j["raw"].is_string()) {
             if (auto bytes = ParseHex(j["raw"].get<std::string>())) return RawBits{*bytes};
         }
-        why = "expects {\"raw\": \"hex bytes\"}";
+        if (j.size() == 2 && j.contains("text") && j["text"].is_string() && j.contains("unused") &&
+            j["unused"].is_string()) {
+            auto text = Cp1252Of(j["text"]);
+            auto unused = Cp1252Of(j["unused"]);
+            if (text && unused) return TextAndUnused{*text, *unused};
+            why = "holds characters outside Windows-1252";
+            return std::nullopt;
+        }
+        why = "expects {\"raw\": \"hex bytes\"} or {\"text\": ..., \"unused\": ...}";
         return std::nullopt;
     }
     if (j.is_boolean()) return j.get<bool>();
     if (j.is_number_integer()) return j.get<std::int64_t>();
     if (j.is_string()) {
-        const std::string utf8 = j.get<std::string>();
-        std::string bytes = Utf8ToCp1252(utf8);
-        if (f.kind == FieldKind::Prompt && Cp1252ToUtf8(bytes) != utf8) {
-            why = "holds characters outside Windows-1252";
-            return std::nullopt;
-        }
-        return bytes;
+        if (auto bytes = Cp1252Of(j)) return *bytes;
+        why = "holds characters outside Windows-1252";
+        return std::nullopt;
     }
     why = "expects a text, a number, true or false";
     return std::nullopt;
@@ -266,7 +281,7 @@ JsonImport ImportJson(const std::string& text) {
                 continue;
             }
             std::string why;
-            if (auto v = JsonToValue(*f, value, why)) {
+            if (auto v = JsonToValue(value, why)) {
                 fields.push_back({f, std::move(*v)});
             } else {
                 refuse(where, name + ": " + why);

@@ -50,9 +50,8 @@ using Encoder = std::function<std::string(PagerImage&, const FieldValue&)>;
 CatalogueField Field(std::string_view page, std::string name, FieldKind kind,
                      std::vector<BitSpan> bits, Decoder decode, Encoder encode,
                      std::vector<std::string> rows = {}) {
-    return {
-        std::move(name),  page, kind, std::move(bits), std::move(rows), false, std::move(decode),
-        std::move(encode)};
+    return {std::move(name), page, kind, std::move(bits), std::move(rows), false,
+            std::move(decode), nullptr, std::move(encode)};
 }
 
 const std::string* Text(const FieldValue& v) {
@@ -136,17 +135,39 @@ CatalogueField Capcode(int entry) {
 CatalogueField Prompt(std::string_view page, std::string name, int slot) {
     std::vector<BitSpan> bits = {{slot, 0x0F}};
     for (BitSpan s : Bytes(slot + 1, slot + 1 + kPromptTextBytes)) bits.push_back(s);
-    return Field(
+    CatalogueField f = Field(
         page, std::move(name), FieldKind::Prompt, std::move(bits),
         [slot](const PagerImage& image) -> std::optional<FieldValue> {
             return PromptDisplayText(image, slot);
         },
         [slot](PagerImage& image, const FieldValue& v) -> std::string {
-            const std::string* text = Text(v);
+            const auto* full = std::get_if<TextAndUnused>(&v);
+            const std::string* text = full ? &full->text : Text(v);
             if (!text) return "expects a text";
             RecordingDialogs said;
-            return StorePromptText(image, slot, *text, said) ? std::string() : said.first;
+            if (!StorePromptText(image, slot, *text, said)) return said.first;
+            if (!full) return {};
+            const int used = image.at(slot + 1);
+            if (full->unused.size() != static_cast<std::size_t>(kPromptTextBytes - used)) {
+                return "the text leaves " + std::to_string(kPromptTextBytes - used) +
+                       " unused bytes, not " + std::to_string(full->unused.size());
+            }
+            for (std::size_t i = 0; i < full->unused.size(); ++i) {
+                image.set(slot + 2 + used + static_cast<int>(i),
+                          static_cast<std::uint8_t>(full->unused[i]));
+            }
+            return {};
         });
+    f.decodeFull = [slot](const PagerImage& image) -> std::optional<FieldValue> {
+        const int used = image.at(slot + 1);
+        if (used > kPromptTextBytes) return std::nullopt;
+        std::string unused;
+        for (int a = slot + 2 + used; a < slot + 2 + kPromptTextBytes; ++a) {
+            unused.push_back(static_cast<char>(image.at(a)));
+        }
+        return TextAndUnused{PromptDisplayText(image, slot), unused};
+    };
+    return f;
 }
 
 std::optional<FieldValue> DecodeFrequency(const PagerImage& image) {
@@ -444,16 +465,22 @@ std::vector<FieldReading> ReadFields(const PagerImage& image) {
     std::vector<FieldReading> readings;
     for (const CatalogueField& f : FieldCatalogue()) {
         std::optional<FieldValue> value;
-        try {
-            value = f.decode(image);
-        } catch (const std::exception&) {
+        for (const auto& decode : {f.decode, f.decodeFull}) {
+            if (!decode) continue;
+            try {
+                value = decode(image);
+            } catch (const std::exception&) {
+                value.reset();
+            }
+            PagerImage trial = replay;
+            if (value && Encode(f, trial, *value).empty() && SameBits(trial, image, f.bits) &&
+                SameUnder(trial, replay, entered)) {
+                replay = trial;
+                break;
+            }
             value.reset();
         }
-        PagerImage trial = replay;
-        if (value && Encode(f, trial, *value).empty() && SameBits(trial, image, f.bits) &&
-            SameUnder(trial, replay, entered)) {
-            replay = trial;
-        } else {
+        if (!value) {
             value = RawOf(image, f);
             ApplyRaw(replay, f, std::get<RawBits>(*value));
         }
@@ -489,6 +516,7 @@ std::string ValueText(const CatalogueField& field, const FieldValue& value, bool
     if (const bool* b = std::get_if<bool>(&value)) return *b ? "on" : "off";
     if (const std::int64_t* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
     if (const RawBits* raw = std::get_if<RawBits>(&value)) return "raw " + HexBytes(raw->bytes);
+    if (const auto* full = std::get_if<TextAndUnused>(&value)) return "\"" + full->text + "\"";
     const std::string& s = std::get<std::string>(value);
     if (field.kind == FieldKind::Prompt) return "\"" + s + "\"";
     if (field.kind == FieldKind::Menu && s.empty()) return "(none)";
@@ -560,8 +588,14 @@ ImageDiff DiffImages(const PagerImage& before, const PagerImage& after, bool sho
     for (std::size_t i = 0; i < a.size(); ++i) {
         const CatalogueField& f = *a[i].field;
         if (SameBits(before, after, f.bits)) continue;
-        diff.fields.push_back(
-            {&f, ValueText(f, a[i].value, showSecrets), ValueText(f, b[i].value, showSecrets)});
+        FieldChange change{&f, ValueText(f, a[i].value, showSecrets),
+                           ValueText(f, b[i].value, showSecrets)};
+        // Bits the shown values do not tell apart (a prompt's unused bytes) are shown raw.
+        if (change.before == change.after && (!f.secret || showSecrets)) {
+            change.before = ValueText(f, RawOf(before, f));
+            change.after = ValueText(f, RawOf(after, f));
+        }
+        diff.fields.push_back(std::move(change));
     }
     const ByteMasks masks = UnnamedMasks();
     for (auto [first, last] : Runs([&](int x) {

@@ -45,7 +45,15 @@ struct RawBits {
     bool operator==(const RawBits&) const = default;
 };
 
-using FieldValue = std::variant<bool, std::int64_t, std::string, RawBits>;
+// A prompt's text together with the slot's bytes after it, which the pager never shows but a
+// shortened text leaves behind.
+struct TextAndUnused {
+    std::string text;
+    std::string unused;
+    bool operator==(const TextAndUnused&) const = default;
+};
+
+using FieldValue = std::variant<bool, std::int64_t, std::string, RawBits, TextAndUnused>;
 
 // One named setting of the image. decode and encode are the window's own reader and writer of
 // the control (with its checks and side effects), so the catalogue holds no rule of its own.
@@ -58,6 +66,8 @@ struct CatalogueField {
     bool secret = false;            // masked in a dump unless asked for
     // What the control shows for the image; nothing when it can show no value for these bits.
     std::function<std::optional<FieldValue>(const PagerImage&)> decode;
+    // A fuller value for bits the control's value alone does not give back (may be empty).
+    std::function<std::optional<FieldValue>(const PagerImage&)> decodeFull;
     // The control given the value: empty on success, else the refusal (the window's message).
     std::function<std::string(PagerImage&, const FieldValue&)> encode;
 };
@@ -82,11 +92,12 @@ struct FieldReading {
     FieldValue value;
 };
 // Every field of the image: the control's value where entering that value again (in catalogue
-// order, starting from the start-up image) gives back the exact bits, the raw bits where it
-// does not. BuildImage(ReadFields(x), UnnamedOf(x)) is x.
+// order, starting from the start-up image) gives back the exact bits, else the fuller value
+// where that does, else the raw bits. BuildImage(ReadFields(x), UnnamedOf(x)) is x.
 std::vector<FieldReading> ReadFields(const PagerImage& image);
 
-// The value as a dump shows it: "on"/"off", row texts, digits, quoted texts, "raw 1F FF".
+// The value as a dump shows it: "on"/"off", row texts, digits, quoted texts (without their
+// unused bytes), "raw 1F FF".
 // A secret field shows "****" unless showSecrets.
 std::string ValueText(const CatalogueField& field, const FieldValue& value,
                       bool showSecrets = true);
