@@ -16,8 +16,8 @@ class PagerTransfers {
     virtual void readall(PagerImage& image, int start, int end) = 0;
     virtual void verify(const PagerImage& image, int start, int end) = 0;
     virtual bool TransferFailed() const = 0;
-    // After a verify that read the whole pager and found it different: the pager's bytes (in
-    // its character set), so the caller can tell what differs. Nothing otherwise.
+    // When the last operation was a verify that read the pager and found it different: the
+    // pager's bytes (in its character set), so the caller can tell what differs.
     virtual std::optional<ImageBytes> MismatchedPager() const { return std::nullopt; }
     // Connects the link before an operation where the link needs it; false ends the operation.
     virtual bool Connect() { return true; }

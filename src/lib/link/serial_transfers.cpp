@@ -32,6 +32,7 @@ std::string NotKpx41Message(const std::string& ident) {
 }
 
 void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     DisableCapcodesWithoutFunction(image);
     host_.RefreshControls();
 
@@ -50,6 +51,7 @@ void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
 }
 
 void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     link_.TransferFailed = false;
     if (!link_.usb_read(kIdentFirst, kIdentLast, kBlockSize)) return;
     const std::string ident = IdentificationText(link_.ReadBuffer);
