@@ -116,6 +116,10 @@ int RunDiff(const std::vector<std::string>& args, CliIo& io) {
 }
 
 int RunExport(const std::vector<std::string>& args, CliIo& io) {
+    if (args.size() == 1 && args[0] == "--schema") {
+        io.out << SchemaJson();
+        return kExitOk;
+    }
     std::string problem;
     const auto a = ParseArgs(args, false, true, problem);
     if (!a) return UsageError("export", problem, io);

@@ -199,7 +199,71 @@ std::string Line(const std::map<std::string, int>& lines, const std::string& whe
     return it == lines.end() ? std::string("1") : std::to_string(it->second);
 }
 
+Json FieldSchema(const CatalogueField& f) {
+    Json value;
+    switch (f.kind) {
+        case FieldKind::Bit:
+            value = {{"type", "boolean"}};
+            break;
+        case FieldKind::List:
+            value = {{"enum", f.rows}};
+            break;
+        case FieldKind::Number:
+            value = {{"type", "integer"}};
+            break;
+        case FieldKind::Digits:
+        case FieldKind::Frequency:
+            value = {{"type", "string"}, {"pattern", "^[0-9]+$"}};
+            break;
+        case FieldKind::Prompt:
+            value = {{"oneOf", {{{"type", "string"}}, {{"$ref", "#/$defs/textAndUnused"}}}}};
+            break;
+        case FieldKind::Menu:
+            value = {{"type", "string"}, {"description", "checked boxes, \", \" between"}};
+            break;
+    }
+    return {{"anyOf", {value, {{"$ref", "#/$defs/raw"}}}}};
+}
+
 }  // namespace
+
+std::string SchemaJson() {
+    const Json hex = {{"type", "string"}, {"pattern", "^([0-9A-Fa-f]{2}( [0-9A-Fa-f]{2})*)?$"}};
+    Json schema = {
+        {"$schema", "https://json-schema.org/draft/2020-12/schema"},
+        {"title", "KPX41 pager image: named settings by page, and the unnamed bytes"},
+        {"type", "object"},
+        {"additionalProperties", false},
+        {"$defs",
+         {{"raw",
+           {{"description", "the field's bits as hex, for values the window cannot show"},
+            {"type", "object"},
+            {"properties", {{"raw", hex}}},
+            {"required", {"raw"}},
+            {"additionalProperties", false}}},
+          {"textAndUnused",
+           {{"description", "a prompt's text and the slot's unused bytes after it"},
+            {"type", "object"},
+            {"properties", {{"text", {{"type", "string"}}}, {"unused", {{"type", "string"}}}}},
+            {"required", {"text", "unused"}},
+            {"additionalProperties", false}}}}},
+    };
+    Json properties = {{kJsonFormatKey, {{"const", 1}}}};
+    for (std::string_view page : kCataloguePages) {
+        Json fields = Json::object();
+        for (const CatalogueField& f : FieldCatalogue()) {
+            if (f.page == page) fields[f.name] = FieldSchema(f);
+        }
+        properties[std::string(page)] = {
+            {"type", "object"}, {"properties", fields}, {"additionalProperties", false}};
+    }
+    properties[kJsonUnnamedKey] = {
+        {"type", "object"},
+        {"propertyNames", {{"pattern", "^0x[0-9A-Fa-f]{3}(-0x[0-9A-Fa-f]{3})?$"}}},
+        {"additionalProperties", hex}};
+    schema["properties"] = properties;
+    return schema.dump(2) + "\n";
+}
 
 std::string ExportJson(const PagerImage& image) {
     Json doc = PagesToJson(ReadFields(image), true);

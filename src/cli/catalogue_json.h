@@ -19,6 +19,9 @@ std::string ExportJson(const PagerImage& image);
 // The named fields only, as a dump shows them (secret fields masked unless showSecrets).
 std::string DumpJson(const PagerImage& image, bool showSecrets);
 
+// The JSON schema of that form, from the catalogue (docs/image.schema.json holds a copy).
+std::string SchemaJson();
+
 struct JsonImport {
     std::optional<PagerImage> image;  // set only when nothing was refused
     // "LINE: what" for every refusal: unknown pages, fields and bytes, wrong values.

@@ -262,6 +262,14 @@ TEST(CatalogueCli, ImportSaysWhatItLeftAtTheDefaults) {
     EXPECT_EQ(diff.out, "Frequency Of Pager: 15300000 -> 15300500\n");
 }
 
+TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
+    std::ifstream in(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json");
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), SchemaJson())
+        << "regenerate it: build/bin/kpx41 export --schema > docs/image.schema.json";
+}
+
 struct Board {
     Board() : simulator({{}, false, ""}) { EXPECT_TRUE(simulator.Start()); }
     std::string path() const { return simulator.SlavePath(); }
