@@ -309,9 +309,11 @@ JsonImport ImportJson(const std::string& text) {
             continue;
         }
         if (page == kJsonUnnamedKey) {
-            if (!body.is_object()) refuse(page, "expects an object of address ranges");
-            for (const auto& [key, value] :
-                 body.is_object() ? body.items() : Json::object().items()) {
+            if (!body.is_object()) {
+                refuse(page, "expects an object of address ranges");
+                continue;
+            }
+            for (const auto& [key, value] : body.items()) {
                 const std::string where = page + "/" + key;
                 const auto range = ParseRunName(key);
                 const auto bytes =

@@ -191,6 +191,7 @@ TEST(FieldCatalogue, BuildRefusesWhatTheWindowRefusesNamingTheField) {
         {"Cap #2", std::string("2097152"), kCapcodeRange},
         {"Cap #2", std::string("12a4"), kCapcodeNotNumeric},
         {"Cap #2", true, "expects a text of digits"},
+        {"Cap #2", std::int64_t{6}, kCapcodeRange},
         {"Polarity", std::string("Upside down"), "expects one of \"Normal\", \"Invert\""},
         {"Screen Contrast", std::int64_t{9}, "expects a number from 0 to 8"},
         {"Frequency Of Pager", std::string("18000010"),

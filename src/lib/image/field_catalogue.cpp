@@ -50,12 +50,26 @@ using Encoder = std::function<std::string(PagerImage&, const FieldValue&)>;
 CatalogueField Field(std::string_view page, std::string name, FieldKind kind,
                      std::vector<BitSpan> bits, Decoder decode, Encoder encode,
                      std::vector<std::string> rows = {}) {
-    return {std::move(name), page, kind, std::move(bits), std::move(rows), false,
-            std::move(decode), nullptr, std::move(encode)};
+    return {std::move(name),
+            page,
+            kind,
+            std::move(bits),
+            std::move(rows),
+            false,
+            std::move(decode),
+            nullptr,
+            std::move(encode)};
 }
 
 const std::string* Text(const FieldValue& v) {
     return std::get_if<std::string>(&v);
+}
+
+// Digits may come as a number too (a capcode of 42 for "0000042").
+std::optional<std::string> DigitsText(const FieldValue& v) {
+    if (const std::int64_t* n = std::get_if<std::int64_t>(&v)) return std::to_string(*n);
+    if (const std::string* s = Text(v)) return *s;
+    return std::nullopt;
 }
 
 std::string RowsText(const std::vector<std::string>& rows) {
@@ -118,7 +132,7 @@ CatalogueField Capcode(int entry) {
             return CapcodeText(image, entry);
         },
         [entry](PagerImage& image, const FieldValue& v) -> std::string {
-            const std::string* text = Text(v);
+            const std::optional<std::string> text = DigitsText(v);
             if (!text) return "expects a text of digits";
             RecordingDialogs said;
             switch (EnterCapcode(image, entry, *text, said)) {
@@ -182,7 +196,7 @@ std::optional<FieldValue> DecodeFrequency(const PagerImage& image) {
 // The frequency box given the text, in the band the band byte names (the GP synthesiser) or the
 // frequency's own hundreds-of-MHz digit names, at the spacing the image holds.
 std::string EncodeFrequency(PagerImage& image, const FieldValue& v) {
-    const std::string* text = Text(v);
+    const std::optional<std::string> text = DigitsText(v);
     if (!text) return "expects a text of digits";
     FrequencyState state;
     if (image.at(kBandByteAddress) == BandByteForRow(kBandRowGp)) {

@@ -16,10 +16,10 @@ inline constexpr std::array<std::uint8_t, 18> kProbeCommand = {
     'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '5', 'R', 0x03, 0x00, 0x00, 0x00, 0x00, 0x8A};
 inline constexpr std::array<std::uint8_t, 13> kProbeReplyHeader = {
     'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '5', 'R', 0x02};
-inline constexpr std::array<std::uint8_t, 13> kReadHeader = {'B', 'r', 'i', 'g', 'h', 't', 'w',
-                                                             'a', 'v', 'e', '3', 'R', 0x03};
-inline constexpr std::array<std::uint8_t, 12> kWriteHeader = {'B', 'r', 'i', 'g', 'h', 't',
-                                                              'w', 'a', 'v', 'e', '3', 'S'};
+inline constexpr std::array<std::uint8_t, 13> kReadHeader = {
+    'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '3', 'R', 0x03};
+inline constexpr std::array<std::uint8_t, 12> kWriteHeader = {
+    'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '3', 'S'};
 inline constexpr std::array<std::uint8_t, 16> kWriteAck = {
     'B', 'r', 'i', 'g', 'h', 't', 'w', 'a', 'v', 'e', '3', 'S', 0x01, 0x06, 0x00, 0x8D};
 
