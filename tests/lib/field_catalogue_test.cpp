@@ -197,7 +197,8 @@ TEST(FieldCatalogue, BuildRefusesWhatTheWindowRefusesNamingTheField) {
         {"Frequency Of Pager", std::string("18000010"),
          "Frequency setting error(13000000 < = Frequency < =18000000 )"},
         {"Frequency Of Pager", std::string("15300010"), "Channel Spacing Error!"},
-        {"Frequency Of Pager", std::string("25000000"), "no band holds the frequency 25000000"},
+        {"Frequency Of Pager", std::string("46200000"),
+         "Frequency setting error(13000000 < = Frequency < =18000000 )"},
         {"Prompt 4", std::string("A TEXT THAT IS MUCH TOO LONG"),
          "Can not exceed 18 characters exclude left space!"},
         {"Menu Of Pager", std::string("Set Alarm Disable, Coffee Disable"),
@@ -214,6 +215,25 @@ TEST(FieldCatalogue, BuildRefusesWhatTheWindowRefusesNamingTheField) {
         EXPECT_EQ(build.errors[0].field, c.field);
         EXPECT_EQ(build.errors[0].message, c.message) << c.field;
     }
+}
+
+// The band is entered as the band list enters it, so the frequency after it is checked in it.
+TEST(FieldCatalogue, TheFrequencyIsEnteredInTheBandGivenBeforeIt) {
+    const CatalogueField* band = FindField("Range Of Frequency");
+    const CatalogueField* freq = FindField("Frequency Of Pager");
+    const ImageBuild moved =
+        BuildImage({{freq, std::string("46201250")}, {band, std::string("380-499MHz")}}, {});
+    ASSERT_TRUE(moved.errors.empty()) << moved.errors[0].message;
+    const std::vector<FieldReading> readings = ReadFields(moved.image);
+    EXPECT_EQ(std::get<std::string>(ValueOf(readings, "Range Of Frequency")), "380-499MHz");
+    EXPECT_EQ(std::get<std::string>(ValueOf(readings, "Frequency Of Pager")), "46201250");
+    EXPECT_EQ(std::get<std::string>(ValueOf(readings, "Channel")), "12.5KHz");
+
+    const ImageBuild refused =
+        BuildImage({{band, std::string("380-499MHz")}, {freq, std::string("15300000")}}, {});
+    ASSERT_EQ(refused.errors.size(), 1u);
+    EXPECT_EQ(refused.errors[0].message,
+              "Frequency setting error(38000000 < = Frequency < =49900000 )");
 }
 
 TEST(FieldCatalogue, KeptUnnamedBytesWinOverAWritersSideEffectAndAreReported) {

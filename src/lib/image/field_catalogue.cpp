@@ -193,27 +193,16 @@ std::optional<FieldValue> DecodeFrequency(const PagerImage& image) {
     return ReadPll(image, state).freqText;
 }
 
-// The frequency box given the text, in the band the band byte names (the GP synthesiser) or the
-// frequency's own hundreds-of-MHz digit names, at the spacing the image holds.
+// The frequency box given the text, in the band the image holds (as after opening a file), at
+// the spacing it holds.
 std::string EncodeFrequency(PagerImage& image, const FieldValue& v) {
     const std::optional<std::string> text = DigitsText(v);
     if (!text) return "expects a text of digits";
+    const BandRecognition band = DetectBandFromImage(image.bytes());
+    if (!band.row) return "the image names no band (Range Of Frequency)";
     FrequencyState state;
-    if (image.at(kBandByteAddress) == BandByteForRow(kBandRowGp)) {
-        state.bandRow = kBandRowGp;
-        state.multiplier = 1;
-    } else {
-        const std::optional<double> tens = NumericValue(*text);
-        if (!tens) return kNotDecimalNumeric;
-        ImageBytes probe = image.bytes();
-        probe[kGpMarkerAddress] = 0xFF;
-        const double digit = *tens / 10000000.0;
-        probe[kBandDigitAddress] = digit >= 0 && digit < 10 ? static_cast<std::uint8_t>(digit) : 0;
-        const BandRecognition band = DetectBandFromImage(probe);
-        if (!band.row) return "no band holds the frequency " + *text;
-        state.bandRow = *band.row;
-        state.multiplier = band.multiplier.value_or(1);
-    }
+    state.bandRow = *band.row;
+    state.multiplier = band.multiplier.value_or(1);
     const int code = image.at(kSpacingCodeAddress);
     const std::optional<float> spacing = SpacingForCode(code);
     if (!spacing) return "the channel spacing code " + std::to_string(code) + " names no spacing";
@@ -304,12 +293,17 @@ CatalogueField PagerMenu() {
 
 std::vector<CatalogueField> BuildCatalogue() {
     std::vector<CatalogueField> c;
-    // Code and Features. The band byte and the spacing code come before the frequency, whose
-    // writer reads them.
+    // Code and Features. The band, whose writer sets the defaults of the fields after it, and
+    // the spacing code come before the frequency, whose writer reads them.
     c.push_back(ListField(
         kPageCode, "Range Of Frequency", {{kBandByteAddress, 0xFF}}, Strings(kBandRowTexts),
         [](const PagerImage& image) { return DetectBandFromImage(image.bytes()).row.value_or(-1); },
-        [](PagerImage& image, int row) { image.set(kBandByteAddress, BandByteForRow(row)); }));
+        [](PagerImage& image, int row) {
+            // The band list's own handler: the band's default frequency, spacing and baud rate.
+            FrequencyState state;
+            RecordingDialogs said;
+            SelectBand(image, state, row, DefaultProgramSettings(), said);
+        }));
     c.push_back(ListField(
         kPageCode, "Channel", {{kSpacingCodeAddress, 0xFF}}, SpacingRows(),
         [](const PagerImage& image) { return static_cast<int>(image.at(kSpacingCodeAddress)); },
