@@ -139,6 +139,16 @@ bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
     return true;
 }
 
+// After "Verify Error!": the settings in which the pager differs from the file.
+void ReportMismatch(const Session& s, const std::string& file, std::ostream& err) {
+    const auto pager = s.transfers.MismatchedPager();
+    if (!pager) return;
+    err << "the pager differs from " << file << " (file -> pager):\n";
+    for (const std::string& line : DiffLines(DiffVerified(s.image, *pager))) {
+        err << "  " << Cp1252ToUtf8(line) << "\n";
+    }
+}
+
 }  // namespace
 
 int CmdRead(const std::vector<std::string>& args, CliIo& io) {
@@ -175,6 +185,7 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     EncodeTextRegions(s.image);
     s.transfers.usb_writeall(s.image, 0, kImageLast);
     if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
+    ReportMismatch(s, o->files[0], err);
     DecodeTextRegions(s.image);
     if (s.link.TransferFailed) return 1;
     out << "wrote and verified " << o->files[0] << "\n";
@@ -197,12 +208,7 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
     s.transfers.usb_verify(s.image, 0, kImageLast);
-    if (const auto pager = s.transfers.MismatchedPager()) {
-        err << "the pager differs from " << o->files[0] << " (file -> pager):\n";
-        for (const std::string& line : DiffLines(DiffVerified(s.image, *pager))) {
-            err << "  " << Cp1252ToUtf8(line) << "\n";
-        }
-    }
+    ReportMismatch(s, o->files[0], err);
     if (s.link.TransferFailed) return 1;
     out << "the pager matches " << o->files[0] << "\n";
     return 0;
