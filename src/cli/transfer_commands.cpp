@@ -7,9 +7,11 @@
 
 #include "cli/commands.h"
 #include "cli/stream_dialogs.h"
+#include "cli/transfer_extras.h"
 #include "image/charmap.h"
 #include "image/field_catalogue.h"
 #include "image/table_file.h"
+#include "link/frame_trace.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
@@ -29,6 +31,8 @@ struct Options {
     std::optional<std::string> output;
     std::vector<std::string> files;
     bool yes = false;
+    std::optional<std::string> trace;
+    bool noBackup = false;
 };
 
 // The main window as a command line sees it: no controls, the band taken from the file.
@@ -68,12 +72,23 @@ struct Session {
     Session(std::ostream& err, bool yes)
         : dialogs(err, yes),
           registry(registryBackend),
-          link(port, lister, registry, clock, pump, dialogs),
+          link(traced, lister, registry, clock, pump, dialogs),
           host(image),
           transfers(link, host) {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+    }
+
+    // --trace and the backups; false (told on err) when the trace cannot be written.
+    bool Prepare(const Options& o, std::ostream& err) {
+        if (o.trace) {
+            traceFile = TraceFile::Open(*o.trace, err);
+            if (!traceFile) return false;
+            traced.SetTrace(&traceFile->trace());
+        }
+        backups = OpenBackups(!o.noBackup);
+        return true;
     }
 
     // The board's port: the given path, or the first listed port that answers the probe.
@@ -96,6 +111,9 @@ struct Session {
     SteadyClock clock;
     NullEventPump pump;
     TermiosSerialPort port;
+    TracingSerialPort traced{port};
+    std::unique_ptr<TraceFile> traceFile;
+    std::unique_ptr<BackupStore> backups;
     SysfsDeviceLister lister;
     SystemRegistry registryBackend;
     RegistryAccess registry;
@@ -109,12 +127,14 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--port" || a == "-o" || a == "--output") {
+        if (a == "--port" || a == "-o" || a == "--output" || a == "--trace") {
             if (i + 1 >= args.size()) {
                 problem = a + " needs a value";
                 return std::nullopt;
             }
-            (a == "--port" ? o.port : o.output) = args[++i];
+            (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
+        } else if (a == "--no-backup") {
+            o.noBackup = true;
         } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -139,6 +159,16 @@ bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
     return true;
 }
 
+// The whole pager, read as `read` does (with its trace and backup); nothing when it failed.
+std::optional<PagerImage> ReadWith(const Options& o, CliIo& io) {
+    Session s(io.err, false);
+    if (!s.Prepare(o, io.err) || !s.FindBoard(o.port, io.err)) return std::nullopt;
+    s.transfers.usb_readall(s.image, 0, kImageLast);
+    if (s.link.TransferFailed) return std::nullopt;
+    KeepBackup(s.backups.get(), s.image, "read", io.err);
+    return s.image;
+}
+
 // After "Verify Error!": the settings in which the pager differs from the file.
 void ReportMismatch(const Session& s, const std::string& file, std::ostream& err) {
     const auto pager = s.transfers.MismatchedPager();
@@ -160,7 +190,7 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
-    const std::optional<PagerImage> image = ReadPager(o->port, io);
+    const std::optional<PagerImage> image = ReadWith(*o, io);
     if (!image) return 1;
     const std::string failure = SaveTableFile(*o->output, *image);
     if (!failure.empty()) {
@@ -180,10 +210,11 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
     Session s(err, o->yes);
-    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.FindBoard(o->port, err)) return 1;
     EncodeTextRegions(s.image);
     s.transfers.usb_writeall(s.image, 0, kImageLast);
+    if (!s.link.TransferFailed) KeepWrittenBackup(s.backups.get(), s.image, err);
     if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
     ReportMismatch(s, o->files[0], err);
     DecodeTextRegions(s.image);
@@ -203,7 +234,7 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
         return UsageError(kName, "verify needs one FILE", io);
     }
     Session s(err, false);
-    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.FindBoard(o->port, err)) return 1;
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
@@ -215,11 +246,9 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
 }
 
 std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io) {
-    Session s(io.err, false);
-    if (!s.FindBoard(port, io.err)) return std::nullopt;
-    s.transfers.usb_readall(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return std::nullopt;
-    return s.image;
+    Options o;
+    o.port = port;
+    return ReadWith(o, io);
 }
 
 int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
@@ -242,26 +271,27 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
     if (o->port || o->output || !o->files.empty() || o->yes) {
-        return UsageError(kName, "probe takes no arguments", io);
+        return UsageError(kName, "probe takes only --trace FILE", io);
     }
     Session s(err, false);
-    if (!s.FindBoard(std::nullopt, err)) return 1;
+    if (!s.Prepare(*o, err) || !s.FindBoard(std::nullopt, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
     out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
     return 0;
 }
 
-const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE",
+const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE [--trace FILE] [--no-backup]",
                                  "read the pager on the board and save it as a table file",
                                  CmdRead};
 const CliCommand kWriteCommand = {
-    "write", "write [--port PATH] FILE [--yes]",
+    "write", "write [--port PATH] FILE [--yes] [--trace FILE] [--no-backup]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
     CmdWrite};
-const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE",
+const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE [--trace FILE]",
                                    "compare the pager with a table file", CmdVerify};
 const CliCommand kPortsCommand = {
     "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};
-const CliCommand kProbeCommand = {"probe", "probe", "look for the programming board", CmdProbe};
+const CliCommand kProbeCommand = {"probe", "probe [--trace FILE]", "look for the programming board",
+                                  CmdProbe};
 
 }  // namespace kpx::cli

@@ -126,7 +126,7 @@ TEST(CatalogueCli, DiffPrintsOneLinePerChangedFieldAndExitsByTheOutcome) {
         std::string out;
     } cases[] = {
         {"bit", [](PagerImage& i) { WriteCheckBox(i, *CheckBoxTag(17), true); },
-         "Push Key Lamp On Enable: off -> on\n0x35A: 20 -> 10\n"},
+         "Push Key Lamp On Enable: off -> on\n"},
         {"list", [](PagerImage& i) { WriteToneRow(i, 4); }, "Tone: Tone 1 -> Vibration\n"},
         {"number", [](PagerImage& i) { WriteContrast(i, 0); }, "Screen Contrast: 4 -> 0\n"},
         {"digits", [](PagerImage& i) { StoreCapcode(i, 2, 1234568); },
@@ -266,7 +266,7 @@ TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
     std::ifstream in(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json");
     std::ostringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), SchemaJson())
+    EXPECT_TRUE(text.str() == SchemaJson())
         << "regenerate it: build/bin/kpx41 export --schema > docs/image.schema.json";
 }
 

@@ -13,7 +13,9 @@
 #include "settings/capcode.h"
 #include "settings/frequency.h"
 #include "settings/panel_fields.h"
+#include "settings/password.h"
 #include "testsupport/fakes.h"
+#include "texts/allocation.h"
 #include "texts/prompt_text.h"
 
 namespace kpx {
@@ -168,15 +170,22 @@ TEST(FieldCatalogue, DiffNamesTheChangedFieldOfEachKind) {
          },
          {"Menu Of Pager: (none) -> Pager Off Disable, Zoom In Disable"}},
         {"raw", [](PagerImage& i) { StoreCapcode(i, 5, 3); }, {"Cap #6: 1234564 -> raw 00 00 03"}},
-        {"side effect on unnamed bytes",
+        {"the bytes a writer sets with its field",
          [](PagerImage& i) { WriteListRow(i, *ListTag(9), 0); },
-         {"POCSAG Signal Baud Rate: 1200 bps -> 2400 bps", "0x372-0x373: 02 11 -> 05 1F"}},
+         {"POCSAG Signal Baud Rate: 1200 bps -> 2400 bps"}},
+        {"secret digits",
+         [](PagerImage& i) {
+             testing::RecordingDialogs said;
+             PasswordKeyUp(i, 0, "4711", said);
+         },
+         {"Password: **** -> ****"}},
+        {"unnamed byte", [](PagerImage& i) { i.set(0x3F1, 0x00); }, {"0x3F1: 58 -> 00"}},
     };
     for (const auto& c : cases) {
         const PagerImage before = Startup();
         PagerImage after = before;
         c.edit(after);
-        const ImageDiff diff = DiffImages(before, after);
+        const ImageDiff diff = DiffImages(before, after, false);
         EXPECT_EQ(DiffLines(diff), c.lines) << c.kind;
         EXPECT_TRUE(DiffImages(after, after).empty()) << c.kind;
     }
@@ -237,23 +246,41 @@ TEST(FieldCatalogue, TheFrequencyIsEnteredInTheBandGivenBeforeIt) {
 }
 
 TEST(FieldCatalogue, KeptUnnamedBytesWinOverAWritersSideEffectAndAreReported) {
-    PagerImage image = Startup();
+    const PagerImage image = Startup();
     std::vector<FieldReading> fields = ReadFields(image);
     for (FieldReading& r : fields) {
+        if (r.field->name == "Power Up Logo") r.value = std::string("");
         if (r.field->name == "POCSAG Signal Baud Rate") r.value = std::string("2400 bps");
     }
     const ImageBuild build = BuildImage(fields, UnnamedOf(image));
     ASSERT_TRUE(build.errors.empty());
-    EXPECT_EQ(build.image.at(0x372), 0x02);
-    EXPECT_EQ(build.image.at(0x373), 0x11);
+    // An empty logo clears 0x3B bits 0-1, which stay unnamed and keep the file's 2.
+    EXPECT_EQ(build.image.at(0x3B) & 0x03, 2);
     ASSERT_EQ(build.overridden.size(), 1u);
-    EXPECT_EQ(RunName(build.overridden[0].first, build.overridden[0].last), "0x372-0x373");
-    EXPECT_EQ(HexBytes(build.overridden[0].bytes), "05 1F");
+    EXPECT_EQ(RunName(build.overridden[0].first, build.overridden[0].last), "0x03B");
+    EXPECT_EQ(HexBytes(build.overridden[0].bytes), "00");
+    // The baud rate's timing bytes belong to it and follow the new row.
+    EXPECT_EQ(build.image.at(0x372), 0x05);
+    EXPECT_EQ(build.image.at(0x373), 0x1F);
+}
 
-    // Without the unnamed runs the writer's bytes stand, on top of the start-up image.
-    const ImageBuild bare = BuildImage(fields, {});
-    EXPECT_EQ(bare.image.at(0x372), 0x05);
-    EXPECT_EQ(bare.image.at(0x373), 0x1F);
+// The memory of the drops and the personal address shares one budget, whatever the order.
+TEST(FieldCatalogue, BudgetsAreCheckedOnTheWholeNotFieldByField) {
+    const CatalogueField* personal = FindField("Personal Memory");
+    std::vector<FieldReading> moved = {{personal, std::string("15KB")}};
+    for (const char* drop : {"Drop 1 Memory", "Drop 2 Memory", "Drop 3 Memory"}) {
+        moved.push_back({FindField(drop), std::string("0.5KB")});
+    }
+    const ImageBuild fits = BuildImage(moved, {});
+    ASSERT_TRUE(fits.errors.empty()) << fits.errors[0].message;
+    EXPECT_EQ(fits.image.at(0x00A), 240);
+    EXPECT_EQ(fits.image.at(0x01E), 8);
+
+    const ImageBuild over = BuildImage({{personal, std::string("15KB")}}, {});
+    ASSERT_EQ(over.errors.size(), 1u);
+    EXPECT_EQ(over.errors[0].field, "Personal Memory");
+    EXPECT_EQ(over.errors[0].message, kMemoryBudgetMessage);
+    EXPECT_EQ(over.image.at(0x00A), Startup().at(0x00A));  // a refused pick stores nothing
 }
 
 TEST(FieldCatalogue, UnnamedRunsThatTouchNamedBitsAreRefused) {

@@ -8,10 +8,14 @@
 #include "image/default_image.h"
 #include "image/field_tags.h"
 #include "image/startup_image.h"
+#include "settings/alerts.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "settings/frequency.h"
+#include "settings/function_table.h"
 #include "settings/panel_fields.h"
+#include "settings/password.h"
+#include "texts/allocation.h"
 #include "texts/logo.h"
 #include "texts/prompt_text.h"
 
@@ -55,6 +59,7 @@ CatalogueField Field(std::string_view page, std::string name, FieldKind kind,
             kind,
             std::move(bits),
             std::move(rows),
+            false,
             false,
             std::move(decode),
             nullptr,
@@ -100,27 +105,133 @@ CatalogueField ListField(std::string_view page, std::string name, std::vector<Bi
     return Field(page, std::move(name), FieldKind::List, std::move(bits), decode, encode, rows);
 }
 
-CatalogueField TaggedBox(std::string_view page, std::string name, int index) {
-    const FieldTag* tag = CheckBoxTag(index);
+// A check box read and written by the window's own functions.
+CatalogueField BoolField(std::string_view page, std::string name, std::vector<BitSpan> bits,
+                         std::function<bool(const PagerImage&)> read,
+                         std::function<void(PagerImage&, bool)> write) {
     return Field(
-        page, std::move(name), FieldKind::Bit, {Bits(tag->address, tag->firstBit, tag->bitCount)},
-        [tag](const PagerImage& image) -> std::optional<FieldValue> {
-            return ReadCheckBox(image, *tag);
-        },
-        [tag](PagerImage& image, const FieldValue& v) -> std::string {
+        page, std::move(name), FieldKind::Bit, std::move(bits),
+        [read](const PagerImage& image) -> std::optional<FieldValue> { return read(image); },
+        [write](PagerImage& image, const FieldValue& v) -> std::string {
             const bool* checked = std::get_if<bool>(&v);
             if (!checked) return "expects true or false";
-            WriteCheckBox(image, *tag, *checked);
+            write(image, *checked);
             return {};
         });
 }
 
-CatalogueField TaggedList(std::string_view page, std::string name, int index) {
+// A tagged check box; `alsoWrites` are the bytes its handler sets with it.
+CatalogueField TaggedBox(std::string_view page, std::string name, int index,
+                         std::vector<BitSpan> alsoWrites = {}) {
+    const FieldTag* tag = CheckBoxTag(index);
+    std::vector<BitSpan> bits = {Bits(tag->address, tag->firstBit, tag->bitCount)};
+    bits.insert(bits.end(), alsoWrites.begin(), alsoWrites.end());
+    return BoolField(
+        page, std::move(name), std::move(bits),
+        [tag](const PagerImage& image) { return ReadCheckBox(image, *tag); },
+        [tag](PagerImage& image, bool checked) { WriteCheckBox(image, *tag, checked); });
+}
+
+CatalogueField TaggedList(std::string_view page, std::string name, int index,
+                          std::vector<BitSpan> alsoWrites = {}) {
     const FieldTag* tag = ListTag(index);
+    std::vector<BitSpan> bits = {Bits(tag->address, tag->firstBit, tag->bitCount)};
+    bits.insert(bits.end(), alsoWrites.begin(), alsoWrites.end());
     return ListField(
-        page, std::move(name), {Bits(tag->address, tag->firstBit, tag->bitCount)},
-        Strings(tag->rows), [tag](const PagerImage& image) { return ReadListRow(image, *tag); },
+        page, std::move(name), std::move(bits), Strings(tag->rows),
+        [tag](const PagerImage& image) { return ReadListRow(image, *tag); },
         [tag](PagerImage& image, int row) { WriteListRow(image, *tag, row); });
+}
+
+template <typename Rows>
+std::vector<std::string> RowTexts(const Rows& rows) {
+    std::vector<std::string> texts;
+    for (const auto& r : rows) texts.push_back(r.text);
+    return texts;
+}
+
+// A drop's name as Form6 shows it: 1-9, then A-E.
+std::string DropName(int drop) {
+    return std::string(1, static_cast<char>(drop < 9 ? '1' + drop : 'A' + drop - 9));
+}
+
+// A history or memory list: the pick may not be reduced by its budget.
+CatalogueField BudgetField(std::string name, int address, std::vector<std::string> rows,
+                           std::function<std::optional<int>(const PagerImage&)> read,
+                           std::function<BudgetPick(PagerImage&, int, UserDialogs&)> pick) {
+    CatalogueField f = ListField(
+        kPageStatus, std::move(name), {{address, 0xFF}}, rows,
+        [read](const PagerImage& image) { return read(image).value_or(-1); },
+        [](PagerImage&, int) {});
+    f.encode = [rows, pick](PagerImage& image, const FieldValue& v) -> std::string {
+        const std::string* text = Text(v);
+        for (std::size_t row = 0; text && row < rows.size(); ++row) {
+            if (rows[row] != *text) continue;
+            RecordingDialogs said;
+            const BudgetPick p = pick(image, static_cast<int>(row), said);
+            return !p.refused && p.row == static_cast<int>(row) ? std::string() : said.first;
+        }
+        return "expects one of " + RowsText(rows);
+    };
+    f.retried = true;
+    return f;
+}
+
+// The function table of the capcode at `element` (3 for capcode 1, 0-2 for capcodes 2-4).
+void AddFunctionTable(std::vector<CatalogueField>& c, int element) {
+    const FunctionBases b = FunctionBasesFor(element);
+    const std::string capcode = "Capcode " + std::to_string(element == 3 ? 1 : element + 2);
+    for (int bit = 0; bit < kFunctionBits; ++bit) {
+        const std::string prefix = capcode + " Fun. Bit " + std::string(1, "ABCD"[bit]) + " ";
+        c.push_back(ListField(
+            kPageCode, prefix + "Display",
+            {{b.display + bit / 2, static_cast<std::uint8_t>(bit % 2 ? 0x0F : 0xF0)}},
+            Strings(kDisplayRows),
+            [element, bit](const PagerImage& i) { return FunctionDisplay(i, element, bit); },
+            [element, bit](PagerImage& i, int row) {
+                WriteFunctionDisplay(i, element, bit, row);
+            }));
+        c.push_back(ListField(
+            kPageCode, prefix + "Type", {{b.type + bit, 0xFF}}, Strings(kAddressTypeRows),
+            [element, bit](const PagerImage& i) {
+                return FunctionTypeRow(i, element, bit).value_or(-1);
+            },
+            [element, bit](PagerImage& i, int row) { WriteFunctionType(i, element, bit, row); }));
+        c.push_back(BoolField(
+            kPageCode, prefix + "Priority", {Bits(b.priority, 7 - bit, 1)},
+            [element, bit](const PagerImage& i) { return FunctionPriority(i, element, bit); },
+            [element, bit](PagerImage& i, bool on) {
+                WriteFunctionPriority(i, element, bit, on);
+            }));
+        c.push_back(BoolField(
+            kPageCode, prefix + "Enable", {Bits(b.enable, bit, 1)},
+            [element, bit](const PagerImage& i) { return FunctionEnabled(i, element, bit); },
+            [element, bit](PagerImage& i, bool on) { WriteFunctionEnabled(i, element, bit, on); }));
+    }
+}
+
+CatalogueField Password(std::string name, int box) {
+    const int a = PasswordAddress(box);
+    CatalogueField f = Field(
+        kPageStatus, std::move(name), FieldKind::Digits, Bytes(a, a + kPasswordDigits - 1),
+        [box](const PagerImage& image) -> std::optional<FieldValue> {
+            return PasswordText(image, box);
+        },
+        [box](PagerImage& image, const FieldValue& v) -> std::string {
+            const std::optional<std::string> text = DigitsText(v);
+            if (!text) return "expects a text of digits";
+            RecordingDialogs said;
+            switch (PasswordKeyUp(image, box, *text, said)) {
+                case PasswordEntry::Stored:
+                    return {};
+                case PasswordEntry::Empty:
+                    return "is empty";
+                default:
+                    return said.first;
+            }
+        });
+    f.secret = true;
+    return f;
 }
 
 CatalogueField Capcode(int entry) {
@@ -317,10 +428,16 @@ std::vector<CatalogueField> BuildCatalogue() {
         c.push_back(Capcode(k));
         c.push_back(TaggedBox(kPageCode, "Cap #" + std::to_string(k + 1) + " ON", 10 + k));
     }
-    c.push_back(TaggedList(kPageCode, "Capcode 5 Display", 1));
-    c.push_back(TaggedBox(kPageCode, "Capcode 5 Priority", 8));
-    c.push_back(TaggedList(kPageCode, "Capcode 6 Display", 7));
-    c.push_back(TaggedBox(kPageCode, "Capcode 6 Priority", 9));
+    for (int element : {3, 0, 1, 2}) AddFunctionTable(c, element);
+    for (int index = 0; index < 2; ++index) {
+        const std::string capcode = "Capcode " + std::to_string(index + 5);
+        c.push_back(TaggedList(kPageCode, capcode + " Display", index == 0 ? 1 : 7));
+        c.push_back(ListField(
+            kPageCode, capcode + " Type", {{0x3AC + index, 0xFF}}, Strings(kAddressTypeRows),
+            [index](const PagerImage& i) { return SingleTypeRow(i, index).value_or(-1); },
+            [index](PagerImage& i, int row) { WriteSingleType(i, index, row); }));
+        c.push_back(TaggedBox(kPageCode, capcode + " Priority", index == 0 ? 8 : 9));
+    }
 
     // Alerts and Status.
     c.push_back(PagerMenu());
@@ -329,10 +446,67 @@ std::vector<CatalogueField> BuildCatalogue() {
     for (int index : {0, 1, 2, 5, 6, 7, 16, 17, 3, 21, 18, 19, 20, 22, 23, 24, 25}) {
         std::string caption(CheckBoxTag(index)->caption);
         caption.erase(caption.find_last_not_of(' ') + 1);
-        c.push_back(TaggedBox(kPageStatus, caption, index));
+        // The bytes these two boxes set with their bit follow them.
+        std::vector<BitSpan> alsoWrites;
+        if (index == 17) alsoWrites = {{0x35A, 0xFF}};
+        if (index == 18) alsoWrites = {{0x375, 0x0C}, {0x376, 0xFF}};
+        c.push_back(TaggedBox(kPageStatus, caption, index, alsoWrites));
     }
     for (int index : {9, 5, 2, 4, 6, 3}) {
-        c.push_back(TaggedList(kPageStatus, std::string(ListTag(index)->caption), index));
+        // The baud rate's two timing bytes follow its row.
+        const std::vector<BitSpan> alsoWrites =
+            index == 9 ? std::vector<BitSpan>{{0x372, 0xFF}, {0x373, 0xFF}}
+                       : std::vector<BitSpan>{};
+        c.push_back(
+            TaggedList(kPageStatus, std::string(ListTag(index)->caption), index, alsoWrites));
+    }
+    c.push_back(ListField(kPageStatus, "Sequential Lockout", {{0x03C, 0x0F}}, Strings(kLockoutRows),
+                          LockoutRowFromImage, WriteLockoutRow));
+    c.push_back(ListField(kPageStatus, "Out-of Service", {{0x03D, 0x0E}},
+                          Strings(kOutOfServiceRows), OutOfServiceRowFromImage,
+                          WriteOutOfServiceRow));
+    const char* const batteryNames[] = {"Battery Gauge Level-Low", "Battery Gauge Level-Med",
+                                        "Battery Gauge Level-High"};
+    for (int level = 0; level < kBatteryLevels; ++level) {
+        std::vector<BitSpan> bits = {{0x381 + level, 0xFF}};
+        if (level == 0) bits.push_back({0x380, 0xFF});  // the copy of the low level
+        c.push_back(ListField(
+            kPageStatus, batteryNames[level], bits, RowTexts(kBatteryRows),
+            [level](const PagerImage& i) { return BatteryRowFromImage(i, level).value_or(-1); },
+            [level](PagerImage& i, int row) {
+                // The order warning only warns; the level is stored.
+                RecordingDialogs said;
+                SelectBatteryLevel(i, level, row, said);
+            }));
+    }
+    c.push_back(Password("Password", 0));
+    c.push_back(Password("Read Msg. Password", 1));
+    // The message status editor (Msg Status Select).
+    c.push_back(ListField(
+        kPageStatus, "Personal Alert Length", {{0x0D0, 0xFF}}, RowTexts(kPersonalAlertRows),
+        [](const PagerImage& i) { return PersonalAlertRow(i).value_or(-1); }, WritePersonalAlert));
+    c.push_back(BudgetField(
+        "Personal Memory", 0x00A, Strings(kPersonalMemoryRows),
+        [](const PagerImage& i) { return MemoryRow(i, kPersonalMemoryList); },
+        [](PagerImage& i, int row, UserDialogs& d) {
+            return PickMemory(i, kPersonalMemoryList, row, d);
+        }));
+    for (int d = 0; d < kMailDrops; ++d) {
+        const std::string drop = "Drop " + DropName(d) + " ";
+        c.push_back(ListField(
+            kPageStatus, drop + "Alert Length",
+            {Bits(d < 8 ? 0x037 : 0x038, d < 8 ? 7 - d : 15 - d, 1), {0x0D1 + d, 0xFF}},
+            RowTexts(kMailAlertRows),
+            [d](const PagerImage& i) { return MailAlertRow(i, d).value_or(-1); },
+            [d](PagerImage& i, int row) { WriteMailAlert(i, d, row); }));
+        c.push_back(BudgetField(
+            drop + "History", 0x00F + d, Strings(kHistoryRows),
+            [d](const PagerImage& i) { return HistoryRow(i, d); },
+            [d](PagerImage& i, int row, UserDialogs& dl) { return PickHistory(i, d, row, dl); }));
+        c.push_back(BudgetField(
+            drop + "Memory", 0x01E + d, Strings(kDropMemoryRows),
+            [d](const PagerImage& i) { return MemoryRow(i, d); },
+            [d](PagerImage& i, int row, UserDialogs& dl) { return PickMemory(i, d, row, dl); }));
     }
     c.push_back(ListField(
         kPageStatus, "Logo Font", {Bits(LogoTag().address, LogoTag().firstBit, LogoTag().bitCount)},
@@ -573,12 +747,34 @@ ImageBuild BuildImage(const std::vector<FieldReading>& fields,
                       const std::vector<UnnamedRun>& unnamed) {
     ImageBuild build{BaseImage(), {}, {}};
     KeepUnnamed(build.image, unnamed);
+    // A refused field changes nothing. A field whose check depends on later ones is tried again
+    // while that lets more of them in.
+    std::vector<const FieldReading*> refused;
+    auto apply = [&](const FieldReading& r) {
+        PagerImage trial = build.image;
+        std::string problem = Encode(*r.field, trial, r.value);
+        if (problem.empty()) {
+            build.image = trial;
+        } else if (r.field->retried) {
+            refused.push_back(&r);
+        } else {
+            build.errors.push_back({r.field->name, std::move(problem)});
+        }
+    };
     for (const CatalogueField& f : FieldCatalogue()) {
         for (const FieldReading& r : fields) {
-            if (r.field != &f) continue;
-            std::string problem = Encode(f, build.image, r.value);
-            if (!problem.empty()) build.errors.push_back({f.name, std::move(problem)});
+            if (r.field == &f) apply(r);
         }
+    }
+    for (std::size_t before = refused.size() + 1; !refused.empty() && refused.size() < before;) {
+        before = refused.size();
+        std::vector<const FieldReading*> again;
+        again.swap(refused);
+        for (const FieldReading* r : again) apply(*r);
+    }
+    for (const FieldReading* r : refused) {
+        PagerImage trial = build.image;
+        build.errors.push_back({r->field->name, Encode(*r->field, trial, r->value)});
     }
     const PagerImage written = build.image;
     KeepUnnamed(build.image, unnamed);

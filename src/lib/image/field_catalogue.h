@@ -64,6 +64,9 @@ struct CatalogueField {
     std::vector<BitSpan> bits;
     std::vector<std::string> rows;  // list rows, menu captions (for help texts and schemas)
     bool secret = false;            // masked in a dump unless asked for
+    // Its check depends on fields after it (a shared budget): a refusal is tried again once
+    // the others are in.
+    bool retried = false;
     // What the control shows for the image; nothing when it can show no value for these bits.
     std::function<std::optional<FieldValue>(const PagerImage&)> decode;
     // A fuller value for bits the control's value alone does not give back (may be empty).

@@ -20,8 +20,6 @@ PagerMenuDisabled ReadPagerMenu(const PagerImage& image);
 void WritePagerMenu(PagerImage& image, const PagerMenuDisabled& disabled);
 
 // The fixed alert tone at 0x0F7 and the rows of cboTone ("Tone 1".."Tone 4", "Vibration").
-inline constexpr std::array<std::string_view, 5> kToneRows = {"Tone 1", "Tone 2", "Tone 3",
-                                                              "Tone 4", "Vibration"};
 int ToneRowFromImage(const PagerImage& image);
 void WriteToneRow(PagerImage& image, int row);
 
