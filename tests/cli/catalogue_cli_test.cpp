@@ -83,6 +83,12 @@ TEST(CatalogueCli, DumpOfTheStartupImageShowsEveryPageAsTheWindowDoes) {
         "  Push Key Lamp On Enable: off",
         "  POCSAG Signal Baud Rate: 1200 bps",
         "  Reminder Duration: 2 minutes",
+        "  Sequential Lockout: disable",
+        "  Battery Gauge Level-Low: 1.19V",
+        "  Password: ****",
+        "  Read Msg. Password: ****",
+        "  Drop 1 History: 9",
+        "  Drop E Memory: 0.5KB",
         "  Logo Font: English(Large)",
         "  Power Up Logo: \"     ZENTRA\"",
         "  Screen Contrast: 4",
@@ -97,6 +103,13 @@ TEST(CatalogueCli, DumpOfTheStartupImageShowsEveryPageAsTheWindowDoes) {
         ASSERT_LT(at, lines.size()) << "missing or out of order: " << want;
     }
     EXPECT_EQ(lines.size(), 3 + FieldCatalogue().size());
+
+    const Result shown =
+        Kpx41({"dump", "--show-passwords", "--json", Save(dir, "start.tbl", Startup())});
+    EXPECT_NE(shown.out.find("\"Password\": \"0000\""), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("\"Read Msg. Password\": \"1234\""), std::string::npos);
+    EXPECT_NE(Kpx41({"dump", "--json", dir.File("start.tbl")}).out.find("\"Password\": \"****\""),
+              std::string::npos);
 }
 
 TEST(CatalogueCli, DumpJsonHoldsTheSameFieldsAndTextsInUtf8) {
