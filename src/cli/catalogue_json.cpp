@@ -105,7 +105,9 @@ Json ValueToJson(const CatalogueField& f, const FieldValue& v, bool showSecrets)
     if (const std::int64_t* n = std::get_if<std::int64_t>(&v)) return *n;
     if (const RawBits* raw = std::get_if<RawBits>(&v)) return Json{{"raw", HexBytes(raw->bytes)}};
     if (const auto* full = std::get_if<TextAndUnused>(&v)) {
-        return Json{{"text", Cp1252ToUtf8(full->text)}, {"unused", Cp1252ToUtf8(full->unused)}};
+        return Json{{"blanks", full->blanks},
+                    {"text", Cp1252ToUtf8(full->text)},
+                    {"unused", Cp1252ToUtf8(full->unused)}};
     }
     return Cp1252ToUtf8(std::get<std::string>(v));
 }
@@ -141,15 +143,16 @@ std::optional<FieldValue> JsonToValue(const Json& j, std::string& why) {
         if (j.size() == 1 && j.contains("raw") && j["raw"].is_string()) {
             if (auto bytes = ParseHex(j["raw"].get<std::string>())) return RawBits{*bytes};
         }
-        if (j.size() == 2 && j.contains("text") && j["text"].is_string() && j.contains("unused") &&
+        if (j.size() == 3 && j.contains("blanks") && j["blanks"].is_number_integer() &&
+            j.contains("text") && j["text"].is_string() && j.contains("unused") &&
             j["unused"].is_string()) {
             auto text = Cp1252Of(j["text"]);
             auto unused = Cp1252Of(j["unused"]);
-            if (text && unused) return TextAndUnused{*text, *unused};
+            if (text && unused) return TextAndUnused{j["blanks"].get<int>(), *text, *unused};
             why = "holds characters outside Windows-1252";
             return std::nullopt;
         }
-        why = "expects {\"raw\": \"hex bytes\"} or {\"text\": ..., \"unused\": ...}";
+        why = "expects {\"raw\": \"hex bytes\"} or {\"blanks\": n, \"text\": ..., \"unused\": ...}";
         return std::nullopt;
     }
     if (j.is_boolean()) return j.get<bool>();
@@ -242,10 +245,13 @@ std::string SchemaJson() {
             {"required", {"raw"}},
             {"additionalProperties", false}}},
           {"textAndUnused",
-           {{"description", "a prompt's text and the slot's unused bytes after it"},
+           {{"description", "a prompt slot as it stands: blank columns, text, unused bytes"},
             {"type", "object"},
-            {"properties", {{"text", {{"type", "string"}}}, {"unused", {{"type", "string"}}}}},
-            {"required", {"text", "unused"}},
+            {"properties",
+             {{"blanks", {{"type", "integer"}, {"minimum", 0}, {"maximum", 15}}},
+              {"text", {{"type", "string"}}},
+              {"unused", {{"type", "string"}}}}},
+            {"required", {"blanks", "text", "unused"}},
             {"additionalProperties", false}}}}},
     };
     Json properties = {{kJsonFormatKey, {{"const", 1}}}};

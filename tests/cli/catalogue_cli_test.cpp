@@ -93,9 +93,9 @@ TEST(CatalogueCli, DumpOfTheStartupImageShowsEveryPageAsTheWindowDoes) {
         "  Power Up Logo: \"     ZENTRA\"",
         "  Screen Contrast: 4",
         "Prompts Edit",
-        "  Prompt 1: \"    NO PAGES\"",
-        "  Prompt 18: \"  DELETE ALL ?\"",
-        "  Prompt 32: \"   FLASH ONLY\"",
+        "  Prompt 1 (NO PAGES): \"    NO PAGES\"",
+        "  Prompt 18 (DELETE ALL ?): \"  DELETE ALL ?\"",
+        "  Prompt 32 (FLASH ONLY): \"   FLASH ONLY\"",
     };
     std::size_t at = 0;
     for (const std::string& want : expected) {
@@ -123,7 +123,7 @@ TEST(CatalogueCli, DumpJsonHoldsTheSameFieldsAndTextsInUtf8) {
                                 said));
     const Result r = Kpx41({"dump", "--json", Save(dir, "de.tbl", image)});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("\"Prompt 2\": \"ÜBER\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"Prompt 2 (UP OR ESCAPE)\": \"ÜBER\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"Cap #1 ON\": true"), std::string::npos);
     EXPECT_NE(r.out.find("\"Screen Contrast\": 4"), std::string::npos);
     EXPECT_EQ(r.out.find(kJsonUnnamedKey), std::string::npos);
@@ -149,7 +149,7 @@ TEST(CatalogueCli, DiffPrintsOneLinePerChangedFieldAndExitsByTheOutcome) {
              testing::RecordingDialogs said;
              StorePromptText(i, 0x3C4, "CHIRP AUS", said);
          },
-         "Prompt 30: \"      CHIRP OFF\" -> \"CHIRP AUS\"\n"},
+         "Prompt 30 (CHIRP OFF): \"      CHIRP OFF\" -> \"CHIRP AUS\"\n"},
         {"unnamed byte", [](PagerImage& i) { i.set(0x3F0, 'Q'); }, "0x3F0: 5A -> 51\n"},
     };
     for (const auto& c : cases) {
@@ -216,8 +216,8 @@ TEST(CatalogueCli, ImportRefusesBadValuesNamingTheFieldAndItsLine) {
         {"{\n  \"Alerts and Status\": {\n    \"Volume\": 3\n  }\n}",
          "3: unknown field \"Volume\" on the page \"Alerts and Status\""},
         {"{\n  \"Settings\": {}\n}", "2: unknown page \"Settings\""},
-        {"{\n  \"Prompts Edit\": {\n    \"Prompt 3\": \"ẞ\"\n  }\n}",
-         "3: Prompt 3: holds characters outside Windows-1252"},
+        {"{\n  \"Prompts Edit\": {\n    \"Prompt 3 (MESSAGE LOCK)\": \"ẞ\"\n  }\n}",
+         "3: Prompt 3 (MESSAGE LOCK): holds characters outside Windows-1252"},
         {"{\n  \"unnamed bytes\": {\n    \"0x041\": \"60\"\n  }\n}",
          "3: unnamed bytes 0x041: 0x041 belongs to a named field"},
         {"{\n  \"Code and Features\": {\n    \"Cap #1\": \"7\",\n    \"Cap #1\": \"8\"\n  }\n}",
@@ -321,11 +321,11 @@ TEST(CatalogueCli, VerifyAndDiffAgainstTheBoardListTheSettingsThatDiffer) {
                   file +
                   " (file -> pager):\n"
                   "  Cap #3: 1234561 -> 1234568\n"
-                  "  Prompt 1: \"GRÜSSE\" -> \"GRÜSS\"\n");
+                  "  Prompt 1 (NO PAGES): \"GRÜSSE\" -> \"GRÜSS\"\n");
 
     const Result d = Kpx41({"diff", file, "--port", board.path()});
     EXPECT_EQ(d.code, 1) << d.err;
-    EXPECT_EQ(d.out, "Cap #3: 1234561 -> 1234568\nPrompt 1: \"GRÜSSE\" -> \"GRÜSS\"\n");
+    EXPECT_EQ(d.out, "Cap #3: 1234561 -> 1234568\nPrompt 1 (NO PAGES): \"GRÜSSE\" -> \"GRÜSS\"\n");
 }
 
 }  // namespace

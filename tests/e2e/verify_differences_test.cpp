@@ -59,9 +59,10 @@ TEST_F(VerifyDifferences, YesListsTheSettingsThatDifferAfterTheVerifyError) {
     EXPECT_TRUE(dialog->isVisible());
     auto* text = dialog->findChild<QPlainTextEdit*>("txtDifferences");
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->toPlainText(), QString::fromUtf8("Cap #3: 1234561 -> 1234568\n"
-                                                     "Prompt 1: \"    NO PAGES\" -> \"GRÜSSE\"\n"
-                                                     "0x3F9: FF -> 00"));
+    EXPECT_EQ(text->toPlainText(),
+              QString::fromUtf8("Cap #3: 1234561 -> 1234568\n"
+                                "Prompt 1 (NO PAGES): \"    NO PAGES\" -> \"GRÜSSE\"\n"
+                                "0x3F9: FF -> 00"));
     // The window's image is back in PC characters and unchanged.
     EXPECT_EQ(CapcodeValue(window->Image(), 2), 1234561);
     dialog->accept();

@@ -16,6 +16,7 @@
 #include "settings/password.h"
 #include "testsupport/fakes.h"
 #include "texts/allocation.h"
+#include "texts/prompt_slots.h"
 #include "texts/prompt_text.h"
 
 namespace kpx {
@@ -101,14 +102,30 @@ TEST(FieldCatalogue, StartupImageReadsAsTheWindowShowsIt) {
         {"Logo Font", "English(Large)"},
         {"Power Up Logo", "\"     ZENTRA\""},
         {"Screen Contrast", "4"},
-        {"Prompt 1", "\"    NO PAGES\""},
-        {"Prompt 29", "\"      CHIRP ON\""},
-        {"Prompt 31", "\"    READ PASSWORD\""},
+        {"Prompt 1 (NO PAGES)", "\"    NO PAGES\""},
+        {"Prompt 29 (CHIRP ON)", "\"      CHIRP ON\""},
+        {"Prompt 31 (READ PASSWORD)", "\"    READ PASSWORD\""},
     };
     for (const auto& e : expected) {
         const CatalogueField* f = FindField(e.name);
         ASSERT_NE(f, nullptr) << e.name;
         EXPECT_EQ(ValueText(*f, ValueOf(readings, e.name)), e.text) << e.name;
+    }
+}
+
+// Every language's built-in texts read back as texts, not raw bytes.
+TEST(FieldCatalogue, ALanguageChosenInTheWindowReadsBackAsTheLanguageAndItsTexts) {
+    for (int row = 0; row < kLanguageRows; ++row) {
+        PagerImage image = Startup();
+        ASSERT_TRUE(SelectPromptLanguage(image, row));
+        const std::vector<FieldReading> readings = ReadFields(image);
+        EXPECT_EQ(std::get<std::string>(ValueOf(readings, "Language")), kLanguageItems[row]);
+        for (const FieldReading& r : readings) {
+            EXPECT_FALSE(std::holds_alternative<RawBits>(r.value))
+                << kLanguageItems[row] << ": " << r.field->name;
+        }
+        const ImageBuild build = BuildImage(readings, UnnamedOf(image));
+        EXPECT_EQ(build.image, image) << kLanguageItems[row];
     }
 }
 
@@ -161,7 +178,7 @@ TEST(FieldCatalogue, DiffNamesTheChangedFieldOfEachKind) {
              testing::RecordingDialogs said;
              StorePromptText(i, 0x114, "NO MAIL", said);
          },
-         {"Prompt 1: \"    NO PAGES\" -> \"NO MAIL\""}},
+         {"Prompt 1 (NO PAGES): \"    NO PAGES\" -> \"NO MAIL\""}},
         {"menu",
          [](PagerImage& i) {
              PagerMenuDisabled d{};
@@ -208,7 +225,7 @@ TEST(FieldCatalogue, BuildRefusesWhatTheWindowRefusesNamingTheField) {
         {"Frequency Of Pager", std::string("15300010"), "Channel Spacing Error!"},
         {"Frequency Of Pager", std::string("46200000"),
          "Frequency setting error(13000000 < = Frequency < =18000000 )"},
-        {"Prompt 4", std::string("A TEXT THAT IS MUCH TOO LONG"),
+        {"Prompt 4 (MESSAGE UNLOCK)", std::string("A TEXT THAT IS MUCH TOO LONG"),
          "Can not exceed 18 characters exclude left space!"},
         {"Menu Of Pager", std::string("Set Alarm Disable, Coffee Disable"),
          "has no box \"Coffee Disable\"; boxes: \"Set Alert Disable\", \"Pager Off Disable\", "

@@ -17,6 +17,7 @@
 #include "settings/password.h"
 #include "texts/allocation.h"
 #include "texts/logo.h"
+#include "texts/prompt_slots.h"
 #include "texts/prompt_text.h"
 
 namespace kpx {
@@ -266,31 +267,35 @@ CatalogueField Prompt(std::string_view page, std::string name, int slot) {
             return PromptDisplayText(image, slot);
         },
         [slot](PagerImage& image, const FieldValue& v) -> std::string {
-            const auto* full = std::get_if<TextAndUnused>(&v);
-            const std::string* text = full ? &full->text : Text(v);
+            if (const auto* full = std::get_if<TextAndUnused>(&v)) {
+                const std::size_t n = full->text.size();
+                if (full->blanks < 0 || full->blanks > 15) return "blanks must be 0 to 15";
+                if (n > kPromptTextBytes || full->unused.size() != kPromptTextBytes - n) {
+                    return "text and unused bytes must make " + std::to_string(kPromptTextBytes) +
+                           " bytes, the text at most that";
+                }
+                image.set(slot, static_cast<std::uint8_t>((image.at(slot) & 0xF0) | full->blanks));
+                image.set(slot + 1, static_cast<std::uint8_t>(n));
+                const std::string bytes = full->text + full->unused;
+                for (std::size_t i = 0; i < bytes.size(); ++i) {
+                    image.set(slot + 2 + static_cast<int>(i), static_cast<std::uint8_t>(bytes[i]));
+                }
+                return {};
+            }
+            const std::string* text = Text(v);
             if (!text) return "expects a text";
             RecordingDialogs said;
-            if (!StorePromptText(image, slot, *text, said)) return said.first;
-            if (!full) return {};
-            const int used = image.at(slot + 1);
-            if (full->unused.size() != static_cast<std::size_t>(kPromptTextBytes - used)) {
-                return "the text leaves " + std::to_string(kPromptTextBytes - used) +
-                       " unused bytes, not " + std::to_string(full->unused.size());
-            }
-            for (std::size_t i = 0; i < full->unused.size(); ++i) {
-                image.set(slot + 2 + used + static_cast<int>(i),
-                          static_cast<std::uint8_t>(full->unused[i]));
-            }
-            return {};
+            return StorePromptText(image, slot, *text, said) ? std::string() : said.first;
         });
     f.decodeFull = [slot](const PagerImage& image) -> std::optional<FieldValue> {
         const int used = image.at(slot + 1);
         if (used > kPromptTextBytes) return std::nullopt;
-        std::string unused;
-        for (int a = slot + 2 + used; a < slot + 2 + kPromptTextBytes; ++a) {
-            unused.push_back(static_cast<char>(image.at(a)));
+        TextAndUnused full{image.at(slot) & 0x0F, {}, {}};
+        for (int i = 0; i < kPromptTextBytes; ++i) {
+            (i < used ? full.text : full.unused)
+                .push_back(static_cast<char>(image.at(slot + 2 + i)));
         }
-        return TextAndUnused{PromptDisplayText(image, slot), unused};
+        return full;
     };
     return f;
 }
@@ -404,6 +409,12 @@ CatalogueField PagerMenu() {
 
 std::vector<CatalogueField> BuildCatalogue() {
     std::vector<CatalogueField> c;
+    // The prompt language first: its writer puts the language's built-in texts into every slot
+    // and its code into the character set, before the slots' own values go in.
+    c.push_back(ListField(
+        kPagePrompts, "Language", {Bits(0x03E, 0, 4), Bits(0x03A, 0, 4)}, Strings(kLanguageItems),
+        [](const PagerImage& i) { return LanguageRowFromImage(i).value_or(-1); },
+        [](PagerImage& i, int row) { SelectPromptLanguage(i, row); }));
     // Code and Features. The band, whose writer sets the defaults of the fields after it, and
     // the spacing code come before the frequency, whose writer reads them.
     c.push_back(ListField(
@@ -519,7 +530,11 @@ std::vector<CatalogueField> BuildCatalogue() {
     // Prompts Edit: txtPrompt(1..32).
     const auto prompts = PromptTags();
     for (std::size_t i = 1; i < prompts.size(); ++i) {
-        c.push_back(Prompt(kPagePrompts, "Prompt " + std::to_string(i), prompts[i].address));
+        // "Prompt 9 (SET TIME)": the box's index and its caption without the arrow.
+        std::string caption = PromptCaption(static_cast<int>(i));
+        caption.erase(caption.find_last_not_of(" ->") + 1);
+        c.push_back(Prompt(kPagePrompts, "Prompt " + std::to_string(i) + " (" + caption + ")",
+                           prompts[i].address));
     }
     return c;
 }
@@ -698,7 +713,9 @@ std::string ValueText(const CatalogueField& field, const FieldValue& value, bool
     if (const bool* b = std::get_if<bool>(&value)) return *b ? "on" : "off";
     if (const std::int64_t* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
     if (const RawBits* raw = std::get_if<RawBits>(&value)) return "raw " + HexBytes(raw->bytes);
-    if (const auto* full = std::get_if<TextAndUnused>(&value)) return "\"" + full->text + "\"";
+    if (const auto* full = std::get_if<TextAndUnused>(&value)) {
+        return "\"" + std::string(static_cast<std::size_t>(full->blanks), ' ') + full->text + "\"";
+    }
     const std::string& s = std::get<std::string>(value);
     if (field.kind == FieldKind::Prompt) return "\"" + s + "\"";
     if (field.kind == FieldKind::Menu && s.empty()) return "(none)";

@@ -45,9 +45,11 @@ struct RawBits {
     bool operator==(const RawBits&) const = default;
 };
 
-// A prompt's text together with the slot's bytes after it, which the pager never shows but a
-// shortened text leaves behind.
+// A prompt slot exactly as it stands, for slots the window's store would rewrite (the built-in
+// tables count blanks inside the text, a shortened text leaves letters behind): the blank
+// columns of the attribute, the text bytes the length byte counts, and the bytes after them.
 struct TextAndUnused {
+    int blanks = 0;
     std::string text;
     std::string unused;
     bool operator==(const TextAndUnused&) const = default;
