@@ -4,6 +4,7 @@
 
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
+#include "gui/verify_differences.h"
 #include "image/charmap.h"
 #include "link/board_watch.h"
 
@@ -96,6 +97,10 @@ void BoardLink::ShowProgrammingDialog(int operation) {
     dialog_ = &form;
     form.exec();
     dialog_ = nullptr;
+    // The image is still in the pager's character set here, as the verify compared it.
+    if (const auto pager = transfers_.MismatchedPager()) {
+        OfferVerifyDifferences(&window_, dialogs_, window_.Image(), *pager);
+    }
 }
 
 }  // namespace kpx::gui

@@ -97,6 +97,11 @@ TableFileLoad LoadTableFile(const std::string& path) {
 }
 
 std::string SaveTableFile(const std::string& path, const PagerImage& image) {
+    return SaveFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(image.bytes().data()), kImageSize));
+}
+
+std::string SaveFileAtomically(const std::string& path, std::string_view content) {
     if (path.empty()) return SaveFailure(path, "no file name given");
     std::error_code ec;
     // Through a symbolic link to the file it names, so the link stays a link.
@@ -119,7 +124,7 @@ std::string SaveTableFile(const std::string& path, const PagerImage& image) {
     errno = 0;
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return SaveFailure(path, LastErrorText());
-    out.write(reinterpret_cast<const char*>(image.bytes().data()), kImageSize);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
         const std::string why = LastErrorText();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "image/pager_image.h"
 
@@ -29,6 +30,8 @@ bool HasModelText(const ImageBytes& bytes);
 // that is then renamed over the target, so a failed save leaves the old file as it was.
 // Returns an empty string on success, otherwise a message naming the file.
 std::string SaveTableFile(const std::string& path, const PagerImage& image);
+// The same for any content (an exported image, for one).
+std::string SaveFileAtomically(const std::string& path, std::string_view content);
 
 // The window caption after a successful open or save: exactly one bracketed path.
 std::string CaptionWithPath(const std::string& caption, const std::string& path);

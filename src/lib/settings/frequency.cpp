@@ -12,11 +12,10 @@ namespace kpx {
 namespace {
 
 constexpr int kDigits = 0x390;
-constexpr int kSpacingCode = 0x397;
+constexpr int kSpacingCode = kSpacingCodeAddress;
 constexpr int kRWord = 0x398;
 constexpr int kNWord = 0x39B;
 constexpr int kFamily = 0x3F8;
-constexpr int kBandByte = 0x041;
 constexpr int kModifyBitByte = 0x036;  // bit 0: "Auto" spacing (chkCtl(4), inverted)
 constexpr int kIfOffsetHz = 21400000;
 constexpr int kReferenceHz = 12800000;
@@ -316,7 +315,7 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
     state.bandRow = bandRow;
     state.choice130 = settings.defaultSpacing130;
     state.choice380 = settings.defaultSpacing380;
-    image.set(kBandByte, bandRow == kBandRowGp ? 0x70 : 0x60);
+    image.set(kBandByteAddress, BandByteForRow(bandRow));
 
     switch (bandRow) {
         case kBandRow929: {
