@@ -76,9 +76,7 @@ SerialLink::SerialLink(SerialPort& port, DeviceLister& lister, RegistryAccess& r
       dialogs_(dialogs) {}
 
 int SerialLink::ElapsedSince(std::int32_t start) {
-    // The tick is a wrapping 32-bit count; the difference stays right across the wrap.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_.TickMs()) -
-                                     static_cast<std::uint32_t>(start));
+    return TickDifference(clock_.TickMs(), start);
 }
 
 void SerialLink::Idle(int port, int minBytes) {
