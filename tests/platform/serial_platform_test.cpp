@@ -7,12 +7,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "link/serial_link.h"
 #include "platform/port_map.h"
+#include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/system_registry.h"
 #include "platform/termios_port.h"
+#include "support/memory_registry.h"
 #include "support/registry_access.h"
 #include "testsupport/fakes.h"
+#include "testsupport/link_fakes.h"
 
 namespace kpx {
 namespace {
@@ -181,6 +185,42 @@ TEST(TermiosSerialPort, HungUpLineGivesNegativeResults) {
     EXPECT_LT(port.sio_write(com, &b, 1), 0);
     EXPECT_LT(port.sio_getch(com), SerialPort::kNoByte);
     EXPECT_LT(port.sio_open(com), 0);
+}
+
+// A board whose cable is pulled just as the probe is sent: the probe's waits for the reply
+// must sleep on the dead line, not spin for their 500 ms.
+TEST(TermiosSerialPort, ProbeOnAHungUpLineSleepsInsteadOfSpinning) {
+    struct PullingPort : TermiosSerialPort {
+        PullingPort(PortMap& map, Pty& pty) : TermiosSerialPort(map), pty_(pty) {}
+        int sio_write(int port, const std::uint8_t* buffer, int len) override {
+            const int rc = TermiosSerialPort::sio_write(port, buffer, len);
+            pty_.HangUp();
+            return rc;
+        }
+        int sio_getch(int port) override {
+            ++polls;
+            return TermiosSerialPort::sio_getch(port);
+        }
+        Pty& pty_;
+        long polls = 0;
+    };
+    Pty pty;
+    PortMap map;
+    const int com = map.Register(pty.path);
+    PullingPort port(map, pty);
+    testing::ScriptedLister lister;
+    lister.SetComs({com});
+    MemoryRegistry backend;
+    RegistryAccess registry(backend);
+    SteadyClock clock;
+    testing::CountingPump pump;
+    testing::RecordingDialogs dialogs;
+    SerialLink link(port, lister, registry, clock, pump, dialogs);
+
+    EXPECT_FALSE(link.usb_probe());
+    // About one look a millisecond over the 500 ms window; a spinning wait makes millions.
+    EXPECT_LT(port.polls, 1000);
+    EXPECT_EQ(link.boardPort, -1);
 }
 
 }  // namespace
