@@ -52,12 +52,19 @@ struct FakeSysfs {
         AddPlatformTty("ttyS1", "0");
         fs::create_directories(fs::path(dir.path()) / "class/tty/tty0");  // no device
     }
-    void AddUsbTty(const std::string& name, const std::string& vendor, const std::string& usb) {
+    // A tty of a USB device; its interface is bound to `driver` when one is named.
+    void AddUsbTty(const std::string& name, const std::string& vendor, const std::string& usb,
+                   const std::string& driver = "") {
         const fs::path dev = fs::path(dir.path()) / "devices/usb1" / usb;
-        const fs::path iface = dev / (usb + ":1.0") / name;
-        fs::create_directories(iface);
+        const fs::path iface = dev / (usb + ":1.0");
+        fs::create_directories(iface / name);
         std::ofstream(dev / "idVendor") << vendor << "\n";
-        Link(name, iface);
+        if (!driver.empty()) {
+            const fs::path bound = fs::path(dir.path()) / "bus/usb/drivers" / driver;
+            fs::create_directories(bound);
+            fs::create_directory_symlink(bound, iface / "driver");
+        }
+        Link(name, iface / name);
     }
     void AddPlatformTty(const std::string& name, const std::string& type) {
         const fs::path dev = fs::path(dir.path()) / "devices/platform/serial8250" / name;
@@ -90,6 +97,23 @@ TEST(SysfsDeviceLister, NamesTheProlificPortsByComNumber) {
 
     SysfsDeviceLister none(map, sysfs.dir.path() + "/nowhere");
     EXPECT_EQ(none.GetDevInfo(kCableDescription).size(), 1u);  // only the registered one
+}
+
+// OEM cables carry their own vendor IDs; what makes them the cable is the kernel's pl2303
+// driver on their USB interface.
+TEST(SysfsDeviceLister, ListsTtysBoundToThePl2303DriverUnderAnyVendor) {
+    FakeSysfs sysfs;
+    sysfs.AddUsbTty("ttyUSB5", "0557", "1-4", "pl2303");
+    sysfs.AddUsbTty("ttyUSB6", "0403", "1-5", "ftdi_sio");
+    sysfs.AddUsbTty("ttyUSB7", "067b", "1-6", "pl2303");
+    PortMap map;
+    SysfsDeviceLister lister(map, sysfs.dir.path());
+    EXPECT_EQ(lister.GetDevInfo(kCableDescription),
+              (std::vector<std::string>{"Prolific USB-to-Serial Comm Port (COM2)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM4)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM6)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM8)\r\n"}));
+    EXPECT_EQ(lister.Ports(kCableDescription)[2].path, "/dev/ttyUSB5");
 }
 
 TEST(SystemRegistry, SerialCommListsThePortsWithHardware) {
