@@ -252,7 +252,13 @@ bool SerialLink::ProbeOne(int port) {
     return found;
 }
 
+std::optional<int> SerialLink::MsSinceProbe() {
+    if (!probeStartTick_) return std::nullopt;
+    return ElapsedSince(*probeStartTick_);
+}
+
 bool SerialLink::usb_probe() {
+    probeStartTick_ = clock_.TickMs();
     const bool startup = StartupProbe && host_ != nullptr;
     if (startup) host_->StopWatchTimer();
     const std::vector<std::string> devices = lister_.GetDevInfo(kCableDescription);

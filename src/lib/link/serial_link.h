@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -69,6 +70,9 @@ class SerialLink {
     std::vector<std::uint8_t> ReadBuffer;
     bool StartupProbe = false;
 
+    // Since the last usb_probe began; nothing before the first.
+    std::optional<int> MsSinceProbe();
+
     bool usb_open(int port);
     bool usb_probe();
     bool link_connect();
@@ -107,6 +111,7 @@ class SerialLink {
     TransferView* view_ = &nullView_;
     std::function<bool()> lptConnect_;
     int waitSliceMs_ = 1;
+    std::optional<std::int32_t> probeStartTick_;
 };
 
 }  // namespace kpx
