@@ -923,7 +923,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this && key->key() == Qt::Key_Space &&
             writeOpt_->isChecked()) {
             const bool onWriteOpt = widget == writeOpt_;
-            mnuEB_Click();
+            if (mnuPager_->isEnabled() && !(LinkBusy && LinkBusy())) mnuEB_Click();
             if (onWriteOpt) writeOpt_->setFocus();
             return true;
         }

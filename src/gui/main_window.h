@@ -85,6 +85,8 @@ class MainWindow : public QMainWindow {
     std::function<void(int)> ShowProgrammingDialog;
     std::function<void()> StartupProbe;
     std::function<void()> Timer1_Timer;
+    // Whether a probe or a transfer is talking to the board (Space must not start a write then).
+    std::function<bool()> LinkBusy;
     // Reader steps of init_ctl that later parts of the window fill in.
     enum class ReaderStep {
         SequentialLockout,

@@ -70,6 +70,8 @@ class SerialLink {
     std::vector<std::uint8_t> ReadBuffer;
     bool StartupProbe = false;
 
+    // A probe or a transfer is under way (its waits let window events run meanwhile).
+    bool Busy() const { return busy_ > 0; }
     // Since the last usb_probe began; nothing before the first.
     std::optional<int> MsSinceProbe();
 
@@ -112,6 +114,7 @@ class SerialLink {
     std::function<bool()> lptConnect_;
     int waitSliceMs_ = 1;
     std::optional<std::int32_t> probeStartTick_;
+    int busy_ = 0;
 };
 
 }  // namespace kpx
