@@ -31,7 +31,8 @@ int Fuzz_entry_texts(const std::uint8_t* data, std::size_t size) {
 
     ProgramSettings settings;
     testing::RecordingDialogs dialogs;
-    PagerImage image = BuildDefaultImage();
+    static const PagerImage kDefault = BuildDefaultImage();
+    PagerImage image = kDefault;
     FrequencyState state;
     SelectBand(image, state, band, settings, dialogs);
     if (spacingRow < 3) {
