@@ -18,6 +18,8 @@ const CliCommand* const kCommandTable[] = {
     &kVerifyCommand,
     &kPortsCommand,
     &kProbeCommand,
+    &kProduceCommand,
+    &kDoctorCommand,
 };
 
 std::vector<CliCommand> CopyTable() {

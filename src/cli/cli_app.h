@@ -15,6 +15,7 @@ inline constexpr int kExitUsage = 2;
 struct CliIo {
     std::ostream& out;
     std::ostream& err;
+    std::istream* in = nullptr;  // the user's answers; standard input when not set
 };
 
 // One subcommand of kpx41. run gets the arguments after the command's name and returns the

@@ -12,5 +12,7 @@ extern const CliCommand kWriteCommand;   // transfer_commands.cpp
 extern const CliCommand kVerifyCommand;  // transfer_commands.cpp
 extern const CliCommand kPortsCommand;   // transfer_commands.cpp
 extern const CliCommand kProbeCommand;   // transfer_commands.cpp
+extern const CliCommand kProduceCommand;  // produce_command.cpp
+extern const CliCommand kDoctorCommand;   // doctor_command.cpp
 
 }  // namespace kpx::cli

@@ -7,8 +7,10 @@
 
 #include "cli/commands.h"
 #include "cli/stream_dialogs.h"
+#include "cli/transfer_extras.h"
 #include "image/charmap.h"
 #include "image/table_file.h"
+#include "link/frame_trace.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
@@ -27,6 +29,8 @@ struct Options {
     std::optional<std::string> output;
     std::vector<std::string> files;
     bool yes = false;
+    std::optional<std::string> trace;
+    bool noBackup = false;
 };
 
 // The main window as a command line sees it: no controls, the band taken from the file.
@@ -66,12 +70,23 @@ struct Session {
     Session(std::ostream& err, bool yes)
         : dialogs(err, yes),
           registry(registryBackend),
-          link(port, lister, registry, clock, pump, dialogs),
+          link(traced, lister, registry, clock, pump, dialogs),
           host(image),
           transfers(link, host) {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+    }
+
+    // --trace and the backups; false (told on err) when the trace cannot be written.
+    bool Prepare(const Options& o, std::ostream& err) {
+        if (o.trace) {
+            traceFile = TraceFile::Open(*o.trace, err);
+            if (!traceFile) return false;
+            traced.SetTrace(&traceFile->trace());
+        }
+        backups = OpenBackups(!o.noBackup);
+        return true;
     }
 
     // The board's port: the given path, or the first listed port that answers the probe.
@@ -94,6 +109,9 @@ struct Session {
     SteadyClock clock;
     NullEventPump pump;
     TermiosSerialPort port;
+    TracingSerialPort traced{port};
+    std::unique_ptr<TraceFile> traceFile;
+    std::unique_ptr<BackupStore> backups;
     SysfsDeviceLister lister;
     SystemRegistry registryBackend;
     RegistryAccess registry;
@@ -107,12 +125,14 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--port" || a == "-o" || a == "--output") {
+        if (a == "--port" || a == "-o" || a == "--output" || a == "--trace") {
             if (i + 1 >= args.size()) {
                 problem = a + " needs a value";
                 return std::nullopt;
             }
-            (a == "--port" ? o.port : o.output) = args[++i];
+            (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
+        } else if (a == "--no-backup") {
+            o.noBackup = true;
         } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -149,9 +169,10 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
     Session s(err, false);
-    if (!s.FindBoard(o->port, err)) return 1;
+    if (!s.Prepare(*o, err) || !s.FindBoard(o->port, err)) return 1;
     s.transfers.usb_readall(s.image, 0, kImageLast);
     if (s.link.TransferFailed) return 1;
+    KeepBackup(s.backups.get(), s.image, "read", err);
     const std::string failure = SaveTableFile(*o->output, s.image);
     if (!failure.empty()) {
         err << failure << "\n";
@@ -170,10 +191,11 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
     Session s(err, o->yes);
-    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.FindBoard(o->port, err)) return 1;
     EncodeTextRegions(s.image);
     s.transfers.usb_writeall(s.image, 0, kImageLast);
+    if (!s.link.TransferFailed) KeepWrittenBackup(s.backups.get(), s.image, err);
     if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
     DecodeTextRegions(s.image);
     if (s.link.TransferFailed) return 1;
@@ -192,7 +214,7 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
         return UsageError(kName, "verify needs one FILE", io);
     }
     Session s(err, false);
-    if (!OpenTable(s, o->files[0], err)) return 1;
+    if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.FindBoard(o->port, err)) return 1;
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
@@ -222,26 +244,27 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
     if (o->port || o->output || !o->files.empty() || o->yes) {
-        return UsageError(kName, "probe takes no arguments", io);
+        return UsageError(kName, "probe takes only --trace FILE", io);
     }
     Session s(err, false);
-    if (!s.FindBoard(std::nullopt, err)) return 1;
+    if (!s.Prepare(*o, err) || !s.FindBoard(std::nullopt, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
     out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
     return 0;
 }
 
-const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE",
+const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE [--trace FILE] [--no-backup]",
                                  "read the pager on the board and save it as a table file",
                                  CmdRead};
 const CliCommand kWriteCommand = {
-    "write", "write [--port PATH] FILE [--yes]",
+    "write", "write [--port PATH] FILE [--yes] [--trace FILE] [--no-backup]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
     CmdWrite};
-const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE",
+const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE [--trace FILE]",
                                    "compare the pager with a table file", CmdVerify};
 const CliCommand kPortsCommand = {
     "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};
-const CliCommand kProbeCommand = {"probe", "probe", "look for the programming board", CmdProbe};
+const CliCommand kProbeCommand = {"probe", "probe [--trace FILE]", "look for the programming board",
+                                  CmdProbe};
 
 }  // namespace kpx::cli

@@ -64,7 +64,7 @@ BoardLink::~BoardLink() {
 
 void BoardLink::ShowProgrammingDialog(int operation) {
     // Created anew for every command, gone when it is unloaded.
-    Form2 form(transfers_, host_, dialogs_, window_.Image(), operation, window_.AutoIncrease1,
+    Form2 form(observed_, host_, dialogs_, window_.Image(), operation, window_.AutoIncrease1,
                window_.AutoIncrease2, &window_);
     dialog_ = &form;
     form.exec();

@@ -7,6 +7,7 @@
 #include "link/board_watch.h"
 #include "link/device_lister.h"
 #include "link/link_host.h"
+#include "link/observed_transfers.h"
 #include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "link/serial_transfers.h"
@@ -50,6 +51,8 @@ class BoardLink {
 
     SerialLink& Link() { return link_; }
     SerialTransfers& Transfers() { return transfers_; }
+    // The transfers the Pager commands run through, with hooks after each read and write.
+    ObservedTransfers& Observed() { return observed_; }
     WindowLinkHost& Host() { return host_; }
     // The programming dialog on show, or null.
     Form2* Dialog() { return dialog_; }
@@ -66,6 +69,7 @@ class BoardLink {
     WindowLinkHost host_;
     SerialLink link_;
     SerialTransfers transfers_;
+    ObservedTransfers observed_{transfers_};
     Form2* dialog_ = nullptr;
 };
 

@@ -15,17 +15,19 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "gui/custom_controls.h"
 #include "gui/frames.h"
+#include "gui/function_table.h"
 #include "gui/list_click.h"
+#include "gui/message_status.h"
 #include "gui/qt_dialogs.h"
+#include "gui/status_page.h"
+#include "gui/window_helpers.h"
 #include "image/charmap.h"
 #include "image/field_tags.h"
 #include "image/table_file.h"
 #include "platform/steady_clock.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
-#include "settings/panel_fields.h"
 #include "texts/logo.h"
 #include "texts/prompt_text.h"
 
@@ -64,37 +66,6 @@ class TabBack : public QWidget {
 };
 
 namespace {
-
-QString Q(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QString Indexed(const char* name, int index) {
-    return QString("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QGroupBox* MakeFrame(const QString& name, const QString& title, QWidget* parent) {
-    auto* g = new QGroupBox(title, parent);
-    g->setObjectName(name);
-    return g;
-}
-
-// Focus changes caused by another window (a message box, the desktop) are not the user
-// leaving or entering a box.
-bool IsWindowFocusChange(QEvent* e) {
-    const auto reason = static_cast<QFocusEvent*>(e)->reason();
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-}
-
-const char* const kMenuCaptions[kPagerMenuItems] = {
-    "Set Alert Disable", "Pager Off Disable",  "Auto Sleep Disable", "Set Alarm Disable",
-    "Set Time Disable",  "Set Scroll Disable", "Zoom In Disable"};
 
 const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
 
@@ -154,7 +125,9 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     panels_ = new QStackedWidget(picTabBack_);
     panels_->setObjectName("panels");
     picSet1_ = BuildCodePanel();
-    picSet2_ = BuildStatusPanel();
+    statusPage_ = std::make_unique<StatusPage>(*this, panels_);
+    picSet2_ = statusPage_->Page();
+    statusPage_->PlaceLogoFrame(BuildLogoFrame());
     picSet5_ = new QWidget(panels_);  // the prompt editor's text page
     picSet5_->setObjectName("picSet5");
     picSet5_->setAutoFillBackground(true);
@@ -248,7 +221,7 @@ QComboBox* MainWindow::MakeTaggedList(int index, QWidget* parent) {
     }
     c->setCurrentIndex(-1);
     cboCtl_[index] = c;
-    connect(c, &QComboBox::currentIndexChanged, this, [this, index] { cboCtl_Click(index); });
+    OnListClick(c, this, [this, index] { cboCtl_Click(index); });
     return c;
 }
 
@@ -350,26 +323,14 @@ QWidget* MainWindow::BuildCodePanel() {
     picSet1_ = new QWidget(panels_);
     picSet1_->setObjectName("picSet1");
     picSet1_->setAutoFillBackground(true);
-    auto* h = new QHBoxLayout(picSet1_);
-    auto* left = new QVBoxLayout;
-    left->addWidget(BuildFrequencyFrame());
-    left->addWidget(BuildCapcodeFrame());
-    left->addStretch(1);
-    h->addLayout(left, 1);
-
+    auto* g = new QGridLayout(picSet1_);
+    g->addWidget(BuildFrequencyFrame(), 0, 0, 1, 2);
+    g->addWidget(BuildCapcodeFrame(), 1, 0);
+    // The function table sits beside the capcodes it describes.
+    functionTable_ = std::make_unique<FunctionTable>(*this, picSet1_);
+    g->addWidget(functionTable_->Panel(), 1, 1);
+    g->setRowStretch(2, 1);
     auto* right = new QVBoxLayout;
-    auto* fn = MakeFrame("Frame3", "Function", picSet1_);
-    auto* fg = new QGridLayout(fn);
-    fg->addWidget(MakeLabel("lblFunction(0)", "Capcode 5", fn), 0, 0);
-    fg->addWidget(MakeLabel("lblDisplay(0)", "Display:", fn), 0, 1);
-    fg->addWidget(MakeTaggedList(1, fn), 0, 2);
-    fg->addWidget(MakeTaggedCheckBox(8, fn), 0, 3);
-    fg->addWidget(MakeLabel("lblFunction(1)", "Capcode 6", fn), 1, 0);
-    fg->addWidget(MakeLabel("lblDisplay(1)", "Display:", fn), 1, 1);
-    fg->addWidget(MakeTaggedList(7, fn), 1, 2);
-    fg->addWidget(MakeTaggedCheckBox(9, fn), 1, 3);
-    right->addWidget(fn);
-
     auto* autoFrame = MakeFrame("Frame5", "Auto Increase 1 After Write", picSet1_);
     auto* av = new QVBoxLayout(autoFrame);
     auto* a1 = new QCheckBox("1st Capcode Auto Increase", autoFrame);
@@ -383,58 +344,14 @@ QWidget* MainWindow::BuildCodePanel() {
     connect(a1, &QCheckBox::toggled, this, &MainWindow::optAuto1_Click);
     connect(a2, &QCheckBox::toggled, this, &MainWindow::optAuto2_Click);
     right->addWidget(autoFrame);
+    messageStatus_ = std::make_unique<MessageStatus>(*this, picSet1_);
+    right->addWidget(messageStatus_->Panel());
     right->addStretch(1);
-    h->addLayout(right, 1);
+    g->addLayout(right, 0, 2, 3, 1);
     return picSet1_;
 }
 
-QWidget* MainWindow::BuildStatusPanel() {
-    picSet2_ = new QWidget(panels_);
-    picSet2_->setObjectName("picSet2");
-    picSet2_->setAutoFillBackground(true);
-    auto* grid = new QGridLayout(picSet2_);
-
-    auto* menuFrame = MakeFrame("Frame7", "Menu Of Pager", picSet2_);
-    auto* mv = new QVBoxLayout(menuFrame);
-    for (int i = 0; i < kPagerMenuItems; ++i) {
-        chkMenu_[i] = new QCheckBox(kMenuCaptions[i], menuFrame);
-        chkMenu_[i]->setObjectName(Indexed("chkMenu", i));
-        connect(chkMenu_[i], &QCheckBox::toggled, this, [this, i] { chkMenu_Click(i); });
-        mv->addWidget(chkMenu_[i]);
-    }
-    cboTone_ = new QComboBox(menuFrame);
-    cboTone_->setObjectName("cboTone");
-    cboTone_->addItems({"Tone 1", "Tone 2", "Tone 3", "Tone 4", "Vibration"});
-    cboTone_->setCurrentIndex(-1);
-    connect(cboTone_, &QComboBox::currentIndexChanged, this, &MainWindow::cboTone_Click);
-    mv->addWidget(cboTone_);
-    mv->addStretch(1);
-    grid->addWidget(menuFrame, 0, 0, 2, 1);
-
-    auto* options = MakeFrame("Frame6(0)", "Alerts and Status", picSet2_);
-    auto* og = new QGridLayout(options);
-    const int boxes[] = {0, 1, 2, 5, 6, 7, 16, 17, 3, 21, 18, 19, 20, 22, 23, 24, 25};
-    int n = 0;
-    for (int index : boxes) {
-        og->addWidget(MakeTaggedCheckBox(index, options), n % 9, n / 9);
-        ++n;
-    }
-    grid->addWidget(options, 0, 1, 1, 2);
-
-    auto* lists = MakeFrame("Frame8", "Settings", picSet2_);
-    auto* lg = new QGridLayout(lists);
-    const int listIndexes[] = {9, 5, 2, 4, 6, 3};
-    n = 0;
-    for (int index : listIndexes) {
-        const FieldTag* tag = ListTag(index);
-        lg->addWidget(MakeLabel(Indexed("lblCtl", index), tag ? Q(tag->caption) : QString(), lists),
-                      n, 0);
-        lg->addWidget(MakeTaggedList(index, lists), n, 1);
-        ++n;
-    }
-    lg->setRowStretch(n, 1);
-    grid->addWidget(lists, 1, 1);
-
+QWidget* MainWindow::BuildLogoFrame() {
     auto* logo = MakeFrame("Frame9", "Power Up Logo", picSet2_);
     auto* lv = new QGridLayout(logo);
     auto* logoLabel = MakeLabel("Label4", "Power Up Logo", logo);
@@ -458,35 +375,7 @@ QWidget* MainWindow::BuildStatusPanel() {
     connect(cboLogo_, &QComboBox::currentIndexChanged, this, &MainWindow::cboLogo_Click);
     lv->addWidget(cboLogo_, 1, 1);
 
-    auto* contrast = MakeFrame("Frame10", "Screen Contrast", picSet2_);
-    auto* cg = new QGridLayout(contrast);
-    cg->addWidget(MakeLabel("Label16", "Screen Contrast", contrast), 0, 0);
-    slider1_ = new CtlEBSlider(contrast);
-    slider1_->setObjectName("Slider1");
-    slider1_->SetMax(8);
-    slider1_->SetMin(0);
-    cg->addWidget(slider1_, 0, 1);
-    lblValue_ = MakeLabel("lblValue", "", contrast);
-    cg->addWidget(lblValue_, 0, 2);
-    lblContrast_ = MakeLabel("lblContrast", "Screen", contrast);
-    QFont f = lblContrast_->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() + 3);
-    lblContrast_->setFont(f);
-    lblContrast_->setAlignment(Qt::AlignCenter);
-    lblContrast_->setAutoFillBackground(true);
-    QPalette pal = lblContrast_->palette();
-    pal.setColor(QPalette::Window, QColor(170, 190, 150));  // the pager's screen
-    lblContrast_->setPalette(pal);
-    cg->addWidget(lblContrast_, 1, 0, 1, 3);
-    connect(slider1_, &CtlEBSlider::Changed, this, &MainWindow::Slider1_Changed);
-
-    auto* bottom = new QVBoxLayout;
-    bottom->addWidget(logo);
-    bottom->addWidget(contrast);
-    bottom->addStretch(1);
-    grid->addLayout(bottom, 1, 2);
-    return picSet2_;
+    return logo;
 }
 
 // ---------------------------------------------------------------- start-up
@@ -543,19 +432,9 @@ void MainWindow::init_ctl() {
     RunReader(ReaderStep::OutOfService);
     RunReader(ReaderStep::PromptLanguage);
     RunReader(ReaderStep::PromptWidths);
-
-    const int v = ContrastFromImage(image_);
-    loadedContrast = v;
-    slider1_->SetValue(v);
-    QPalette pal = lblContrast_->palette();
-    pal.setColor(QPalette::WindowText,
-                 QColor(std::min(255, 5 * v), std::min(255, 5 * v), std::min(255, 5 * v)));
-    lblContrast_->setPalette(pal);
-    lblValue_->setText(QString::number(slider1_->Value()));
-
+    RunReader(ReaderStep::Contrast);
     RunReader(ReaderStep::AddressType);
-    cboTone_->setCurrentIndex(ToneRowFromImage(image_));
-
+    RunReader(ReaderStep::Tone);
     read_freq();
     read_prompt_logo();
     RunReader(ReaderStep::Prompts);
@@ -566,7 +445,7 @@ void MainWindow::init_ctl() {
     RunReader(ReaderStep::Password);
     RunReader(ReaderStep::BatteryLevels);
     RunReader(ReaderStep::Alerts);
-    read_pager_menu();
+    RunReader(ReaderStep::PagerMenu);
 }
 
 void MainWindow::read_capcode() {
@@ -617,17 +496,6 @@ void MainWindow::read_pll() {
     }
     lblPLLN_->setText(QString::fromStdString(d.pllN));
     txtFreq_->setText(QString::fromStdString(d.freqText));
-    RefreshingControls = false;
-}
-
-void MainWindow::read_pager_menu() {
-    RefreshingControls = true;
-    const PagerMenuDisabled disabled = ReadPagerMenu(image_);
-    for (int i = 0; i < kPagerMenuItems; ++i) chkMenu_[i]->setChecked(true);
-    for (int i = 0; i < kPagerMenuItems; ++i) {
-        if (!disabled[static_cast<std::size_t>(i)]) chkMenu_[i]->setChecked(false);
-    }
-    cboTone_->setVisible(chkMenu_[0]->isChecked());
     RefreshingControls = false;
 }
 
@@ -796,8 +664,8 @@ void MainWindow::ApplyTaggedVisibility() {
     chkCtl_[3]->setVisible(v.chk3);
     chkCtl_[21]->setVisible(v.chk21);
     chkCtl_[20]->setVisible(v.chk20);
-    // txtPass(1) and the capcode-disable notes live on the password and function-table parts.
-    if (OnTaggedVisibility) OnTaggedVisibility(v);
+    // txtPass(1) and the capcode-disable notes live on the status page and the function table.
+    for (const auto& apply : OnTaggedVisibility) apply(v);
 }
 
 void MainWindow::cboCtl_Click(int index) {
@@ -831,35 +699,6 @@ void MainWindow::txtPrompt_LostFocus(int index) {
         return;
     }
     read_prompt_logo();
-}
-
-// ---------------------------------------------------------------- pager menu, tone, contrast
-
-void MainWindow::chkMenu_Click(int) {
-    if (RefreshingControls) return;
-    PagerMenuDisabled disabled{};
-    for (int i = 0; i < kPagerMenuItems; ++i) {
-        disabled[static_cast<std::size_t>(i)] = chkMenu_[i]->isChecked();
-    }
-    WritePagerMenu(image_, disabled);
-    cboTone_->setVisible(chkMenu_[0]->isChecked());
-}
-
-void MainWindow::cboTone_Click() {
-    const int row = cboTone_->currentIndex();
-    if (row >= 0) WriteToneRow(image_, row);
-}
-
-void MainWindow::Slider1_Changed() {
-    const int v = slider1_->Value();
-    WriteContrast(image_, v);
-    const int grey = std::clamp(80 - 10 * v, 0, 255);
-    QPalette pal = lblContrast_->palette();
-    pal.setColor(QPalette::WindowText, QColor(grey, grey, grey));
-    lblContrast_->setPalette(pal);
-    lblValue_->setText(QString::number(v));
-    QCoreApplication::processEvents();
-    if (v != loadedContrast) contrastChanged = true;
 }
 
 // ---------------------------------------------------------------- modes, keys, tabs
@@ -911,8 +750,8 @@ void MainWindow::EMoptPrompts_Click() {
     picSet5_->setFocus();
 }
 
-void MainWindow::DeferFocus(QWidget* w) {
-    QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+QWidget* MainWindow::TabBackground() const {
+    return picTabBack_;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "image/default_image.h"
 #include "image/field_tags.h"
@@ -23,7 +24,9 @@
 
 namespace kpx::gui {
 
-class CtlEBSlider;
+class FunctionTable;
+class MessageStatus;
+class StatusPage;
 class TabBack;
 
 // The programmer's main window. Handlers carry the names of the window's controls; they read
@@ -64,7 +67,6 @@ class MainWindow : public QMainWindow {
     void ReadTaggedControls();
     void read_freq() { read_pll(); }
     void read_pll();
-    void read_pager_menu();
     void read_prompt_logo();
 
     // A whole new image (table file, pager read): band recognition, then the refresh with
@@ -87,13 +89,15 @@ class MainWindow : public QMainWindow {
     std::function<void()> Timer1_Timer;
     // Whether a probe or a transfer is talking to the board (Space must not start a write then).
     std::function<bool()> LinkBusy;
-    // Reader steps of init_ctl that later parts of the window fill in.
+    // Reader steps of init_ctl that the window's pieces fill in, run in init_ctl's order.
     enum class ReaderStep {
         SequentialLockout,
         OutOfService,
         PromptLanguage,
         PromptWidths,
+        Contrast,
         AddressType,
+        Tone,
         Prompts,
         Display,
         Type,
@@ -101,12 +105,24 @@ class MainWindow : public QMainWindow {
         Priority,
         Password,
         BatteryLevels,
-        Alerts
+        Alerts,
+        PagerMenu
     };
     std::map<ReaderStep, std::function<void()>> Readers;
-    // Visibility of controls that follow tagged controls, for the parts that own them
+    // Runs one reader step (the editor windows refresh the summaries they change).
+    void RunReader(ReaderStep step);
+    // Visibility of controls that follow tagged controls, for the pieces that own them
     // (txtPass(1), the capcode-disable notes).
-    std::function<void(const TaggedVisibility&)> OnTaggedVisibility;
+    std::vector<std::function<void(const TaggedVisibility&)>> OnTaggedVisibility;
+    // Applies the visibility rules again (after a change the tags do not see, such as Form5's).
+    void ApplyTaggedVisibility();
+
+    // The generic binding: a check box or list bound to its tag, for the pages that place them.
+    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
+    QComboBox* MakeTaggedList(int index, QWidget* parent);
+    // The tab background, where Enter in an entry box sends the focus.
+    QWidget* TabBackground() const;
+    UserDialogs& Dialogs() { return dialogs_; }
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
@@ -126,9 +142,6 @@ class MainWindow : public QMainWindow {
     void chkCtl_Click(int index);
     void cboCtl_Click(int index);
     void cboLogo_Click();
-    void chkMenu_Click(int index);
-    void cboTone_Click();
-    void Slider1_Changed();
     void ModifyOpt_Click();
     void WriteOpt_Click();
     void EMoptCode_Click();
@@ -152,19 +165,14 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     QWidget* BuildCodePanel();
-    QWidget* BuildStatusPanel();
+    QWidget* BuildLogoFrame();
     QWidget* BuildFrequencyFrame();
     QWidget* BuildCapcodeFrame();
-    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
-    QComboBox* MakeTaggedList(int index, QWidget* parent);
     void ApplySpacingSelector(const SpacingSelector& selector);
     void SetFrequencyModVisible(bool visible);
-    void ApplyTaggedVisibility();
     void SetBandwidthVisible(bool visible);
     void RunPagerCommand(int operation);
-    void RunReader(ReaderStep step);
     void UpdateCaption(const QString& path);
-    void DeferFocus(QWidget* w);
     void Rescale();
     template <class T>
     T* Find(const QString& name) const {
@@ -202,11 +210,6 @@ class MainWindow : public QMainWindow {
     QCheckBox* chkCtl_[26] = {};
     QComboBox* cboCtl_[10] = {};
     QComboBox* cboLogo_ = nullptr;
-    QCheckBox* chkMenu_[7] = {};
-    QComboBox* cboTone_ = nullptr;
-    CtlEBSlider* slider1_ = nullptr;
-    QLabel* lblContrast_ = nullptr;
-    QLabel* lblValue_ = nullptr;
     QLineEdit* txtPrompt0_ = nullptr;
     QRadioButton* modifyOpt_ = nullptr;
     QRadioButton* writeOpt_ = nullptr;
@@ -214,6 +217,10 @@ class MainWindow : public QMainWindow {
     QPushButton* emoptStatus_ = nullptr;
     QPushButton* emoptPrompts_ = nullptr;
     QTimer timer1_;
+    // The page pieces; they are part of the window.
+    std::unique_ptr<StatusPage> statusPage_;
+    std::unique_ptr<FunctionTable> functionTable_;
+    std::unique_ptr<MessageStatus> messageStatus_;
 };
 
 }  // namespace kpx::gui

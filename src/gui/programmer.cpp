@@ -6,10 +6,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "gui/board_link.h"
+#include "gui/form5.h"
+#include "gui/form6.h"
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
+#include "gui/window_backups.h"
+#include "link/frame_trace.h"
+#include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
 #include "sim/simulated_board.h"
 
@@ -71,6 +77,14 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     w.EMoptStatus_Click();
     QApplication::processEvents();
     ok = Save(&w, dir + "/picSet2.png", error) && ok;
+    // The two editors opened from the code page: capcode 1's function bits, the message status.
+    for (QDialog* editor : std::initializer_list<QDialog*>{new Form5(w, 3, &w), new Form6(w, &w)}) {
+        editor->show();
+        QApplication::processEvents();
+        ok = Save(editor, dir + "/" + editor->objectName() + ".png", error) && ok;
+        editor->done(QDialog::Accepted);
+        delete editor;
+    }
     w.EMoptPrompts_Click();
     QApplication::processEvents();
     ok = Save(&w, dir + "/prompts.png", error) && ok;
@@ -141,9 +155,22 @@ int RunProgrammer(int argc, char** argv) {
     }
     QtUserDialogs dialogs;
     PlatformSerial serial;
+    // KPX41_TRACE=FILE: every frame to and from the board, time-stamped, for a fault report.
+    std::ofstream traceFile;
+    std::unique_ptr<FrameTrace> trace;
+    if (const char* path = std::getenv("KPX41_TRACE"); path && *path) {
+        traceFile.open(path, std::ios::app);
+        if (traceFile)
+            trace = std::make_unique<FrameTrace>(traceFile);
+        else
+            std::fprintf(stderr, "kpx41-programmer: cannot write the trace %s\n", path);
+    }
+    TracingSerialPort port(serial.port, trace.get());
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
-    BoardLink link(programmer.Window(), serial.port, serial.lister, serial.registry, dialogs);
+    BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs);
+    BackupStore backups(BackupFolder());
+    WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();
     return QApplication::exec();
 }

@@ -24,7 +24,8 @@ class Programmer {
     std::unique_ptr<SplashWindow> splash_;
 };
 
-// Renders the three panels and the About box into PNG files in dir.
+// Renders the three panels, the two editors of the code page, the About box and the
+// programming dialog into PNG files in dir.
 bool WriteScreenshots(const QString& dir, QString* error);
 
 int RunProgrammer(int argc, char** argv);

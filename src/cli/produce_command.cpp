@@ -1,0 +1,379 @@
+// kpx41 produce: the programming dialog's production mode from a script, on one or several
+// boards at once, with a CSV log of every pager.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "cli/commands.h"
+#include "cli/stream_dialogs.h"
+#include "cli/transfer_extras.h"
+#include "image/charmap.h"
+#include "image/table_file.h"
+#include "link/frame_trace.h"
+#include "link/observed_transfers.h"
+#include "link/production.h"
+#include "link/programming_dialog.h"
+#include "link/serial_link.h"
+#include "link/serial_transfers.h"
+#include "platform/platform_serial.h"
+#include "settings/bands.h"
+#include "settings/capcode.h"
+#include "support/sha256.h"
+
+namespace kpx::cli {
+
+namespace {
+
+constexpr const char* kName = "produce";
+// A board that fails this many pagers in a row is taken out of the series: it needs a look.
+constexpr int kFailuresInRowLimit = 3;
+
+struct ProduceOptions {
+    std::string file;
+    std::vector<std::string> ports;
+    AutoIncrease autoIncrease;
+    int count = 0;
+    std::string log;
+    bool resume = false;
+    bool noWait = false;
+    bool yes = false;
+    bool noBackup = false;
+    std::optional<std::string> trace;
+};
+
+std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::string& problem) {
+    ProduceOptions o;
+    bool haveAuto = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool takesValue = a == "--port" || a == "--auto-increase" || a == "--count" ||
+                                a == "--log" || a == "--trace";
+        if (takesValue && i + 1 >= args.size()) {
+            problem = a + " needs a value";
+            return std::nullopt;
+        }
+        if (a == "--port") {
+            o.ports.push_back(args[++i]);
+        } else if (a == "--auto-increase") {
+            const auto parsed = ParseAutoIncrease(args[++i]);
+            if (!parsed) {
+                problem = "--auto-increase takes 1, 2 or 1,2";
+                return std::nullopt;
+            }
+            o.autoIncrease = *parsed;
+            haveAuto = true;
+        } else if (a == "--count") {
+            const std::string& n = args[++i];
+            if (n.empty() || n.size() > 7 || n.find_first_not_of("0123456789") != n.npos ||
+                std::stoi(n) < 1) {
+                problem = "--count takes a number of pagers from 1";
+                return std::nullopt;
+            }
+            o.count = std::stoi(n);
+        } else if (a == "--log") {
+            o.log = args[++i];
+        } else if (a == "--trace") {
+            o.trace = args[++i];
+        } else if (a == "--resume") {
+            o.resume = true;
+        } else if (a == "--no-wait") {
+            o.noWait = true;
+        } else if (a == "--yes" || a == "-y") {
+            o.yes = true;
+        } else if (a == "--no-backup") {
+            o.noBackup = true;
+        } else if (!a.empty() && a[0] == '-') {
+            problem = "unknown option " + a;
+            return std::nullopt;
+        } else if (o.file.empty()) {
+            o.file = a;
+        } else {
+            problem = "one FILE only";
+            return std::nullopt;
+        }
+    }
+    if (o.file.empty())
+        problem = "needs a table FILE";
+    else if (o.ports.empty())
+        problem = "needs at least one --port";
+    else if (!haveAuto)
+        problem = "needs --auto-increase 1, 2 or 1,2";
+    else if (o.count == 0)
+        problem = "needs --count N";
+    else if (o.log.empty())
+        problem = "needs --log FILE";
+    if (!problem.empty()) return std::nullopt;
+    return o;
+}
+
+// What the whole series shares: the counter, the log, the output, the backups and the trace.
+struct Line {
+    Line(CapcodeCounter& c, std::ostream& o, std::ostream& e) : counter(c), out(o), err(e) {}
+
+    void Print(std::ostream& stream, const std::string& text) {
+        std::lock_guard lock(mutex);
+        stream << text;
+        stream.flush();
+    }
+    void Log(const LogRow& row) {
+        std::lock_guard lock(mutex);
+        log << FormatLogRow(row) << "\n";
+        log.flush();  // a killed run keeps every row written so far
+    }
+
+    CapcodeCounter& counter;
+    std::ostream& out;
+    std::ostream& err;
+    std::ofstream log;
+    std::mutex mutex;
+    std::unique_ptr<BackupStore> backups;
+    std::unique_ptr<TraceFile> trace;
+    std::string refusal;
+};
+
+// A board's message boxes: the texts as the dialog has them, each line marked with the
+// board's port so that several boards can share one error stream.
+class BoardDialogs : public UserDialogs {
+  public:
+    BoardDialogs(Line& line, std::string port, bool yes)
+        : line_(line), port_(std::move(port)), inner_(text_, yes) {}
+    DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override {
+        text_.str("");
+        const DialogAnswer answer = inner_.Message(text, buttons, icon);
+        std::string marked;
+        std::istringstream lines(text_.str());
+        for (std::string l; std::getline(lines, l);) marked += port_ + ": " + l + "\n";
+        line_.Print(line_.err, marked);
+        last = text;
+        return answer;
+    }
+    std::string last;
+
+  private:
+    Line& line_;
+    std::string port_;
+    std::ostringstream text_;
+    StreamDialogs inner_;
+};
+
+class NoDialogView : public ProgrammingDialogView {
+  public:
+    void SetProgressMax(int) override {}
+    void SetProgressValue(int) override {}
+    void SetProgressColour(ProgressColour) override {}
+    void SetStatus(const std::string&) override {}
+    void ShowAutoLabel(int, bool) override {}
+    void SetAutoLabelText(int, const std::string&) override {}
+    void ShowWriteButtons() override {}
+    void SetButtonsEnabled(bool) override {}
+    void CloseDialog() override {}
+};
+
+// One board of the line with its own port objects, link and dialog, so that boards run on
+// threads of their own without sharing anything but the Line.
+class Board {
+  public:
+    Board(Line& line, const ProduceOptions& o, const std::string& path, int com,
+          const PagerImage& image, int bandRow)
+        : line_(line),
+          path_(path),
+          autoIncrease_(o.autoIncrease),
+          traced_(serial_.port, line.trace ? &line.trace->trace() : nullptr),
+          dialogs_(line, path, o.yes),
+          link_(traced_, serial_.lister, serial_.registry, serial_.clock, pump_, dialogs_),
+          image_(image),
+          host_(image_, bandRow),
+          transfers_(link_, host_),
+          observed_(transfers_),
+          dialog_(observed_, nullptr, host_, dialogs_, image_, view_) {
+        link_.SetHost(&host_);
+        link_.SetWaitSliceMs(50);  // no window to keep alive
+        link_.boardPort = com;
+        observed_.afterWrite = [this](const PagerImage& written, bool ok) {
+            written_ = written;
+            writtenOk_ = ok;
+        };
+        dialog_.Form_Activate(kOperationWrite, o.autoIncrease.first, o.autoIncrease.second);
+    }
+
+    bool out() const { return out_; }
+
+    // One pager: the next capcodes, the dialog's Write, the log row, the backup.
+    void Pager() {
+        std::string refusal;
+        const auto capcodes = line_.counter.Take(&refusal);
+        if (!capcodes) {
+            if (!refusal.empty()) {
+                std::lock_guard lock(line_.mutex);
+                line_.refusal = refusal;
+            }
+            return;
+        }
+        for (int k = 0; k < 2; ++k) StoreCapcode(image_, k, (*capcodes)[k]);
+        host_.advanced = {};
+        written_.reset();
+        writtenOk_ = false;
+        dialogs_.last.clear();
+
+        dialog_.cmdWrite_Click();
+
+        const bool ok = !dialog_.TransferFailed();
+        if (ok) {
+            for (int k = 0; k < 2; ++k) {
+                // The dialog said the capcode cannot go higher: the series ends here.
+                if (autoIncrease_.counts(k) && !host_.advanced[k]) line_.counter.Stop();
+            }
+        }
+        line_.counter.Finish(*capcodes, ok);
+        const PagerImage& sent = written_ ? *written_ : image_;
+        line_.Log({IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
+                   ok ? kResultOk : kResultFailed, dialogs_.last});
+        if (written_ && writtenOk_) KeepWrittenBackup(line_.backups.get(), *written_, line_.err);
+        line_.Print(line_.out, path_ + ": capcodes " + CapcodeDigits((*capcodes)[0]) + " " +
+                                   CapcodeDigits((*capcodes)[1]) + ": " +
+                                   (ok ? kResultOk : kResultFailed) + "\n");
+
+        failuresInRow_ = ok ? 0 : failuresInRow_ + 1;
+        if (link_.boardPort < 0) {
+            line_.Print(line_.err, path_ + ": the board is gone; it takes no more pagers\n");
+            out_ = true;
+        } else if (failuresInRow_ >= kFailuresInRowLimit) {
+            line_.Print(line_.err, path_ + ": " + std::to_string(failuresInRow_) +
+                                       " pagers failed in a row; it takes no more pagers\n");
+            out_ = true;
+        }
+    }
+
+  private:
+    Line& line_;
+    std::string path_;
+    AutoIncrease autoIncrease_;
+    PlatformSerial serial_;
+    TracingSerialPort traced_;
+    NullEventPump pump_;
+    BoardDialogs dialogs_;
+    SerialLink link_;
+    PagerImage image_;
+    LineHost host_;
+    SerialTransfers transfers_;
+    ObservedTransfers observed_;
+    NoDialogView view_;
+    ProgrammingDialog dialog_;
+    std::optional<PagerImage> written_;
+    bool writtenOk_ = false;
+    int failuresInRow_ = 0;
+    bool out_ = false;
+};
+
+std::vector<LogRow> ReadLog(const std::string& path) {
+    std::ifstream in(path);
+    return in ? ParseLog(in) : std::vector<LogRow>{};
+}
+
+int Produce(const ProduceOptions& o, CliIo& io) {
+    if (!LinkIsUsb()) {
+        io.err << "kpx41 produce: this build drives the parallel port; produce needs the serial "
+                  "board\n";
+        return kExitFailure;
+    }
+    const TableFileLoad load = LoadTableFile(o.file);
+    if (load.status != TableFileStatus::Ok) {
+        io.err << load.message << "\n";
+        return kExitFailure;
+    }
+    PagerImage image(load.bytes);
+    const int bandRow = DetectBandFromImage(load.bytes).row.value_or(kBandRow130);
+    // The pager holds its texts in its own character set.
+    EncodeTextRegions(image);
+
+    const std::vector<LogRow> logged = ReadLog(o.log);
+    CapcodePair start{CapcodeValue(image, 0), CapcodeValue(image, 1)};
+    if (o.resume) start = ResumeCapcodes(logged, o.autoIncrease, start);
+    for (int k = 0; k < 2; ++k) {
+        if (o.autoIncrease.counts(k) && start[k] > kCapcodeMax) {
+            io.err << CapcodeAtTopMessage(k) << "\n";
+            return kExitFailure;
+        }
+    }
+    CapcodeCounter counter(start, o.autoIncrease, o.count, logged);
+
+    Line line(counter, io.out, io.err);
+    std::error_code ec;
+    const bool newLog = !std::filesystem::exists(o.log, ec) || std::filesystem::is_empty(o.log, ec);
+    line.log.open(o.log, std::ios::app);
+    if (!line.log) {
+        io.err << "kpx41 produce: cannot write the log " << o.log << "\n";
+        return kExitFailure;
+    }
+    if (newLog) line.log << kLogHeader << "\n" << std::flush;
+    if (o.trace) {
+        line.trace = TraceFile::Open(*o.trace, io.err);
+        if (!line.trace) return kExitFailure;
+    }
+    line.backups = OpenBackups(!o.noBackup);
+
+    std::vector<std::unique_ptr<Board>> boards;
+    for (const std::string& path : o.ports) {
+        if (!std::filesystem::exists(path, ec)) {
+            io.err << "kpx41: no such port: " << path << "\n";
+            return kExitFailure;
+        }
+        const int com = PortMap::Default().Register(path);
+        boards.push_back(std::make_unique<Board>(line, o, path, com, image, bandRow));
+    }
+
+    const auto began = std::chrono::steady_clock::now();
+    for (;;) {
+        std::vector<std::thread> round;
+        for (auto& b : boards) {
+            if (!b->out()) round.emplace_back([&b] { b->Pager(); });
+        }
+        for (std::thread& t : round) t.join();
+        const bool anyBoard =
+            std::any_of(boards.begin(), boards.end(), [](const auto& b) { return !b->out(); });
+        if (round.empty() || !anyBoard || counter.Over()) break;
+        if (!o.noWait) {
+            io.out << "put the next pagers on the boards and press Enter" << std::endl;
+            std::string answer;
+            if (!std::getline(io.in ? *io.in : std::cin, answer)) break;
+        }
+    }
+    const double hours =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() / 3600.0;
+
+    if (!line.refusal.empty()) {
+        io.err << "kpx41 produce: " << line.refusal << " " << o.log
+               << "; --resume goes on after the last capcodes written\n";
+    }
+    char rate[64];
+    std::snprintf(rate, sizeof rate, "%.1f", hours > 0 ? counter.done() / hours : 0.0);
+    io.out << "done " << counter.done() << ", failed " << counter.failed() << ", " << rate
+           << " pagers per hour\n";
+    return counter.done() == o.count ? kExitOk : kExitFailure;
+}
+
+int CmdProduce(const std::vector<std::string>& args, CliIo& io) {
+    std::string problem;
+    const auto o = Parse(args, problem);
+    if (!o) return UsageError(kName, problem, io);
+    return Produce(*o, io);
+}
+
+}  // namespace
+
+const CliCommand kProduceCommand = {
+    "produce",
+    "produce FILE --port PATH [--port PATH ...] --auto-increase 1|2|1,2 --count N --log FILE "
+    "[--resume] [--no-wait] [--yes] [--trace FILE] [--no-backup]",
+    "program a series of pagers from a table file, one board per --port in parallel, the chosen "
+    "capcodes counting up by one per pager; one CSV row per pager in the log",
+    CmdProduce};
+
+}  // namespace kpx::cli

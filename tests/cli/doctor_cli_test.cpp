@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_app.h"
+#include "testsupport/fakes.h"
+
+namespace kpx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DoctorCli, ExitsZeroOnlyWhenTheCableIsThereAndMayBeOpened) {
+    testing::TempDir dir;
+    const std::string sys = dir.File("sys"), dev = dir.File("dev"), proc = dir.File("proc");
+    for (const auto& d : {sys + "/class/tty", dev, proc}) fs::create_directories(d);
+    auto run = [&](std::string& out) {
+        std::ostringstream o, e;
+        const int code = RunCli({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc}, o, e);
+        out = o.str();
+        return code;
+    };
+    std::string out;
+    EXPECT_EQ(run(out), 1);
+    EXPECT_NE(out.find("Serial cable (the link of this build):\n  FAIL  no programming cable"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("A transfer will not work until the problems marked FAIL are fixed.\n"),
+              std::string::npos);
+
+    const fs::path usb = sys + "/devices/usb1/1-1";
+    fs::create_directories(usb / "1-1:1.0/ttyUSB0");
+    std::ofstream(usb / "idVendor") << "067b\n";
+    fs::create_directories(sys + "/class/tty/ttyUSB0");
+    fs::create_directory_symlink(usb / "1-1:1.0", sys + "/class/tty/ttyUSB0/device");
+    std::ofstream(dev + "/ttyUSB0") << "";  // ours, so we may open it
+    EXPECT_EQ(run(out), 0) << out;
+    EXPECT_NE(
+        out.find("  ok    cable seen: /dev/ttyUSB0 is Prolific USB-to-Serial Comm Port (COM1)\n"),
+        std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Everything a transfer needs is in place.\n"), std::string::npos);
+
+    std::ostringstream o, e;
+    EXPECT_EQ(RunCli({"doctor", "--sysfs"}, o, e), 2);
+}
+
+}  // namespace
+}  // namespace kpx::cli

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "testsupport/fakes.h"
+
+namespace kpx {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// `cmake --install` puts the programs, the menu entry with its icon, the udev rule and the
+// README where a desktop looks for them.
+TEST(InstallTree, HoldsTheProgramsTheMenuEntryTheRuleAndTheReadme) {
+    testing::TempDir prefix;
+    const std::string command = std::string("\"") + KPX41_CMAKE + "\" --install \"" +
+                                KPX41_BUILD_DIR + "\" --prefix \"" + prefix.path() +
+                                "\" > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const fs::path root = prefix.path();
+    for (const char* program : {"bin/kpx41", "bin/kpx41-programmer", "bin/kpx41-boardsim"}) {
+        const auto perms = fs::status(root / program).permissions();
+        EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none) << program;
+    }
+    const std::string desktop = Contents(root / "share/applications/kpx41-programmer.desktop");
+    for (const char* line : {"[Desktop Entry]\n", "Type=Application\n", "Exec=kpx41-programmer\n",
+                             "Icon=kpx41-programmer\n", "Name=KPX41 Programmer\n"}) {
+        EXPECT_NE(desktop.find(line), std::string::npos) << line;
+    }
+    const std::string icon =
+        Contents(root / "share/icons/hicolor/scalable/apps/kpx41-programmer.svg");
+    EXPECT_NE(icon.find("<svg"), std::string::npos);
+    EXPECT_EQ(Contents(root / "lib/udev/rules.d/60-kpx41-cable.rules"),
+              Contents(fs::path(KPX41_SOURCE_DIR) / "dist/60-kpx41-cable.rules"));
+    EXPECT_EQ(Contents(root / "share/doc/kpx41-programmer/README.md"),
+              Contents(fs::path(KPX41_SOURCE_DIR) / "README.md"));
+}
+
+}  // namespace
+}  // namespace kpx

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "cli/cli_app.h"
+#include "image/charmap.h"
+#include "image/default_image.h"
+#include "image/table_file.h"
+#include "link/production.h"
+#include "link/serial_transfers.h"
+#include "settings/capcode.h"
+#include "sim/board_simulator.h"
+#include "support/sha256.h"
+#include "testsupport/fakes.h"
+
+namespace kpx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using kpx::testing::TempDir;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result Kpx41(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+struct Board {
+    explicit Board(sim::BoardOptions options = {}) : simulator({options, false, ""}) {
+        EXPECT_TRUE(simulator.Start());
+    }
+    std::string path() const { return simulator.SlavePath(); }
+    CapcodePair Capcodes() const {
+        const auto m = simulator.Memory();
+        PagerImage image;
+        std::copy_n(m.begin(), kImageSize, image.bytes().begin());
+        return {CapcodeValue(image, 0), CapcodeValue(image, 1)};
+    }
+    std::string MemorySha() const {
+        const auto m = simulator.Memory();
+        return Sha256Hex(std::span<const std::uint8_t>(m.data(), kImageSize));
+    }
+    sim::BoardSimulator simulator;
+};
+
+// A table file of the default image with capcodes 1 and 2 as given; capcode 2 gets a function
+// so that it is written enabled.
+struct Series {
+    Series(std::int32_t c1, std::int32_t c2) {
+        image = BuildDefaultImage();
+        StoreCapcode(image, 0, c1);
+        StoreCapcode(image, 1, c2);
+        EXPECT_EQ(SaveTableFile(file(), image), "");
+    }
+    std::string file() const { return dir.File("series.tbl"); }
+    std::string log() const { return dir.File("runs.csv"); }
+    std::vector<LogRow> Rows() const {
+        std::ifstream in(log());
+        return ParseLog(in);
+    }
+    // The image a pager with these capcodes receives, in the pager's character set.
+    std::string WrittenSha(CapcodePair c) const {
+        PagerImage sent = image;
+        StoreCapcode(sent, 0, c[0]);
+        StoreCapcode(sent, 1, c[1]);
+        EncodeTextRegions(sent);
+        DisableCapcodesWithoutFunction(sent);
+        sent.set(kWriteFlagAddress, 1);
+        return Sha256Hex(sent.bytes());
+    }
+    std::vector<std::string> Produce(std::vector<std::string> ports, const std::string& autoInc,
+                                     int count, std::vector<std::string> extra = {}) const {
+        std::vector<std::string> args = {"produce", file()};
+        for (const auto& p : ports) {
+            args.push_back("--port");
+            args.push_back(p);
+        }
+        for (const std::string a : {"--auto-increase", autoInc.c_str()}) args.push_back(a);
+        args.insert(args.end(), {"--count", std::to_string(count), "--log", log(), "--no-wait"});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+    TempDir dir;
+    PagerImage image;
+};
+
+TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
+    Series series(1234567, 42);
+    TempDir data;
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    Board board;
+    const Result r = Kpx41(series.Produce({board.path()}, "1", 3));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("done 3, failed 0, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" pagers per hour\n"), std::string::npos) << r.out;
+
+    std::ifstream in(series.log());
+    std::string header;
+    std::getline(in, header);
+    EXPECT_EQ(header, kLogHeader);
+    const auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    for (int i = 0; i < 3; ++i) {
+        const CapcodePair expected{1234567 + i, 42};
+        EXPECT_TRUE(std::regex_match(rows[i].time, iso)) << rows[i].time;
+        EXPECT_EQ(rows[i].port, board.path());
+        EXPECT_EQ(rows[i].capcodes, expected);
+        EXPECT_EQ(rows[i].sha256, series.WrittenSha(expected));
+        EXPECT_EQ(rows[i].result, "ok");
+        EXPECT_EQ(rows[i].message, "Verify Success!");
+    }
+    // The pager on the board now holds the last image the log names.
+    EXPECT_EQ(board.Capcodes(), (CapcodePair{1234569, 42}));
+    EXPECT_EQ(board.MemorySha(), rows[2].sha256);
+    EXPECT_EQ(board.simulator.writes(), 24);
+
+    std::vector<std::string> backups;
+    for (const auto& e : fs::directory_iterator(data.path() + "/kpx41/backups")) {
+        backups.push_back(e.path().filename().string().substr(16));
+    }
+    std::sort(backups.begin(), backups.end());
+    EXPECT_EQ(backups, (std::vector<std::string>{"write_1234567.tbl", "write_1234568.tbl",
+                                                 "write_1234569.tbl"}));
+    unsetenv("XDG_DATA_HOME");
+}
+
+TEST(Produce, SixPagersOnThreeBoardsGetDistinctCapcodesInOrder) {
+    Series series(500, 9000);
+    Board boards[3];
+    const Result r = Kpx41(series.Produce({boards[0].path(), boards[1].path(), boards[2].path()},
+                                          "1,2", 6, {"--no-backup"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("done 6, failed 0, "), std::string::npos) << r.out;
+    auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 6u);
+    std::map<std::string, CapcodePair> lastOnBoard;
+    std::vector<std::int32_t> firsts;
+    for (const LogRow& row : rows) {
+        EXPECT_EQ(row.result, "ok");
+        EXPECT_EQ(row.capcodes[1] - row.capcodes[0], 8500);  // both count, in step
+        EXPECT_EQ(row.sha256, series.WrittenSha(row.capcodes));
+        lastOnBoard[row.port] = row.capcodes;
+        firsts.push_back(row.capcodes[0]);
+    }
+    std::sort(firsts.begin(), firsts.end());
+    EXPECT_EQ(firsts, (std::vector<std::int32_t>{500, 501, 502, 503, 504, 505}));
+    // Two rounds: the first three capcodes, then the next three, one on each board.
+    for (const Board& b : boards) {
+        ASSERT_TRUE(lastOnBoard.count(b.path())) << b.path();
+        EXPECT_EQ(b.Capcodes(), lastOnBoard[b.path()]);
+        EXPECT_GE(b.Capcodes()[0], 503);
+        EXPECT_EQ(b.simulator.writes(), 16);
+    }
+}
+
+TEST(Produce, RefusesLoggedCapcodesAndResumesAfterAFault) {
+    Series series(7000, 42);
+    {
+        // The line dies in the middle of the second pager's write.
+        sim::BoardOptions dying;
+        dying.fault = {sim::Fault::HangUpOnWrite, 12};
+        Board board(dying);
+        const Result r = Kpx41(series.Produce({board.path()}, "1", 4, {"--no-backup"}));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find(board.path() + ": Write error!\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("the board is gone"), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("done 1, failed 1, "), std::string::npos) << r.out;
+    }
+    auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].result, "failed");
+    EXPECT_EQ(rows[1].capcodes[0], 7001);
+    EXPECT_EQ(rows[1].message, "Write error!");
+
+    Board fresh;
+    const Result again = Kpx41(series.Produce({fresh.path()}, "1", 2, {"--no-backup"}));
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find("kpx41 produce: capcode 1 = 0007000 is already written in the log"),
+              std::string::npos)
+        << again.err;
+    EXPECT_EQ(fresh.simulator.writes(), 0);
+    EXPECT_EQ(series.Rows().size(), 2u);
+
+    const Result resumed =
+        Kpx41(series.Produce({fresh.path()}, "1", 3, {"--resume", "--no-backup"}));
+    ASSERT_EQ(resumed.code, 0) << resumed.err;
+    rows = series.Rows();
+    ASSERT_EQ(rows.size(), 5u);
+    std::vector<std::int32_t> ok;
+    for (const LogRow& row : rows) {
+        if (row.result == "ok") ok.push_back(row.capcodes[0]);
+    }
+    EXPECT_EQ(ok, (std::vector<std::int32_t>{7000, 7001, 7002, 7003}));
+    EXPECT_EQ(fresh.Capcodes()[0], 7003);
+}
+
+TEST(Produce, StopsAtTheTopOfTheCapcodeRange) {
+    Series series(100, 2097150);
+    Board board;
+    const Result r = Kpx41(series.Produce({board.path()}, "2", 5, {"--no-backup"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(board.path() + ": Capcode 2 > 2097151 so can not be increase!\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
+    const auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].capcodes, (CapcodePair{100, 2097151}));
+    EXPECT_EQ(board.Capcodes(), (CapcodePair{100, 2097151}));
+
+    // Resuming past the top says so and touches no pager.
+    const Result past = Kpx41(series.Produce({board.path()}, "2", 1, {"--resume"}));
+    EXPECT_EQ(past.code, 1);
+    EXPECT_EQ(past.err, "Capcode 2 > 2097151 so can not be increase!\n");
+    EXPECT_EQ(board.simulator.writes(), 16);
+}
+
+// Without --no-wait each round waits for Enter; the end of the input ends the series.
+TEST(Produce, WaitsForEnterBetweenRounds) {
+    Series series(300, 42);
+    Board board;
+    std::vector<std::string> args = series.Produce({board.path()}, "1", 3, {"--no-backup"});
+    args.erase(std::find(args.begin(), args.end(), "--no-wait"));
+    args.erase(args.begin());  // the command's own arguments
+    const CliCommand* produce = nullptr;
+    for (const CliCommand& c : Commands()) {
+        if (c.name == "produce") produce = &c;
+    }
+    ASSERT_NE(produce, nullptr);
+    std::ostringstream out, err;
+    std::istringstream in("\n");  // one Enter, then the input ends
+    CliIo io{out, err, &in};
+    EXPECT_EQ(produce->run(args, io), 1);
+    const std::string prompt = "put the next pagers on the boards and press Enter\n";
+    const std::string text = out.str();
+    const auto first = text.find(prompt);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(prompt, first + 1), std::string::npos) << text;
+    EXPECT_NE(text.find("done 2, failed 0, "), std::string::npos) << text;
+    EXPECT_EQ(board.Capcodes()[0], 301);
+}
+
+TEST(Produce, UsageErrors) {
+    const std::vector<std::string> cases[] = {
+        {"produce"},
+        {"produce", "a.tbl", "--auto-increase", "1", "--count", "2", "--log", "l.csv"},
+        {"produce", "a.tbl", "--port", "p", "--count", "2", "--log", "l.csv"},
+        {"produce", "a.tbl", "--port", "p", "--auto-increase", "3", "--count", "2", "--log", "l"},
+        {"produce", "a.tbl", "--port", "p", "--auto-increase", "1", "--count", "0", "--log", "l"},
+        {"produce", "a.tbl", "--port", "p", "--auto-increase", "1", "--count", "2"},
+        {"produce", "a.tbl", "b.tbl", "--port", "p"},
+        {"produce", "a.tbl", "--port"},
+        {"produce", "a.tbl", "--bogus"},
+    };
+    for (const auto& args : cases) {
+        const Result r = Kpx41(args);
+        EXPECT_EQ(r.code, 2) << args.size() << r.err;
+        EXPECT_NE(r.err.find("usage: kpx41 produce FILE --port PATH"), std::string::npos) << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace kpx::cli
