@@ -9,9 +9,11 @@ void OnListClick(QComboBox* list, QObject* context, std::function<void()> handle
     auto changedJustNow = std::make_shared<bool>(false);
     auto run = std::make_shared<std::function<void()>>(std::move(handler));
     QObject::connect(list, &QComboBox::currentIndexChanged, context, [list, changedJustNow, run] {
+        (*run)();
+        // Marked only once the handler is done: a handler that shows a message box runs an
+        // event loop of its own, which would clear an earlier mark before activated comes.
         *changedJustNow = true;
         QTimer::singleShot(0, list, [changedJustNow] { *changedJustNow = false; });
-        (*run)();
     });
     QObject::connect(list, &QComboBox::activated, context, [changedJustNow, run] {
         if (*changedJustNow) {

@@ -19,6 +19,7 @@
 #include "gui/function_table.h"
 #include "gui/list_click.h"
 #include "gui/message_status.h"
+#include "gui/prompt_page.h"
 #include "gui/qt_dialogs.h"
 #include "gui/status_page.h"
 #include "gui/window_helpers.h"
@@ -28,8 +29,6 @@
 #include "platform/steady_clock.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
-#include "texts/logo.h"
-#include "texts/prompt_text.h"
 
 namespace kpx::gui {
 
@@ -127,13 +126,9 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     picSet1_ = BuildCodePanel();
     statusPage_ = std::make_unique<StatusPage>(*this, panels_);
     picSet2_ = statusPage_->Page();
-    statusPage_->PlaceLogoFrame(BuildLogoFrame());
-    picSet5_ = new QWidget(panels_);  // the prompt editor's text page
-    picSet5_->setObjectName("picSet5");
-    picSet5_->setAutoFillBackground(true);
     panels_->addWidget(picSet1_);
     panels_->addWidget(picSet2_);
-    panels_->addWidget(picSet5_);
+    prompts_ = std::make_unique<PromptPage>(*this);
     backLayout->addWidget(panels_);
     v->addWidget(picTabBack_, 1);
 
@@ -351,33 +346,6 @@ QWidget* MainWindow::BuildCodePanel() {
     return picSet1_;
 }
 
-QWidget* MainWindow::BuildLogoFrame() {
-    auto* logo = MakeFrame("Frame9", "Power Up Logo", picSet2_);
-    auto* lv = new QGridLayout(logo);
-    auto* logoLabel = MakeLabel("Label4", "Power Up Logo", logo);
-    logoLabel->setToolTip("Power up prompt.");
-    lv->addWidget(logoLabel, 0, 0);
-    txtPrompt0_ = new QLineEdit(logo);
-    txtPrompt0_->setObjectName("txtPrompt(0)");
-    txtPrompt0_->setMaxLength(kLogoDesignCharLimit);
-    lv->addWidget(txtPrompt0_, 0, 1);
-    lv->addWidget(MakeLabel("Label5", "Logo Font", logo), 1, 0);
-    cboLogo_ = new QComboBox(logo);
-    cboLogo_->setObjectName("cboLogo");
-    if (const auto& tags = FieldTags(); !tags.empty()) {
-        for (const auto& t : tags) {
-            if (t.kind == TagKind::Lng) {
-                for (auto row : t.rows) cboLogo_->addItem(Q(row));
-            }
-        }
-    }
-    cboLogo_->setCurrentIndex(-1);
-    connect(cboLogo_, &QComboBox::currentIndexChanged, this, &MainWindow::cboLogo_Click);
-    lv->addWidget(cboLogo_, 1, 1);
-
-    return logo;
-}
-
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
@@ -401,10 +369,7 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
     // The registry and serial-device objects and the board probe come with the serial link.
     if (StartupProbe) StartupProbe();
 
-    // The logo text, centred in the logo box and stored as if the user had left the box.
-    txtPrompt0_->setText(FromCp1252(settings_.logoText));
-    optCenter_Click(1);
-    txtPrompt_LostFocus(0);
+    if (StoreStartupLogo) StoreStartupLogo();
     loadFinished_ = true;
 
     contrastChanged = false;
@@ -436,7 +401,6 @@ void MainWindow::init_ctl() {
     RunReader(ReaderStep::AddressType);
     RunReader(ReaderStep::Tone);
     read_freq();
-    read_prompt_logo();
     RunReader(ReaderStep::Prompts);
     RunReader(ReaderStep::Display);
     RunReader(ReaderStep::Type);
@@ -469,13 +433,7 @@ void MainWindow::ReadTaggedControls() {
                 break;
         }
     }
-    if (auto row = LogoListRow(image_)) {
-        if (cboLogo_->currentIndex() == *row) {
-            cboLogo_Click();
-        } else {
-            cboLogo_->setCurrentIndex(*row);
-        }
-    }
+    RunReader(ReaderStep::LogoFont);
 }
 
 void MainWindow::read_pll() {
@@ -497,10 +455,6 @@ void MainWindow::read_pll() {
     lblPLLN_->setText(QString::fromStdString(d.pllN));
     txtFreq_->setText(QString::fromStdString(d.freqText));
     RefreshingControls = false;
-}
-
-void MainWindow::read_prompt_logo() {
-    txtPrompt0_->setText(FromCp1252(PromptDisplayText(image_, kLogoSlot)));
 }
 
 void MainWindow::DetectBandFromImage() {
@@ -675,32 +629,6 @@ void MainWindow::cboCtl_Click(int index) {
     if (index == 3) ApplyTaggedVisibility();
 }
 
-void MainWindow::cboLogo_Click() {
-    const auto font = ApplyLogoFont(image_, cboLogo_->currentIndex());
-    if (!font) return;
-    QFont f = txtPrompt0_->font();
-    f.setBold(font->bold);
-    txtPrompt0_->setFont(f);
-    txtPrompt0_->setMaxLength(font->charLimit);
-}
-
-void MainWindow::optCenter_Click(int index) {
-    if (index != 1) return;  // the text page's buttons come with the prompt editor
-    const std::string centred =
-        AlignCentre(ToCp1252(txtPrompt0_->text()), txtPrompt0_->maxLength());
-    txtPrompt0_->setText(FromCp1252(centred));
-    if (loadFinished_) txtPrompt0_->setFocus();
-}
-
-void MainWindow::txtPrompt_LostFocus(int index) {
-    if (index != 0) return;
-    if (!StorePromptText(image_, kLogoSlot, ToCp1252(txtPrompt0_->text()), dialogs_)) {
-        DeferFocus(txtPrompt0_);
-        return;
-    }
-    read_prompt_logo();
-}
-
 // ---------------------------------------------------------------- modes, keys, tabs
 
 bool MainWindow::ModifyMode() const {
@@ -730,24 +658,36 @@ void MainWindow::EMoptCode_Click() {
     emoptCode_->setVisible(false);
     emoptStatus_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    panels_->setCurrentWidget(picSet1_);
-    picSet1_->setFocus();
+    ShowPage(picSet1_);
+    if (LeavePromptPages) LeavePromptPages();
 }
 
 void MainWindow::EMoptStatus_Click() {
     emoptStatus_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    panels_->setCurrentWidget(picSet2_);
-    picSet2_->setFocus();
+    ShowPage(picSet2_);
+    if (LeavePromptPages) LeavePromptPages();
 }
 
 void MainWindow::EMoptPrompts_Click() {
     emoptPrompts_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptStatus_->setVisible(true);
-    panels_->setCurrentWidget(picSet5_);
-    picSet5_->setFocus();
+    if (ShowPromptPages) ShowPromptPages();
+}
+
+void MainWindow::AddPage(QWidget* page) {
+    panels_->addWidget(page);
+}
+
+void MainWindow::ShowPage(QWidget* page) {
+    panels_->setCurrentWidget(page);
+    page->setFocus();
+}
+
+void MainWindow::PlaceLogoFrame(QWidget* frame) {
+    statusPage_->PlaceLogoFrame(frame);
 }
 
 QWidget* MainWindow::TabBackground() const {
@@ -792,16 +732,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    if (watched == txtPrompt0_) {
-        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtPrompt_LostFocus(0);
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                picTabBack_->setFocus();
-                return true;
-            }
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -814,6 +744,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Rescale();
+    RunReader(ReaderStep::PromptWidths);
 }
 
 void MainWindow::Rescale() {

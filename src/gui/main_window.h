@@ -26,6 +26,7 @@ namespace kpx::gui {
 
 class FunctionTable;
 class MessageStatus;
+class PromptPage;
 class StatusPage;
 class TabBack;
 
@@ -67,7 +68,6 @@ class MainWindow : public QMainWindow {
     void ReadTaggedControls();
     void read_freq() { read_pll(); }
     void read_pll();
-    void read_prompt_logo();
 
     // A whole new image (table file, pager read): band recognition, then the refresh with
     // loadingImage raised.
@@ -81,6 +81,12 @@ class MainWindow : public QMainWindow {
     Clock& WindowClock() { return *clock_; }
     kpx::Timing& WindowTiming() { return timing_; }
     QTimer* Timer1() { return &timer1_; }
+    bool LoadFinished() const { return loadFinished_; }
+    // Pages of the pieces: added to the panel stack, brought to the front with the focus.
+    void AddPage(QWidget* page);
+    void ShowPage(QWidget* page);
+    // The logo group's place on the "Alerts and Status" page.
+    void PlaceLogoFrame(QWidget* frame);
 
     // Seams for the serial link: the programming dialog run by Read/Write/Verify (argument:
     // ProgramOperation), the start-up probe, and the board watch tick.
@@ -93,6 +99,7 @@ class MainWindow : public QMainWindow {
     enum class ReaderStep {
         SequentialLockout,
         OutOfService,
+        LogoFont,
         PromptLanguage,
         PromptWidths,
         Contrast,
@@ -116,6 +123,11 @@ class MainWindow : public QMainWindow {
     std::vector<std::function<void(const TaggedVisibility&)>> OnTaggedVisibility;
     // Applies the visibility rules again (after a change the tags do not see, such as Form5's).
     void ApplyTaggedVisibility();
+    // The prompt editor's seams: the logo text stored by the load step, the page that "Prompts
+    // Edit" shows (with the keyboard in Russian), and turning to another page.
+    std::function<void()> StoreStartupLogo;
+    std::function<void()> ShowPromptPages;
+    std::function<void()> LeavePromptPages;
 
     // The generic binding: a check box or list bound to its tag, for the pages that place them.
     QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent);
@@ -141,14 +153,11 @@ class MainWindow : public QMainWindow {
     void optAuto2_Click();
     void chkCtl_Click(int index);
     void cboCtl_Click(int index);
-    void cboLogo_Click();
     void ModifyOpt_Click();
     void WriteOpt_Click();
     void EMoptCode_Click();
     void EMoptStatus_Click();
     void EMoptPrompts_Click();
-    void txtPrompt_LostFocus(int index);
-    void optCenter_Click(int index);
     void mnuEntire_Click() { RunPagerCommand(0); }
     void mnuEB_Click() { RunPagerCommand(1); }
     void mnuEB1_Click() { RunPagerCommand(2); }
@@ -165,7 +174,6 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     QWidget* BuildCodePanel();
-    QWidget* BuildLogoFrame();
     QWidget* BuildFrequencyFrame();
     QWidget* BuildCapcodeFrame();
     void ApplySpacingSelector(const SpacingSelector& selector);
@@ -195,7 +203,6 @@ class MainWindow : public QMainWindow {
     QStackedWidget* panels_ = nullptr;
     QWidget* picSet1_ = nullptr;
     QWidget* picSet2_ = nullptr;
-    QWidget* picSet5_ = nullptr;
     QComboBox* cboDft_ = nullptr;
     QLineEdit* txtFreq_ = nullptr;
     QComboBox* cboChannel_[2] = {nullptr, nullptr};
@@ -209,8 +216,6 @@ class MainWindow : public QMainWindow {
     QLineEdit* txtAddr_[6] = {};
     QCheckBox* chkCtl_[26] = {};
     QComboBox* cboCtl_[10] = {};
-    QComboBox* cboLogo_ = nullptr;
-    QLineEdit* txtPrompt0_ = nullptr;
     QRadioButton* modifyOpt_ = nullptr;
     QRadioButton* writeOpt_ = nullptr;
     QPushButton* emoptCode_ = nullptr;
@@ -221,6 +226,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<StatusPage> statusPage_;
     std::unique_ptr<FunctionTable> functionTable_;
     std::unique_ptr<MessageStatus> messageStatus_;
+    std::unique_ptr<PromptPage> prompts_;
 };
 
 }  // namespace kpx::gui

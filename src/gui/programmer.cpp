@@ -1,6 +1,7 @@
 #include "gui/programmer.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
 #include "sim/simulated_board.h"
+#include "texts/prompt_slots.h"
 
 namespace kpx::gui {
 
@@ -85,9 +87,23 @@ bool WriteScreenshots(const QString& dir, QString* error) {
         editor->done(QDialog::Accepted);
         delete editor;
     }
+    // The text page in German (national letters), the glyph page and keyboard in Russian.
+    auto* languages = w.findChild<QComboBox*>("cboLng");
+    languages->setCurrentIndex(kLanguageRowGerman);
     w.EMoptPrompts_Click();
     QApplication::processEvents();
-    ok = Save(&w, dir + "/prompts.png", error) && ok;
+    ok = Save(&w, dir + "/picSet5.png", error) && ok;
+    languages->setCurrentIndex(kRussianRow);
+    w.EMoptPrompts_Click();
+    QApplication::processEvents();
+    ok = Save(&w, dir + "/picSet6.png", error) && ok;
+    if (auto* keyboard = w.findChild<QWidget*>("Form3")) {
+        keyboard->adjustSize();
+        QApplication::processEvents();
+        ok = Save(keyboard, dir + "/Form3.png", error) && ok;
+    }
+    w.EMoptCode_Click();
+    languages->setCurrentIndex(0);
     AboutWindow about(settings, "130-180MHz", &w);
     about.show();
     QApplication::processEvents();

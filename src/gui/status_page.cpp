@@ -279,13 +279,18 @@ void StatusPage::Slider1_Changed() {
 
 void StatusPage::read_pass() {
     for (int i = 0; i < kPasswordBoxes; ++i) {
-        txtPass_[i]->setText(QString::fromStdString(PasswordText(window_.Image(), i)));
+        // A byte above 9 (an image from elsewhere) shows all its digits: the length limit is
+        // for typing only, and comes back when the box is emptied for an entry.
+        const QString text = QString::fromStdString(PasswordText(window_.Image(), i));
+        txtPass_[i]->setMaxLength(std::max<int>(kPasswordMaxLength, static_cast<int>(text.size())));
+        txtPass_[i]->setText(text);
     }
     txtPass_[1]->setVisible(MessagePasswordShown(window_.Image()));
 }
 
 void StatusPage::txtPass_GotFocus(int index) {
     txtPass_[index]->clear();
+    txtPass_[index]->setMaxLength(kPasswordMaxLength);
 }
 
 void StatusPage::txtPass_KeyUp(int index) {

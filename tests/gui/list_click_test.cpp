@@ -1,11 +1,11 @@
+#include "gui/list_click.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
-
-#include "gui/list_click.h"
 
 namespace kpx::gui {
 namespace {
@@ -45,6 +45,28 @@ TEST(ListClick, RunsOncePerChangeAndOncePerUserPick) {
     QTest::keyClick(list.view(), Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(runs, 5);
+}
+
+// A handler that shows a message box runs a nested event loop; the user's pick that got it
+// there still runs it once.
+TEST(ListClick, AHandlerWithItsOwnEventLoopRunsOncePerPick) {
+    QComboBox list;
+    list.addItems({"a", "b", "c"});
+    list.show();
+    int runs = 0;
+    OnListClick(&list, &list, [&] {
+        ++runs;
+        QApplication::processEvents();  // as a modal message box does
+    });
+    QApplication::processEvents();
+    runs = 0;
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 1);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 2);
 }
 
 }  // namespace

@@ -121,8 +121,8 @@ TEST(ProgrammerScreenshots, IncludeTheProgrammingDialog) {
     QString error;
     ASSERT_TRUE(WriteScreenshots(QString::fromStdString(dir.path()), &error))
         << error.toStdString();
-    for (const char* name :
-         {"picSet1.png", "picSet2.png", "prompts.png", "about.png", "Form2.png"}) {
+    for (const char* name : {"picSet1.png", "picSet2.png", "picSet5.png", "picSet6.png",
+                             "Form3.png", "Form5.png", "Form6.png", "about.png", "Form2.png"}) {
         const QImage picture(QString::fromStdString(dir.File(name)));
         EXPECT_FALSE(picture.isNull()) << name;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/field_tags.h"
 #include "testsupport/fakes.h"
 #include "texts/cp1252.h"
 
@@ -76,6 +77,56 @@ TEST(Cp1252, RoundTripsEveryByte) {
     EXPECT_EQ(Cp1252ToUtf8("\xC4\x80"), "\xC3\x84\xE2\x82\xAC");  // Ä €
     EXPECT_EQ(Utf8ToCp1252("\xD0\x96"), "?");                     // Cyrillic Zhe
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                       // cut sequence
+}
+
+}  // namespace
+}  // namespace kpx
+
+namespace kpx {
+namespace {
+
+// However the text is made up, a store writes the slot's own bytes and nothing else (the logo
+// slot also 0x3B bits 0-1).
+TEST(PromptStore, NeverWritesOutsideTheSlot) {
+    const std::string texts[] = {
+        std::string(18, 'X'),
+        std::string(15, ' ') + std::string(18, 'X'),
+        std::string(16, ' ') + std::string(17, 'X'),
+        std::string(18, ' ') + std::string(15, 'X'),
+        std::string(33, ' ') + "X",
+        std::string(40, ' '),
+    };
+    for (const PromptTag& tag : PromptTags()) {
+        for (const std::string& t : texts) {
+            PagerImage im;
+            im.bytes().fill(0xEE);
+            const PagerImage before = im;
+            testing::RecordingDialogs d;
+            StorePromptText(im, tag.address, t, d);
+            for (int a = 0; a < kImageSize; ++a) {
+                if (a >= tag.address && a < tag.address + 20) continue;
+                if (tag.address == kLogoSlot && a == 0x3B) continue;
+                ASSERT_EQ(im.at(a), before.at(a)) << tag.address << " " << a;
+            }
+        }
+    }
+}
+
+TEST(PromptStore, LongLeadWithLongTextIsRefusedWholeAndShortOneFits) {
+    struct Case {
+        int lead;
+        int letters;
+        bool stored;
+    } cases[] = {{15, 18, true},  {16, 17, true}, {16, 18, false}, {20, 13, true},
+                 {20, 14, false}, {33, 1, false}, {32, 1, true}};
+    for (const auto& c : cases) {
+        PagerImage im;
+        testing::RecordingDialogs d;
+        const std::string t = std::string(c.lead, ' ') + std::string(c.letters, 'Q');
+        EXPECT_EQ(StorePromptText(im, 0x1B4, t, d), c.stored) << c.lead << "+" << c.letters;
+        EXPECT_EQ(d.Texts().size(), c.stored ? 0u : 1u);
+        if (c.stored) EXPECT_EQ(PromptDisplayText(im, 0x1B4), t);
+    }
 }
 
 }  // namespace

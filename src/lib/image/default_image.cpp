@@ -98,6 +98,17 @@ void WriteSlotText(PagerImage& image, int address, std::uint8_t attribute, std::
 
 }  // namespace
 
+bool RestoreFixedSlotText(PagerImage& image, int slotAddress) {
+    if (slotAddress == 0x057) {
+        WriteSlotText(image, 0x057, 0x04, "READ PASSWORD");
+    } else if (slotAddress == 0x070) {
+        WriteSlotText(image, 0x070, 0x43, "FLASH ONLY");
+    } else {
+        return false;
+    }
+    return true;
+}
+
 const ProgramSettings& DefaultProgramSettings() {
     static const ProgramSettings settings{};
     return settings;
@@ -107,8 +118,8 @@ PagerImage BuildDefaultImage() {
     PagerImage image;
     std::copy(kBaseBlock.begin(), kBaseBlock.end(), image.bytes().begin());
     std::copy(kUpperBlock.begin(), kUpperBlock.end(), image.bytes().begin() + kUpperBlockStart);
-    WriteSlotText(image, 0x057, 0x04, "READ PASSWORD");
-    WriteSlotText(image, 0x070, 0x43, "FLASH ONLY");
+    RestoreFixedSlotText(image, 0x057);
+    RestoreFixedSlotText(image, 0x070);
     const PromptBlocks& english = PromptDefaults(kLangEnglish);
     std::copy(english.main.begin(), english.main.end(), image.bytes().begin() + kEnglishMainStart);
     return image;

@@ -39,6 +39,11 @@ const PromptBlocks& PromptDefaults(std::uint8_t languageCode);
 inline constexpr std::array<std::uint8_t, 4> kDefaultMessagePassword = {1, 2, 3, 4};
 inline constexpr std::array<std::uint8_t, 4> kDefaultPagerPassword = {0, 0, 0, 0};
 
+// The two prompt slots outside the text blocks, 0x057 ("READ PASSWORD") and 0x070 ("FLASH
+// ONLY"), get their default attribute, length and text back; the bytes after the text stay.
+// Returns false, writing nothing, for any other address.
+bool RestoreFixedSlotText(PagerImage& image, int slotAddress);
+
 // The raw default image: base block, upper block, the two fixed slots 0x057 and 0x070 and the
 // English prompt texts. (The window then applies band row 2 and re-stores the logo text.)
 PagerImage BuildDefaultImage();

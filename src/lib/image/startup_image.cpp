@@ -29,7 +29,7 @@ PagerImage BuildStartupImage(const ProgramSettings& settings, FrequencyState* st
     // The refresh selects the logo font from the image and writes its code back.
     const std::optional<int> logoRow = LogoListRow(image);
     const std::optional<LogoFont> font = ApplyLogoFont(image, logoRow.value_or(-1));
-    const int width = font ? font->charLimit : kLogoDesignCharLimit;
+    const int width = font ? font->font.charLimit : kLogoDesignCharLimit;
     StorePromptText(image, kLogoSlot, AlignCentre(settings.logoText, width), silent);
     return image;
 }

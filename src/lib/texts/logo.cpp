@@ -7,8 +7,7 @@ namespace kpx {
 std::optional<LogoFont> LogoFontForRow(int row) {
     static constexpr std::array<std::uint8_t, 5> kCodes = {0, 2, 5, 6, 8};
     if (row < 0 || row >= static_cast<int>(kCodes.size())) return std::nullopt;
-    const bool large = row == 0;
-    return LogoFont{kCodes[static_cast<std::size_t>(row)], large, large ? 16 : 21};
+    return LogoFont{kCodes[static_cast<std::size_t>(row)], row == 0 ? kLargeFont : kSmallFont};
 }
 
 std::optional<LogoFont> ApplyLogoFont(PagerImage& image, int row) {

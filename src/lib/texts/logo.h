@@ -4,14 +4,14 @@
 #include <optional>
 
 #include "image/pager_image.h"
+#include "texts/prompt_text.h"
 
 namespace kpx {
 
 // The power-up logo's font (cboLogo rows) and the logo box it implies.
 struct LogoFont {
     std::uint8_t code;  // written to 0x3F bits 0-3
-    bool bold;
-    int charLimit;  // the logo box's character limit, also the line width for alignment
+    EditFont font;
 };
 // Rows 0-4: "English(Large)", "English(Small)", "Spainish", "French", "German".
 std::optional<LogoFont> LogoFontForRow(int row);

@@ -14,6 +14,18 @@ inline constexpr int kPromptTextBytes = 18;
 inline constexpr int kLogoSlot = 0x100;
 inline constexpr const char* kPromptTooLong = "Can not exceed 18 characters exclude left space!";
 
+// The two fonts a pager line is edited in: the box's boldness, its character limit (also the
+// line width for alignment), the number of spaces whose width the box gets, and the tooltip of
+// the slot's caption.
+struct EditFont {
+    bool bold;
+    int charLimit;
+    int widthSpaces;
+    const char* tooltip;
+};
+inline constexpr EditFont kLargeFont{true, 16, 17, " Large Font ( Less than 17 characters ) "};
+inline constexpr EditFont kSmallFont{false, 21, 22, " Small Font ( Less than 19 characters ) "};
+
 // What the slot's text box shows: the leading blanks from the attribute, then the text.
 std::string PromptDisplayText(const PagerImage& image, int slotAddress);
 
