@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, CorpusReplay,
                                            Harness{"registry", Fuzz_registry},
                                            Harness{"serial_replies", Fuzz_serial_replies},
                                            Harness{"prompt_store", Fuzz_prompt_store},
+                                           Harness{"glyph_cells", Fuzz_glyph_cells},
                                            Harness{"entry_texts", Fuzz_entry_texts}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -14,6 +14,7 @@ int Fuzz_table_file(const std::uint8_t* data, std::size_t size);
 int Fuzz_registry(const std::uint8_t* data, std::size_t size);
 int Fuzz_serial_replies(const std::uint8_t* data, std::size_t size);
 int Fuzz_prompt_store(const std::uint8_t* data, std::size_t size);
+int Fuzz_glyph_cells(const std::uint8_t* data, std::size_t size);
 int Fuzz_entry_texts(const std::uint8_t* data, std::size_t size);
 
 // A broken invariant. It aborts, which libFuzzer reports as a crash with the input that made
