@@ -250,7 +250,14 @@ int Soak(int cycles, unsigned seed) {
                 rssBaseline, rssEnd, rssEnd - rssBaseline);
 
     const bool fdsStable = fdMin == fdBaseline && fdMax == fdBaseline && fdEnd == fdBaseline;
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so the resident size grows by design;
+    // there LeakSanitizer checks for leaks at exit instead.
+    const bool memoryBounded = true;
+    std::printf("  (memory growth not bounded under AddressSanitizer)\n");
+#else
     const bool memoryBounded = rssEnd - rssBaseline < 4096;
+#endif
     if (!fdsStable) std::printf("FAIL: descriptors leaked\n");
     if (!memoryBounded) std::printf("FAIL: memory grew by more than 4 MiB\n");
     const bool ok = fdsStable && memoryBounded && mixReportedGood == 0;
