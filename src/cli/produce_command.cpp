@@ -235,7 +235,12 @@ class Board {
         const PagerImage& sent = written_ ? *written_ : image_;
         line_.Log({IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
                    ok ? kResultOk : kResultFailed, dialogs_.last});
-        if (written_ && writtenOk_) KeepWrittenBackup(line_.backups.get(), *written_, line_.err);
+        if (written_ && writtenOk_) {
+            // Boards share the error stream: the warning goes through the line, marked.
+            std::ostringstream warning;
+            KeepWrittenBackup(line_.backups.get(), *written_, warning);
+            if (!warning.str().empty()) line_.Print(line_.err, path_ + ": " + warning.str());
+        }
         line_.Print(line_.out, path_ + ": capcodes " + CapcodeDigits((*capcodes)[0]) + " " +
                                    CapcodeDigits((*capcodes)[1]) + ": " +
                                    (ok ? kResultOk : kResultFailed) + "\n");
@@ -277,6 +282,13 @@ std::vector<LogRow> ReadLog(const std::string& path) {
     return in ? ParseLog(in) : std::vector<LogRow>{};
 }
 
+bool EndsWithLineBreak(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return true;
+    in.seekg(-1, std::ios::end);
+    return in.get() == '\n';
+}
+
 int Produce(const ProduceOptions& o, CliIo& io) {
     if (!LinkIsUsb()) {
         io.err << "kpx41 produce: this build drives the parallel port; produce needs the serial "
@@ -303,6 +315,14 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         }
     }
     CapcodeCounter counter(start, o.autoIncrease, o.count, logged);
+    if (o.resume) {
+        const auto retries = ResumeRetries(logged, o.autoIncrease, start);
+        for (const CapcodePair& c : retries) {
+            io.out << "capcodes " << CapcodeDigits(c[0]) << " " << CapcodeDigits(c[1])
+                   << " failed and were not written again: they go first\n";
+        }
+        counter.GiveBack(retries);
+    }
 
     Line line(counter, io.out, io.err);
     std::error_code ec;
@@ -312,7 +332,12 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         io.err << "kpx41 produce: cannot write the log " << o.log << "\n";
         return kExitFailure;
     }
-    if (newLog) line.log << kLogHeader << "\n" << std::flush;
+    if (newLog) {
+        line.log << kLogHeader << "\n" << std::flush;
+    } else if (!EndsWithLineBreak(o.log)) {
+        // A run killed in the middle of a row: our rows start on a line of their own.
+        line.log << "\n" << std::flush;
+    }
     if (o.trace) {
         line.trace = TraceFile::Open(*o.trace, io.err);
         if (!line.trace) return kExitFailure;
@@ -359,10 +384,29 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     return counter.done() == o.count ? kExitOk : kExitFailure;
 }
 
+// Two --port naming one board (the same path or a link to it) would put two threads, and two
+// capcodes, on one pager.
+std::string SameBoardTwice(const std::vector<std::string>& ports) {
+    std::vector<std::string> real;
+    for (const std::string& p : ports) {
+        std::error_code ec;
+        const auto c = std::filesystem::canonical(p, ec);  // a missing port is reported later
+        real.push_back(ec ? p : c.string());
+    }
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (real[i] == real[j])
+                return "--port " + ports[i] + " is the board of --port " + ports[j];
+        }
+    }
+    return "";
+}
+
 int CmdProduce(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
     const auto o = Parse(args, problem);
-    if (!o) return UsageError(kName, problem, io);
+    if (o) problem = SameBoardTwice(o->ports);
+    if (!o || !problem.empty()) return UsageError(kName, problem, io);
     return Produce(*o, io);
 }
 

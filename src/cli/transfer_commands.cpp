@@ -9,11 +9,14 @@
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
+#include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/frame_trace.h"
+#include "link/parallel_transfers.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
+#include "platform/ppdev_port.h"
 #include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/system_registry.h"
@@ -24,8 +27,14 @@ namespace kpx::cli {
 
 namespace {
 
+// The port and clock --lpt drives instead of the machine's.
+PortIo* parallelOverride = nullptr;
+Clock* parallelClock = nullptr;
+
 struct Options {
     std::optional<std::string> port;
+    bool lpt = false;
+    std::optional<std::string> lptPath;
     std::optional<std::string> output;
     std::vector<std::string> files;
     bool yes = false;
@@ -45,6 +54,7 @@ class ConsoleHost : public LinkHost {
     bool ModifyModeSelected() const override { return false; }
     void RefreshControls() override {}
     void ImageReplacedByRead() override {
+        replaced = true;
         if (auto row = DetectBandFromImage(image_.bytes()).row) bandRow = *row;
         DecodeTextRegions(image_);
     }
@@ -60,22 +70,66 @@ class ConsoleHost : public LinkHost {
 
     int bandRow = kBandRow130;
     std::string line;
+    bool replaced = false;
 
   private:
     PagerImage& image_;
 };
 
+// The parallel port and the bus on it, for --lpt.
+struct ParallelSession {
+    ParallelSession(const Options& o, Clock& machineClock, UserDialogs& dialogs, LinkHost& host)
+        : clock(parallelClock ? *parallelClock : machineClock),
+          machine(MachinePorts(o)),
+          link(parallelOverride ? *parallelOverride : *machine, clock, pump, dialogs),
+          transfers(link, host) {}
+
+    // With PATH the device is used directly, at the first base the probe tries.
+    ParportMap Map(const Options& o) {
+        if (o.lptPath) return {{kLptBases[0], *o.lptPath}};
+        return MachineParports(&lookupProblem);
+    }
+    std::unique_ptr<PpdevPortIo> MachinePorts(const Options& o) {
+        if (parallelOverride) return nullptr;
+        return std::make_unique<PpdevPortIo>(Map(o));
+    }
+
+    // lpt_connect has told the user; this says why the machine's ports did not do.
+    void SayWhy(std::ostream& err) const {
+        if (!machine) return;
+        if (!lookupProblem.empty()) err << "kpx41: " << lookupProblem << "\n";
+        if (machine->map().empty()) {
+            err << "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
+                   "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n";
+        }
+        for (const std::string& p : machine->Problems()) err << "kpx41: " << p << "\n";
+    }
+
+    Clock& clock;
+    NullEventPump pump;
+    std::string lookupProblem;
+    std::unique_ptr<PpdevPortIo> machine;
+    ParallelLink link;
+    ParallelTransfers transfers;
+};
+
 // Everything one transfer needs, wired to the machine.
 struct Session {
-    Session(std::ostream& err, bool yes)
-        : dialogs(err, yes),
+    Session(std::ostream& err, const Options& o)
+        : dialogs(err, o.yes),
           registry(registryBackend),
           link(traced, lister, registry, clock, pump, dialogs),
           host(image),
-          transfers(link, host) {
+          serial(link, host) {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+        if (o.lpt) parallel = std::make_unique<ParallelSession>(o, clock, dialogs, host);
+    }
+
+    PagerTransfers& Transfers() {
+        if (parallel) return parallel->transfers;
+        return serial;
     }
 
     // --trace and the backups; false (told on err) when the trace cannot be written.
@@ -89,20 +143,32 @@ struct Session {
         return true;
     }
 
-    // The board's port: the given path, or the first listed port that answers the probe.
-    bool FindBoard(const std::optional<std::string>& path, std::ostream& err) {
-        if (path) {
+    // The board's port: the given path, or the first listed port that answers the probe; with
+    // --lpt the parallel port the memory answers on.
+    bool Connect(const Options& o, std::ostream& err) {
+        if (parallel) {
+            if (parallel->transfers.Connect()) return true;
+            parallel->SayWhy(err);
+            return false;
+        }
+        if (o.port) {
             std::error_code ec;
-            if (!std::filesystem::exists(*path, ec)) {
-                err << "kpx41: no such port: " << *path << "\n";
+            if (!std::filesystem::exists(*o.port, ec)) {
+                err << "kpx41: no such port: " << *o.port << "\n";
                 return false;
             }
-            link.boardPort = PortMap::Default().Register(*path);
+            link.boardPort = PortMap::Default().Register(*o.port);
             return true;
         }
         if (link.usb_probe()) return true;
         err << kBoardNotResponding << "\n";
         return false;
+    }
+
+    // Done with the link; false when the operation failed.
+    bool Finish() {
+        Transfers().Release();
+        return !Transfers().TransferFailed();
     }
 
     StreamDialogs dialogs;
@@ -118,7 +184,8 @@ struct Session {
     SerialLink link;
     PagerImage image;
     ConsoleHost host;
-    SerialTransfers transfers;
+    SerialTransfers serial;
+    std::unique_ptr<ParallelSession> parallel;
 };
 
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& problem) {
@@ -131,6 +198,14 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
                 return std::nullopt;
             }
             (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
+        } else if (a == "--lpt" || a.rfind("--lpt=", 0) == 0) {
+            o.lpt = true;
+            if (a.size() > 6) {
+                o.lptPath = a.substr(6);
+            } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
+                // A device path; anything else after --lpt is the command's own argument.
+                o.lptPath = args[++i];
+            }
         } else if (a == "--no-backup") {
             o.noBackup = true;
         } else if (a == "--yes" || a == "-y") {
@@ -141,6 +216,10 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
         } else {
             o.files.push_back(a);
         }
+    }
+    if (o.port && o.lpt) {
+        problem = "--port and --lpt name two different links";
+        return std::nullopt;
     }
     return o;
 }
@@ -168,10 +247,13 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
-    Session s(err, false);
-    if (!s.Prepare(*o, err) || !s.FindBoard(o->port, err)) return 1;
-    s.transfers.usb_readall(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return 1;
+    Session s(err, *o);
+    // The image the program starts with: a parallel read must bring its fixed bytes back.
+    s.image = BuildDefaultImage();
+    if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
+    s.Transfers().readall(s.image, 0, kImageLast);
+    // Only a complete and plausible read replaces the image; anything else writes no file.
+    if (!s.Finish() || !s.host.replaced) return 1;
     KeepBackup(s.backups.get(), s.image, "read", err);
     const std::string failure = SaveTableFile(*o->output, s.image);
     if (!failure.empty()) {
@@ -190,15 +272,16 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
-    Session s(err, o->yes);
+    Session s(err, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
-    if (!s.FindBoard(o->port, err)) return 1;
+    if (!s.Connect(*o, err)) return 1;
     EncodeTextRegions(s.image);
-    s.transfers.usb_writeall(s.image, 0, kImageLast);
-    if (!s.link.TransferFailed) KeepWrittenBackup(s.backups.get(), s.image, err);
-    if (!s.link.TransferFailed) s.transfers.usb_verify(s.image, 0, kImageLast);
+    PagerTransfers& t = s.Transfers();
+    t.writeall(s.image, 0, kImageLast);
+    if (!t.TransferFailed()) KeepWrittenBackup(s.backups.get(), s.image, err);
+    if (!t.TransferFailed()) t.verify(s.image, 0, kImageLast);
     DecodeTextRegions(s.image);
-    if (s.link.TransferFailed) return 1;
+    if (!s.Finish()) return 1;
     out << "wrote and verified " << o->files[0] << "\n";
     return 0;
 }
@@ -213,13 +296,13 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     if (o->files.size() != 1 || o->output || o->yes) {
         return UsageError(kName, "verify needs one FILE", io);
     }
-    Session s(err, false);
+    Session s(err, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
-    if (!s.FindBoard(o->port, err)) return 1;
+    if (!s.Connect(*o, err)) return 1;
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
-    s.transfers.usb_verify(s.image, 0, kImageLast);
-    if (s.link.TransferFailed) return 1;
+    s.Transfers().verify(s.image, 0, kImageLast);
+    if (!s.Finish()) return 1;
     out << "the pager matches " << o->files[0] << "\n";
     return 0;
 }
@@ -243,24 +326,32 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (o->port || o->output || !o->files.empty() || o->yes) {
+    if (o->port || o->lpt || o->output || !o->files.empty() || o->yes) {
         return UsageError(kName, "probe takes only --trace FILE", io);
     }
-    Session s(err, false);
-    if (!s.Prepare(*o, err) || !s.FindBoard(std::nullopt, err)) return 1;
+    Session s(err, *o);
+    if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
     out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
     return 0;
 }
 
-const CliCommand kReadCommand = {"read", "read [--port PATH] -o FILE [--trace FILE] [--no-backup]",
+void UseParallelPort(PortIo* io, Clock* clock) {
+    parallelOverride = io;
+    parallelClock = clock;
+}
+
+const CliCommand kReadCommand = {"read",
+                                 "read [--port PATH | --lpt [PATH]] -o FILE [--trace FILE] "
+                                 "[--no-backup]",
                                  "read the pager on the board and save it as a table file",
                                  CmdRead};
 const CliCommand kWriteCommand = {
-    "write", "write [--port PATH] FILE [--yes] [--trace FILE] [--no-backup]",
+    "write", "write [--port PATH | --lpt [PATH]] FILE [--yes] [--trace FILE] [--no-backup]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
     CmdWrite};
-const CliCommand kVerifyCommand = {"verify", "verify [--port PATH] FILE [--trace FILE]",
+const CliCommand kVerifyCommand = {"verify",
+                                   "verify [--port PATH | --lpt [PATH]] FILE [--trace FILE]",
                                    "compare the pager with a table file", CmdVerify};
 const CliCommand kPortsCommand = {
     "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};

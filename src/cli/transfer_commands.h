@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "link/port_io.h"
+#include "timing/clock.h"
 
 namespace kpx::cli {
 
@@ -13,12 +15,18 @@ namespace kpx::cli {
 //   verify [--port PATH] FILE          compare the pager with a table file
 //   ports                              the cable's ports with their device paths
 //   probe                              look for the board on the cable's ports
-// Without --port the board is searched for on the listed ports. The messages the programmer
-// shows in boxes go to the error stream with the same texts.
+// Without --port the board is searched for on the listed ports. With --lpt the pager's memory is
+// driven through the parallel port instead: the bases 0x378, 0x278 and 0x3BC through the
+// machine's lookup, or the device PATH (a /dev/ path, or --lpt=PATH) directly. The messages the
+// programmer shows in boxes go to the error stream with the same texts.
 int CmdRead(const std::vector<std::string>& args, CliIo& io);
 int CmdWrite(const std::vector<std::string>& args, CliIo& io);
 int CmdVerify(const std::vector<std::string>& args, CliIo& io);
 int CmdPorts(const std::vector<std::string>& args, CliIo& io);
 int CmdProbe(const std::vector<std::string>& args, CliIo& io);
+
+// The port and clock --lpt drives instead of the machine's parallel ports and clock (a
+// simulator, in tests); nullptr gives the machine's back.
+void UseParallelPort(PortIo* io, Clock* clock = nullptr);
 
 }  // namespace kpx::cli

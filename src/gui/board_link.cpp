@@ -40,13 +40,33 @@ void WindowLinkHost::SetCapcodeText(int index, const std::string& text) {
 }
 
 BoardLink::BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister,
-                     RegistryAccess& registry, UserDialogs& dialogs)
+                     RegistryAccess& registry, UserDialogs& dialogs, PortIo* parallelPort)
     : window_(window),
       dialogs_(dialogs),
       host_(window),
       link_(port, lister, registry, window.WindowClock(), pump_, dialogs),
       transfers_(link_, host_) {
     link_.SetHost(&host_);
+    if (parallelPort) {
+        parallel_ =
+            std::make_unique<ParallelLink>(*parallelPort, window.WindowClock(), pump_, dialogs);
+        parallelTransfers_ = std::make_unique<ParallelTransfers>(*parallel_, host_);
+        // The start-up probe: the port is handed back as soon as it is found.
+        link_.SetLptConnect([this] {
+            const bool found = parallelTransfers_->Connect();
+            parallelTransfers_->Release();
+            return found;
+        });
+    }
+    // The Pager commands' link is watched for the backups.
+    if (!LinkIsUsb() && parallelTransfers_) {
+        observed_ = std::make_unique<ObservedTransfers>(*parallelTransfers_);
+    } else {
+        observed_ = std::make_unique<ObservedTransfers>(transfers_);
+    }
+    // The watch follows only the serial board; over the parallel port every command looks
+    // for the memory first, so the Pager menu stays open.
+    if (!LinkIsUsb()) window.SetPagerMenuEnabled(true);
     window.ShowProgrammingDialog = [this](int operation) { ShowProgrammingDialog(operation); };
     window.StartupProbe = [this] { StartupProbe(); };
     window.Timer1_Timer = [this] { Timer1_Timer(); };
@@ -62,10 +82,19 @@ BoardLink::~BoardLink() {
     link_.SetHost(nullptr);
 }
 
+PagerTransfers& BoardLink::UsbForDialog() {
+    return LinkIsUsb() ? static_cast<PagerTransfers&>(*observed_) : transfers_;
+}
+
+PagerTransfers* BoardLink::LptForDialog() {
+    if (!parallelTransfers_) return nullptr;
+    return LinkIsUsb() ? static_cast<PagerTransfers*>(parallelTransfers_.get()) : observed_.get();
+}
+
 void BoardLink::ShowProgrammingDialog(int operation) {
     // Created anew for every command, gone when it is unloaded.
-    Form2 form(observed_, host_, dialogs_, window_.Image(), operation, window_.AutoIncrease1,
-               window_.AutoIncrease2, &window_);
+    Form2 form(UsbForDialog(), LptForDialog(), host_, dialogs_, window_.Image(), operation,
+               window_.AutoIncrease1, window_.AutoIncrease2, &window_);
     dialog_ = &form;
     form.exec();
     dialog_ = nullptr;

@@ -8,6 +8,8 @@
 #include "link/device_lister.h"
 #include "link/link_host.h"
 #include "link/observed_transfers.h"
+#include "link/parallel_transfers.h"
+#include "link/port_io.h"
 #include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "link/serial_transfers.h"
@@ -39,12 +41,13 @@ class WindowLinkHost final : public LinkHost {
     MainWindow& window_;
 };
 
-// The serial board wired into the main window: the Pager commands show Form2 over this link,
-// the load step probes for the board, and Timer1 runs the board watch.
+// The links wired into the main window: the Pager commands show Form2 over the build's link,
+// the load step probes for the board, and Timer1 runs the board watch. With a parallel port
+// given, the parallel link is there too; it is the one used when the build's link is "LPT".
 class BoardLink {
   public:
     BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister, RegistryAccess& registry,
-              UserDialogs& dialogs);
+              UserDialogs& dialogs, PortIo* parallelPort = nullptr);
     ~BoardLink();
     BoardLink(const BoardLink&) = delete;
     BoardLink& operator=(const BoardLink&) = delete;
@@ -52,7 +55,13 @@ class BoardLink {
     SerialLink& Link() { return link_; }
     SerialTransfers& Transfers() { return transfers_; }
     // The transfers the Pager commands run through, with hooks after each read and write.
-    ObservedTransfers& Observed() { return observed_; }
+    ObservedTransfers& Observed() { return *observed_; }
+    // The parallel link, or null without a parallel port.
+    ParallelLink* Parallel() { return parallel_.get(); }
+    ParallelTransfers* ParallelOps() { return parallelTransfers_.get(); }
+    // The two links as Form2 takes them; the build's one is the observed one.
+    PagerTransfers& UsbForDialog();
+    PagerTransfers* LptForDialog();
     WindowLinkHost& Host() { return host_; }
     // The programming dialog on show, or null.
     Form2* Dialog() { return dialog_; }
@@ -69,7 +78,9 @@ class BoardLink {
     WindowLinkHost host_;
     SerialLink link_;
     SerialTransfers transfers_;
-    ObservedTransfers observed_{transfers_};
+    std::unique_ptr<ParallelLink> parallel_;
+    std::unique_ptr<ParallelTransfers> parallelTransfers_;
+    std::unique_ptr<ObservedTransfers> observed_;
     Form2* dialog_ = nullptr;
 };
 

@@ -15,9 +15,12 @@
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
 #include "gui/window_backups.h"
+#include "image/default_image.h"
 #include "link/frame_trace.h"
 #include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
+#include "platform/ppdev_port.h"
+#include "sim/eeprom_simulator.h"
 #include "sim/simulated_board.h"
 #include "texts/prompt_slots.h"
 
@@ -50,6 +53,17 @@ class SilentDialogs final : public UserDialogs {
         return DialogAnswer::No;
     }
 };
+
+// A pager memory holding the program's default image, on the first parallel port.
+std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock) {
+    sim::EepromOptions options;
+    sim::EepromMemory memory;
+    memory.fill(0xFF);
+    const PagerImage image = BuildDefaultImage();
+    std::copy(image.bytes().begin(), image.bytes().end(), memory.begin());
+    options.memory = memory;
+    return std::make_unique<sim::EepromSimulator>(clock, options);
+}
 
 bool Save(QWidget* w, const QString& file, QString* error) {
     if (w->grab().save(file, "PNG")) return true;
@@ -112,9 +126,11 @@ bool WriteScreenshots(const QString& dir, QString* error) {
 
     // The programming dialog in production mode, half-way through a pager.
     PlatformSerial serial;
-    BoardLink link(w, serial.port, serial.lister, serial.registry, dialogs);
+    const auto eeprom = SimulatedEeprom(serial.clock);
+    BoardLink link(w, serial.port, serial.lister, serial.registry, dialogs, eeprom.get());
     w.findChild<QRadioButton*>("WriteOpt")->setChecked(true);
-    Form2 form(link.Transfers(), link.Host(), dialogs, w.Image(), kOperationWrite, true, true, &w);
+    Form2 form(link.UsbForDialog(), link.LptForDialog(), link.Host(), dialogs, w.Image(),
+               kOperationWrite, true, true, &w);
     form.show();
     QApplication::processEvents();
     form.SetAutoLabelText(1, " 1st capcode : 1234567");
@@ -140,6 +156,7 @@ int RunProgrammer(int argc, char** argv) {
             std::printf(
                 "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
                 "  --simulate        plug in a simulated programming board holding a pager\n"
+                "                    (in an LPT build: a simulated pager memory on the port)\n"
                 "  --screenshot DIR  write pictures of the windows into DIR and quit\n");
             return 0;
         }
@@ -157,9 +174,25 @@ int RunProgrammer(int argc, char** argv) {
         }
         return 0;
     }
+    QtUserDialogs dialogs;
+    PlatformSerial serial;
+    // The parallel port of an LPT build: the machine's, or a simulated pager memory on it.
+    std::unique_ptr<PortIo> parallelPort;
+    if (!LinkIsUsb()) {
+        if (simulate) {
+            parallelPort = SimulatedEeprom(serial.clock);
+            std::fprintf(stderr,
+                         "kpx41-programmer: simulated pager memory on the parallel port "
+                         "at 0x378\n");
+        } else {
+            std::string problem;
+            parallelPort = std::make_unique<PpdevPortIo>(MachineParports(&problem));
+            if (!problem.empty()) std::fprintf(stderr, "kpx41-programmer: %s\n", problem.c_str());
+        }
+    }
     // A simulated board holding the default image, plugged in before the start-up probe looks.
     std::unique_ptr<sim::SimulatedBoard> board;
-    if (simulate) {
+    if (simulate && LinkIsUsb()) {
         board = std::make_unique<sim::SimulatedBoard>();
         std::string error;
         if (!board->Start(&error)) {
@@ -169,8 +202,6 @@ int RunProgrammer(int argc, char** argv) {
         std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
                      board->path().c_str(), board->com());
     }
-    QtUserDialogs dialogs;
-    PlatformSerial serial;
     // KPX41_TRACE=FILE: every frame to and from the board, time-stamped, for a fault report.
     std::ofstream traceFile;
     std::unique_ptr<FrameTrace> trace;
@@ -184,7 +215,8 @@ int RunProgrammer(int argc, char** argv) {
     TracingSerialPort port(serial.port, trace.get());
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
-    BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs);
+    BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs,
+                   parallelPort.get());
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();

@@ -25,8 +25,9 @@ QFont CourierNew(int pointDelta = 0, bool bold = false) {
 
 }  // namespace
 
-Form2::Form2(PagerTransfers& usb, LinkHost& host, UserDialogs& dialogs, PagerImage& image,
-             int ProgramOperation, bool AutoIncrease1, bool AutoIncrease2, QWidget* parent)
+Form2::Form2(PagerTransfers& usb, PagerTransfers* lpt, LinkHost& host, UserDialogs& dialogs,
+             PagerImage& image, int ProgramOperation, bool AutoIncrease1, bool AutoIncrease2,
+             QWidget* parent)
     : QDialog(parent),
       operation_(ProgramOperation),
       autoIncrease1_(AutoIncrease1),
@@ -86,7 +87,7 @@ Form2::Form2(PagerTransfers& usb, LinkHost& host, UserDialogs& dialogs, PagerIma
     connect(cmdExit_, &QPushButton::clicked, this, &Form2::cmdExit_Click);
     connect(Close1_, &CloseBox::Click, this, &Form2::Close1_Click);
 
-    logic_ = std::make_unique<ProgrammingDialog>(usb, nullptr, host, dialogs, image, *this);
+    logic_ = std::make_unique<ProgrammingDialog>(usb, lpt, host, dialogs, image, *this);
 }
 
 Form2::~Form2() = default;

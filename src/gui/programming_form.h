@@ -21,8 +21,10 @@ inline constexpr QRgb kProgressPurple = 0x800080;
 class Form2 : public QDialog, public ProgrammingDialogView {
     Q_OBJECT
   public:
-    Form2(PagerTransfers& usb, LinkHost& host, UserDialogs& dialogs, PagerImage& image,
-          int ProgramOperation, bool AutoIncrease1, bool AutoIncrease2, QWidget* parent = nullptr);
+    // lpt is the parallel link, where the build has one.
+    Form2(PagerTransfers& usb, PagerTransfers* lpt, LinkHost& host, UserDialogs& dialogs,
+          PagerImage& image, int ProgramOperation, bool AutoIncrease1, bool AutoIncrease2,
+          QWidget* parent = nullptr);
     ~Form2() override;
 
     // Carries out the operation; runs once, however often the dialog is activated.

@@ -137,6 +137,22 @@ TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
     unsetenv("XDG_DATA_HOME");
 }
 
+// A backups folder that cannot be made costs a warning on the board's own lines, not the pager.
+TEST(Produce, AnUnwritableBackupsFolderOnlyWarns) {
+    Series series(600, 42);
+    TempDir data;
+    std::ofstream(data.File("kpx41")) << "a file where the folder should be";
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    Board boards[2];
+    const Result r = Kpx41(series.Produce({boards[0].path(), boards[1].path()}, "1", 2));
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
+    for (const Board& b : boards) {
+        EXPECT_NE(r.err.find(b.path() + ": kpx41: no backup kept: "), std::string::npos) << r.err;
+    }
+}
+
 TEST(Produce, SixPagersOnThreeBoardsGetDistinctCapcodesInOrder) {
     Series series(500, 9000);
     Board boards[3];
@@ -207,6 +223,27 @@ TEST(Produce, RefusesLoggedCapcodesAndResumesAfterAFault) {
     EXPECT_EQ(fresh.Capcodes()[0], 7003);
 }
 
+// A run killed while its last row was half on disk: the rows after it start on a line of their
+// own, so that the next resume still sees them.
+TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
+    Series series(8000, 42);
+    {
+        std::ofstream log(series.log());
+        log << kLogHeader << "\n"
+            << FormatLogRow({"2026-01-01T00:00:00Z", "p", {8000, 42}, "00", "ok", ""}) << "\n"
+            << "2026-01-01T00:00:05Z,p,0008001,00";
+    }
+    Board board;
+    ASSERT_EQ(Kpx41(series.Produce({board.path()}, "1", 2, {"--resume", "--no-backup"})).code, 0);
+    const Board again;
+    ASSERT_EQ(Kpx41(series.Produce({again.path()}, "1", 1, {"--resume", "--no-backup"})).code, 0);
+    std::vector<std::int32_t> ok;
+    for (const LogRow& row : series.Rows()) {
+        if (row.result == "ok") ok.push_back(row.capcodes[0]);
+    }
+    EXPECT_EQ(ok, (std::vector<std::int32_t>{8000, 8001, 8002, 8003}));
+}
+
 TEST(Produce, StopsAtTheTopOfTheCapcodeRange) {
     Series series(100, 2097150);
     Board board;
@@ -251,6 +288,24 @@ TEST(Produce, WaitsForEnterBetweenRounds) {
     EXPECT_NE(text.find(prompt, first + 1), std::string::npos) << text;
     EXPECT_NE(text.find("done 2, failed 0, "), std::string::npos) << text;
     EXPECT_EQ(board.Capcodes()[0], 301);
+}
+
+// One board named twice would get two pagers' capcodes written into one pager, both logged.
+TEST(Produce, RefusesABoardNamedTwice) {
+    Series series(700, 42);
+    Board board;
+    const std::string link = series.dir.File("cable");
+    fs::create_symlink(board.path(), link);
+    for (const std::string& second : {board.path(), link}) {
+        const Result r = Kpx41(series.Produce({board.path(), second}, "1", 2, {"--no-backup"}));
+        EXPECT_EQ(r.code, 2) << second;
+        EXPECT_NE(r.err.find("kpx41 produce: --port " + second + " is the board of --port " +
+                             board.path()),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(board.simulator.writes(), 0);
+    EXPECT_TRUE(series.Rows().empty());
 }
 
 TEST(Produce, UsageErrors) {

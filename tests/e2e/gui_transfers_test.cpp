@@ -1,10 +1,12 @@
 // The Pager menu against the board simulator on a real pseudo-terminal, through the window.
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QTimer>
 #include <functional>
 
 #include "gui/board_window_fixture.h"
+#include "gui/form3.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "link/serial_transfers.h"
@@ -156,6 +158,62 @@ TEST_F(GuiTransfers, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     EXPECT_TRUE(window->Image() == expected);
     EXPECT_EQ(window->Image().at(0x105), 0xE4);
     EXPECT_EQ(window->Image().at(0x106), 0xDF);
+}
+
+// What a user does: picks German, types a prompt with umlauts and no leading blank, writes
+// the pager and reads it back; then the same with a Russian prompt from the keyboard.
+TEST_F(GuiTransfers, TypedGermanAndRussianPromptsComeBackFromThePager) {
+    StartConnected();
+    auto pickLanguage = [&](int row) {
+        auto* list = Get<QComboBox>("cboLng");
+        list->setCurrentIndex(row);
+        emit list->activated(row);
+        QApplication::processEvents();
+    };
+    auto writeThenReadBack = [&] {
+        SelectWriteMode();
+        dialogs.Clear();
+        window->mnuEB_Click();
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Verify Success!"});
+        const PagerImage sent = window->Image();
+        window->Image() = BuildDefaultImage();
+        window->init_ctl();
+        dialogs.Clear();
+        window->mnuEntire_Click();
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Read success!"});
+        EXPECT_TRUE(window->Image() == sent);
+        Get<QRadioButton>("ModifyOpt")->setChecked(true);
+    };
+
+    pickLanguage(3);
+    window->EMoptPrompts_Click();
+    auto* box = Get<QLineEdit>("txtPrompt(3)");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    box->clear();
+    for (QChar c : QString("Grüße")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+    Get<QWidget>("picTabBack")->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Image().at(0x13C), 0x40);  // display attribute 4, no blank column
+    writeThenReadBack();
+    EXPECT_EQ(Memory()[0x13C], 0x40);
+    EXPECT_EQ(Memory()[0x140], 0x7D);  // ü in the pager's German set
+    EXPECT_EQ(Get<QComboBox>("cboLng")->currentIndex(), 3);
+    EXPECT_EQ(Get<QLineEdit>("txtPrompt(3)")->text(), "Grüße");
+
+    pickLanguage(4);
+    window->EMoptPrompts_Click();
+    QApplication::processEvents();
+    QTest::mouseClick(Get<QWidget>("Image1(40)"), Qt::LeftButton);
+    auto* keyboard = window->findChild<Form3*>("Form3");
+    ASSERT_NE(keyboard, nullptr);
+    for (int code : {97, 111, 115}) keyboard->Key(code)->click();  // Б Ч Ы
+    writeThenReadBack();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Memory()[0x13E + i], (std::array{97, 111, 115})[i]);
+    EXPECT_EQ(Get<QComboBox>("cboLng")->currentIndex(), 4);
 }
 
 TEST_F(GuiTransfers, ReadRecognisesTheBandAndVerifyComparesEveryByte) {

@@ -14,8 +14,9 @@ using Icon = DialogIcon;
 class ProgrammingFormTest : public BoardWindowTest {
   protected:
     std::unique_ptr<Form2> MakeForm(int operation, bool auto1, bool auto2) {
-        return std::make_unique<Form2>(link->Transfers(), link->Host(), dialogs, window->Image(),
-                                       operation, auto1, auto2, window.get());
+        return std::make_unique<Form2>(link->UsbForDialog(), link->LptForDialog(), link->Host(),
+                                       dialogs, window->Image(), operation, auto1, auto2,
+                                       window.get());
     }
     static bool Shown(Form2& f, const char* name) {
         return !f.findChild<QWidget*>(name)->isHidden();

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <cstring>
+#include <random>
 #include <set>
 
 #include "gui/glyph_font.h"
@@ -429,6 +430,68 @@ TEST_F(GlyphEditor, TextsSurviveSavingAndOpening) {
     EXPECT_EQ(Row("cboLng"), kRussianRow);
     EXPECT_EQ(Cell(21)->ShownCode(), 111);
     EXPECT_EQ(Text("txtPrompt(0)"), "     ZENTRA");
+}
+
+// Random images in the window: every store, default, alignment and key keeps to the bytes of
+// its own slot (and 0x3B for the logo), and the glyph page draws whatever bytes it finds.
+TEST_F(GlyphEditor, RandomImagesKeepEveryEditInsideItsSlot) {
+    std::mt19937 random(815);
+    auto randomImage = [&] {
+        PagerImage image;
+        for (int a = 0; a < kImageSize; ++a) image.set(a, static_cast<std::uint8_t>(random()));
+        return image;
+    };
+    auto expectOnlyChanged = [&](const PagerImage& before, int first, int last, int extra) {
+        for (int a = 0; a < kImageSize; ++a) {
+            if ((a >= first && a <= last) || a == extra) continue;
+            ASSERT_EQ(window->Image().at(a), before.at(a)) << "byte " << a;
+        }
+    };
+    const auto tags = PromptTags();
+    for (int round = 0; round < 6; ++round) {
+        window->Image() = randomImage();
+        window->init_ctl();
+        QApplication::processEvents();
+        if (Row("cboLng") == kRussianRow) PickLanguage(static_cast<int>(random() % 4));
+        window->EMoptPrompts_Click();
+        for (int i = 0; i < kPromptCount; ++i) {
+            const int slot = tags[static_cast<std::size_t>(i)].address;
+            SCOPED_TRACE(i);
+            PagerImage before = window->Image();
+            Focus(PromptAt(i));
+            Leave();
+            expectOnlyChanged(before, slot, slot + 19, i == 0 ? 0x3B : -1);
+            before = window->Image();
+            Click(i == 0 ? "optRight(1)" : "optCenter(0)");
+            Leave();
+            expectOnlyChanged(before, slot, slot + 19, i == 0 ? 0x3B : -1);
+            before = window->Image();
+            Click("optDefault");
+            expectOnlyChanged(before, slot, slot + 19, -1);
+            Leave();
+        }
+        dialogs.Clear();
+
+        // The same image's bytes on the glyph page.
+        PagerImage glyphs = randomImage();
+        glyphs.SetBits(0x3E, 0, 3, 4);
+        window->Image() = glyphs;
+        window->init_ctl();
+        OpenRussian();
+        Get<QRadioButton>("ModifyOpt")->setChecked(true);
+        for (int r = 0; r < kGlyphRows; ++r) {
+            const int cell = r * kGlyphRowStride + static_cast<int>(random() % kGlyphColumns);
+            const int slot = GlyphRowSlot(r);
+            QTest::mouseClick(Cell(cell), Qt::LeftButton);
+            PagerImage before = window->Image();
+            Press(GlyphKeyCodes()[random() % GlyphKeyCodes().size()]);
+            for (const char* button : {"optRusL", "optRusC", "optRusR"}) Click(button);
+            expectOnlyChanged(before, slot + 2, slot + 19, -1);
+            before = window->Image();
+            Click("optRusD");
+            expectOnlyChanged(before, slot, slot + 19, -1);
+        }
+    }
 }
 
 TEST(GlyphFont, EveryKeyHasItsOwnPicture) {

@@ -71,6 +71,12 @@ bool InTextRegion(int a) {
     return (a >= 0x100 && a <= 0x343) || (a >= 0x3B0 && a <= 0x3D7);
 }
 
+// The text bytes of a slot; its attribute and length bytes are numbers, not characters.
+bool IsSlotText(int a) {
+    const int first = a >= 0x3B0 ? 0x3B0 : 0x100;
+    return InTextRegion(a) && (a - first) % 20 >= 2;
+}
+
 TEST(CharMap, TextPassesConvertOnlyTheTextRegions) {
     for (std::uint8_t nibble : {0, 3, 5, 6, 8}) {
         const PagerImage original = EveryByteValue(nibble);
@@ -80,7 +86,7 @@ TEST(CharMap, TextPassesConvertOnlyTheTextRegions) {
         DecodeTextRegions(decoded);
         for (int a = 0; a < kImageSize; ++a) {
             const std::uint8_t b = original.at(a);
-            const bool converted = InTextRegion(a);
+            const bool converted = IsSlotText(a);
             EXPECT_EQ(encoded.at(a), converted ? PcToPagerChar(nibble, b) : b) << a;
             EXPECT_EQ(decoded.at(a), converted ? PagerToPcChar(nibble, b) : b) << a;
         }
@@ -91,17 +97,41 @@ TEST(CharMap, TextPassesConvertOnlyTheTextRegions) {
     }
 }
 
+// A left-aligned prompt in a slot of display attribute 4 has the attribute 0x40, which is also
+// the German pager's code of the section sign: converting it turned the 0 blank columns into 7.
+TEST(CharMap, AttributeAndLengthBytesSurviveAWriteAndAReadBack) {
+    for (std::uint8_t nibble : {5, 6, 8}) {
+        PagerImage image;
+        image.set(0x3A, nibble);
+        const std::uint8_t numbers[] = {0x40, 0x23, 0x5B, 0x7E, 0xA7, 0xE0, 0xC4, 0xDF};
+        int n = 0;
+        for (int slot = 0x100; slot < 0x344; slot += 20) {
+            image.set(slot, numbers[n++ % 8]);
+            image.set(slot + 1, numbers[n++ % 8]);
+        }
+        for (int slot : {0x3B0, 0x3C4}) {
+            image.set(slot, 0x40);
+            image.set(slot + 1, 0x23);
+        }
+        const PagerImage original = image;
+        EncodeTextRegions(image);
+        EXPECT_EQ(image, original) << int{nibble};
+        DecodeTextRegions(image);
+        EXPECT_EQ(image, original) << int{nibble};
+    }
+}
+
 TEST(CharMap, GermanUmlautGoesToThePagerAndBack) {
     PagerImage image;
     image.set(0x3A, 8);
-    for (int a : {0x100, 0x343, 0x3B0, 0x3D7, 0x057, 0x070, 0x0FF, 0x344, 0x3AF, 0x3D8}) {
+    for (int a : {0x102, 0x343, 0x3B2, 0x3D7, 0x057, 0x070, 0x0FF, 0x344, 0x3AF, 0x3D8}) {
         image.set(a, 0xC4);
     }
     EncodeTextRegions(image);
-    for (int a : {0x100, 0x343, 0x3B0, 0x3D7}) EXPECT_EQ(image.at(a), 0x5B) << a;
+    for (int a : {0x102, 0x343, 0x3B2, 0x3D7}) EXPECT_EQ(image.at(a), 0x5B) << a;
     for (int a : {0x057, 0x070, 0x0FF, 0x344, 0x3AF, 0x3D8}) EXPECT_EQ(image.at(a), 0xC4) << a;
     DecodeTextRegions(image);
-    for (int a : {0x100, 0x343, 0x3B0, 0x3D7}) EXPECT_EQ(image.at(a), 0xC4) << a;
+    for (int a : {0x102, 0x343, 0x3B2, 0x3D7}) EXPECT_EQ(image.at(a), 0xC4) << a;
 }
 
 }  // namespace

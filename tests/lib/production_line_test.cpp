@@ -79,7 +79,11 @@ TEST(Backups, NamedByTimeOperationAndCapcodeAndPrunedAfterAYear) {
     const auto later = store.Save(image, "write");
     ASSERT_TRUE(later);
     EXPECT_EQ(fs::path(*later).filename(), "20250729_080000_write_0000042.tbl");
-    std::ofstream(dir.File("backups/notes.txt")) << "mine";
+    // Files of the user's own, some of them named much like ours.
+    const char* mine[] = {"notes.txt", "20200101_000000_mine.tbl", "20200101_000000_read_12.tbl",
+                          "20200101_000000_read_1234567-x.tbl",
+                          "20200101_000000_read_1234567.tbl~"};
+    for (const char* name : mine) std::ofstream(dir.File(std::string("backups/") + name)) << "mine";
 
     now += days(165);  // exactly a year after the first two: kept
     EXPECT_EQ(store.Prune(), 0);
@@ -88,7 +92,9 @@ TEST(Backups, NamedByTimeOperationAndCapcodeAndPrunedAfterAYear) {
     EXPECT_FALSE(fs::exists(*first));
     EXPECT_FALSE(fs::exists(*second));
     EXPECT_TRUE(fs::exists(*later));
-    EXPECT_TRUE(fs::exists(dir.File("backups/notes.txt")));  // not a backup: left alone
+    for (const char* name : mine) {
+        EXPECT_TRUE(fs::exists(dir.File(std::string("backups/") + name))) << name;  // left alone
+    }
 }
 
 TEST(ProductionLog, RowsSurviveTheRoundTrip) {
@@ -140,6 +146,28 @@ TEST(ProductionLog, ResumeGoesOnAfterTheHighestCapcodesWritten) {
     EXPECT_EQ(ParseAutoIncrease(""), std::nullopt);
 }
 
+// Two boards: 100 failed while 101 was written, then the run was killed. Resuming at 102 must
+// not leave 100 unwritten.
+TEST(ProductionLog, ResumeRetriesTheFailedCapcodesItGoesPast) {
+    const std::vector<LogRow> rows = {
+        {"", "a", {99, 7}, "", "failed", ""},  {"", "b", {100, 7}, "", "failed", ""},
+        {"", "a", {101, 7}, "", "ok", ""},     {"", "a", {99, 7}, "", "ok", ""},
+        {"", "b", {100, 7}, "", "failed", ""}, {"", "b", {102, 7}, "", "failed", ""},
+    };
+    const AutoIncrease first{true, false};
+    const CapcodePair at = ResumeCapcodes(rows, first, {99, 7});
+    EXPECT_EQ(at, (CapcodePair{102, 7}));
+    const auto retries = ResumeRetries(rows, first, at);
+    EXPECT_EQ(retries, (std::vector<CapcodePair>{{100, 7}}));
+
+    CapcodeCounter counter(at, first, 3, rows);
+    counter.GiveBack(retries);
+    EXPECT_EQ(*counter.Take(), (CapcodePair{100, 7}));
+    EXPECT_EQ(*counter.Take(), (CapcodePair{102, 7}));
+    EXPECT_EQ(*counter.Take(), (CapcodePair{103, 7}));
+    EXPECT_TRUE(ResumeRetries(rows, {false, true}, {8, 8}).empty());
+}
+
 TEST(CapcodeCounter, HandsOutDistinctCapcodesInOrderAndRetriesFailedOnes) {
     CapcodeCounter counter({100, 7}, {true, false}, 4, {});
     const auto a = counter.Take();
@@ -160,6 +188,32 @@ TEST(CapcodeCounter, HandsOutDistinctCapcodesInOrderAndRetriesFailedOnes) {
     EXPECT_TRUE(counter.Over());
     EXPECT_EQ(counter.done(), 4);
     EXPECT_EQ(counter.failed(), 1);
+}
+
+// The new capcodes run out (the top of the range, a capcode the log holds) while a failed one
+// waits for its retry: it still gets it.
+TEST(CapcodeCounter, RetriesAFailedCapcodeAfterTheNewOnesRanOut) {
+    const std::vector<LogRow> logged = {{"", "a", {302, 9}, "", "ok", ""}};
+    struct Case {
+        CapcodePair start;
+        bool stopByDialog;
+    } cases[] = {{{2097150, 9}, true}, {{300, 9}, false}};
+    for (const Case& c : cases) {
+        CapcodeCounter counter(c.start, {true, false}, 5, logged);
+        const auto a = counter.Take();
+        const auto b = counter.Take();
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(counter.Take(), std::nullopt);  // nothing new left
+        counter.Finish(*a, false);
+        counter.Finish(*b, true);
+        if (c.stopByDialog) counter.Stop();  // the top written: no more increase
+        EXPECT_FALSE(counter.Over()) << c.start[0];
+        EXPECT_EQ(counter.Take(), a) << c.start[0];
+        EXPECT_EQ(counter.Take(), std::nullopt);
+        counter.Finish(*a, true);
+        EXPECT_TRUE(counter.Over());
+        EXPECT_EQ(counter.done(), 2);
+    }
 }
 
 TEST(CapcodeCounter, RefusesLoggedCapcodesAndStops) {

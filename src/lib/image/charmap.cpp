@@ -62,10 +62,18 @@ std::uint8_t Convert(std::uint8_t charsetCode, std::uint8_t c, bool toPc) {
 
 constexpr std::array<std::pair<int, int>, 2> kTextRegions = {{{0x100, 0x343}, {0x3B0, 0x3D7}}};
 
+constexpr int kSlotSize = 20;
+constexpr int kSlotTextStart = 2;  // after the attribute and length bytes
+
 void ConvertTextRegions(PagerImage& image, bool toPc) {
     const std::uint8_t code = image.GetBits(0x3A, 0, 4);
     for (const auto& [first, last] : kTextRegions) {
-        for (int a = first; a <= last; ++a) image.set(a, Convert(code, image.at(a), toPc));
+        for (int a = first; a <= last; ++a) {
+            // A slot's attribute and length are numbers: 0x40, a left-aligned prompt, is also
+            // the German section sign, and converting it would add 7 blank columns.
+            if ((a - first) % kSlotSize < kSlotTextStart) continue;
+            image.set(a, Convert(code, image.at(a), toPc));
+        }
     }
 }
 

@@ -12,8 +12,9 @@ namespace kpx {
 std::uint8_t PcToPagerChar(std::uint8_t charsetCode, std::uint8_t c);
 std::uint8_t PagerToPcChar(std::uint8_t charsetCode, std::uint8_t c);
 
-// The text regions 0x100-0x343 and 0x3B0-0x3D7, every byte, converted with the character set
-// that the image itself names in 0x3A. Nothing outside those ranges changes.
+// The text bytes of the prompt slots in 0x100-0x343 and 0x3B0-0x3D7, converted with the
+// character set that the image itself names in 0x3A. The slots' attribute and length bytes and
+// everything outside those ranges stay as they are.
 void EncodeTextRegions(PagerImage& image);
 void DecodeTextRegions(PagerImage& image);
 

@@ -106,6 +106,26 @@ CapcodePair ResumeCapcodes(const std::vector<LogRow>& rows, AutoIncrease autoInc
     return next;
 }
 
+std::vector<CapcodePair> ResumeRetries(const std::vector<LogRow>& rows, AutoIncrease autoIncrease,
+                                       CapcodePair resumeAt) {
+    const int key = autoIncrease.first ? 0 : 1;
+    if (!autoIncrease.counts(key)) return {};
+    std::set<std::int32_t> written;
+    for (const LogRow& row : rows) {
+        if (row.result == kResultOk) written.insert(row.capcodes[key]);
+    }
+    std::vector<CapcodePair> retries;
+    for (const LogRow& row : rows) {
+        const std::int32_t c = row.capcodes[key];
+        if (row.result == kResultOk || c >= resumeAt[key] || written.count(c)) continue;
+        written.insert(c);  // once each
+        retries.push_back(row.capcodes);
+    }
+    std::sort(retries.begin(), retries.end(),
+              [key](const CapcodePair& a, const CapcodePair& b) { return a[key] < b[key]; });
+    return retries;
+}
+
 CapcodeCounter::CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int count,
                                const std::vector<LogRow>& logged)
     : next_(start), autoIncrease_(autoIncrease), count_(count) {
@@ -116,7 +136,8 @@ CapcodeCounter::CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int
 }
 
 bool CapcodeCounter::OverLocked() const {
-    return stopped_ || done_ + taken_ >= count_;
+    // Once no new capcodes are left, the failed ones still get their retry.
+    return (stopped_ && returned_.empty()) || done_ + taken_ >= count_;
 }
 
 bool CapcodeCounter::Over() const {
@@ -172,6 +193,11 @@ void CapcodeCounter::Finish(const CapcodePair& capcodes, bool ok) {
         ++failed_;
         returned_.push_back(capcodes);
     }
+}
+
+void CapcodeCounter::GiveBack(const std::vector<CapcodePair>& capcodes) {
+    std::lock_guard lock(mutex_);
+    returned_.insert(returned_.end(), capcodes.begin(), capcodes.end());
 }
 
 void CapcodeCounter::Stop() {

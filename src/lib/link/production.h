@@ -53,6 +53,11 @@ std::vector<LogRow> ParseLog(std::istream& in);
 CapcodePair ResumeCapcodes(const std::vector<LogRow>& rows, AutoIncrease autoIncrease,
                            CapcodePair fromFile);
 
+// The capcodes the log holds as failed and never as written, below where a resumed series goes
+// on: a run stopped before their retry. Lowest first.
+std::vector<CapcodePair> ResumeRetries(const std::vector<LogRow>& rows, AutoIncrease autoIncrease,
+                                       CapcodePair resumeAt);
+
 // The one capcode counter of a series that several boards share. Each pager takes the next
 // capcodes; a pager that failed gives them back and the next pager takes them again, so every
 // capcode is written once, lowest first. Capcodes the log already holds as written are refused.
@@ -66,7 +71,9 @@ class CapcodeCounter {
     std::optional<CapcodePair> Take(std::string* refusal = nullptr);
     // The outcome of a pager that took `capcodes`.
     void Finish(const CapcodePair& capcodes, bool ok);
-    // No more pagers (a capcode at the top of the range).
+    // Capcodes to hand out again before any new ones (a resumed series' unfinished pagers).
+    void GiveBack(const std::vector<CapcodePair>& capcodes);
+    // No new capcodes (a capcode at the top of the range); failed ones are still retried.
     void Stop();
 
     int done() const;

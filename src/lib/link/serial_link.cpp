@@ -88,7 +88,7 @@ SerialLink::SerialLink(SerialPort& port, DeviceLister& lister, RegistryAccess& r
       dialogs_(dialogs) {}
 
 int SerialLink::ElapsedSince(std::int32_t start) {
-    return TickDifference(clock_.TickMs(), start);
+    return TicksSince(clock_, start);
 }
 
 void SerialLink::Idle(int port, int minBytes) {

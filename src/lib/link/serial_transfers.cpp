@@ -31,16 +31,21 @@ std::string NotKpx41Message(const std::string& ident) {
            ", Software " + part(9, 5) + " )";
 }
 
+const char* GpQuestion(std::uint8_t pagerMark, int bandRow) {
+    const bool pagerIsGp = pagerMark == kGpMark;
+    const bool bandIsGp = bandRow == kBandRowGp;
+    if (pagerIsGp && !bandIsGp) return kGpQuestion;
+    if (!pagerIsGp && bandIsGp) return kNonGpQuestion;
+    return nullptr;
+}
+
 void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
     DisableCapcodesWithoutFunction(image);
     host_.RefreshControls();
 
     if (!link_.usb_read(kGpMarkAddress, kGpMarkAddress, kBlockSize)) return;
-    const bool pagerIsGp = link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)] == kGpMark;
-    const bool bandIsGp = host_.BandRow() == kBandRowGp;
-    const char* question = nullptr;
-    if (pagerIsGp && !bandIsGp) question = kGpQuestion;
-    if (!pagerIsGp && bandIsGp) question = kNonGpQuestion;
+    const char* question =
+        GpQuestion(link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)], host_.BandRow());
     if (question && !link_.dialogs().AskYesNo(question, DialogIcon::Warning)) {
         link_.TransferFailed = true;
         return;

@@ -31,6 +31,9 @@ void DisableCapcodesWithoutFunction(PagerImage& image);
 std::string IdentificationText(const std::vector<std::uint8_t>& bytes);
 // The message for a pager whose model is not KPX41.
 std::string NotKpx41Message(const std::string& ident);
+// The question before overwriting a pager whose GP(RoHS) mark disagrees with the band list;
+// nullptr when they agree.
+const char* GpQuestion(std::uint8_t pagerMark, int bandRow);
 
 // usb_writeall, usb_readall and usb_verify: the whole-image operations over the serial board.
 class SerialTransfers : public PagerTransfers {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 
 #include "image/table_file.h"
 #include "settings/capcode.h"
@@ -17,7 +18,9 @@ std::string BackupName(WallClock::time_point when, const std::string& operation,
 }
 
 std::optional<WallClock::time_point> BackupTime(const std::string& fileName) {
-    if (fileName.size() < 20 || !fileName.ends_with(".tbl")) return std::nullopt;
+    // Only names this store makes, so that pruning never takes a file of the user's.
+    static const std::regex ours(R"(\d{8}_\d{6}_(read|write)_\d{7}(-\d+)?\.tbl)");
+    if (!std::regex_match(fileName, ours)) return std::nullopt;
     return ParseCompactTime(fileName.substr(0, 15));
 }
 

@@ -12,7 +12,7 @@ constexpr std::int32_t kClockReadInterval = 1000;
 }  // namespace
 
 std::int32_t Timing::ElapsedMs(std::int32_t start) {
-    return TickDifference(clock_.TickMs(), start);
+    return TicksSince(clock_, start);
 }
 
 void Timing::CountLoop() {

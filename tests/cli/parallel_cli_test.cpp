@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_app.h"
+#include "cli/transfer_commands.h"
+#include "image/default_image.h"
+#include "image/table_file.h"
+#include "link/serial_transfers.h"
+#include "sim/eeprom_simulator.h"
+#include "testsupport/fakes.h"
+
+namespace kpx::cli {
+namespace {
+
+using kpx::testing::TempDir;
+using sim::EepromFault;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// kpx41 with --lpt driving a simulated memory on a fake clock.
+class ParallelCli : public ::testing::Test {
+  protected:
+    void Plug(sim::EepromOptions options = {}) {
+        if (!options.memory) {
+            sim::EepromMemory m;
+            m.fill(0xFF);
+            const PagerImage d = BuildDefaultImage();
+            std::copy(d.bytes().begin(), d.bytes().end(), m.begin());
+            options.memory = m;
+        }
+        // The fake clock stands still during bit times, so the verify right after a write would
+        // find the memory still programming the last page: let it program at once.
+        options.writeCycleMs = 0;
+        memory = std::make_unique<sim::EepromSimulator>(clock, options);
+        UseParallelPort(memory.get(), &clock);
+    }
+    void TearDown() override { UseParallelPort(nullptr); }
+
+    Result Kpx41(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        const int code = RunCli(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+
+    kpx::testing::FakeClock clock;
+    std::unique_ptr<sim::EepromSimulator> memory;
+    TempDir dir;
+};
+
+PagerImage GermanImage() {
+    PagerImage image = BuildDefaultImage();
+    image.SetBits(0x3A, 0, 8, 4);
+    image.set(0x105, 0xE4);  // ä
+    image.set(0x106, 0xDF);  // ß
+    image.set(0x3B2, 0xDC);  // Ü
+    return image;
+}
+
+TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
+    Plug();
+    ASSERT_EQ(SaveTableFile(dir.File("de.tbl"), GermanImage()), "");
+    const Result written = Kpx41({"write", "--lpt", dir.File("de.tbl")});
+    ASSERT_EQ(written.code, 0) << written.err;
+    EXPECT_EQ(written.err, "Verify Success!\n");
+    EXPECT_EQ(memory->memory()[0x105], 0x7B);
+    EXPECT_EQ(memory->memory()[0x106], 0x7E);
+    EXPECT_EQ(memory->memory()[0x3B2], 0x5D);
+    EXPECT_EQ(memory->memory()[0x3E0], 1);
+    EXPECT_GE(memory->releases(), 1);  // the port handed back after the transfer
+
+    const Result read = Kpx41({"read", "--lpt", "-o", dir.File("back.tbl")});
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.err, "Read success!\n");
+    const TableFileLoad back = LoadTableFile(dir.File("back.tbl"));
+    ASSERT_EQ(back.status, TableFileStatus::Ok);
+    PagerImage expected = GermanImage();
+    expected.set(0x3E0, 1);
+    DisableCapcodesWithoutFunction(expected);
+    EXPECT_EQ(PagerImage(back.bytes), expected);
+
+    const Result same = Kpx41({"verify", "--lpt", dir.File("back.tbl")});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "the pager matches " + dir.File("back.tbl") + "\n");
+}
+
+TEST_F(ParallelCli, FailuresGiveTheirMessagesAndWriteNoFile) {
+    struct Case {
+        const char* name;
+        sim::EepromOptions options;
+        std::vector<std::string> args;  // "OUT" stands for the output file
+        std::string err;
+    };
+    auto with = [](EepromFault fault, int address) {
+        sim::EepromOptions o;
+        o.fault = {fault, address, 0x01};
+        return o;
+    };
+    sim::EepromOptions elsewhere;
+    elsewhere.base = 0x300;
+    ASSERT_EQ(SaveTableFile(dir.File("d.tbl"), BuildDefaultImage()), "");
+    const Case cases[] = {
+        {"no memory on any base",
+         elsewhere,
+         {"read", "--lpt", "-o", "OUT"},
+         "The Programmed Board is not responding!\n"},
+        {"never acknowledges",
+         with(EepromFault::NeverAck, 0),
+         {"read", "--lpt", "-o", "OUT"},
+         "Read error!\n"},
+        {"tenth start",
+         with(EepromFault::AckFromTenthStart, 0),
+         {"read", "--lpt", "-o", "OUT"},
+         "Read error!\n"},
+        {"signature",
+         with(EepromFault::FlipBit, 0),
+         {"read", "--lpt", "-o", "OUT"},
+         "Read success!\nThe data in this pager is wrong!\n"},
+        {"last address",
+         with(EepromFault::FlipBit, kImageLast),
+         {"verify", "--lpt", "d.tbl"},
+         "Verify Error!\n"},
+        {"refused data byte",
+         with(EepromFault::NoDataAck, 0x200),
+         {"write", "--lpt", "d.tbl"},
+         "Write error!\n"},
+    };
+    for (const auto& c : cases) {
+        Plug(c.options);
+        std::vector<std::string> args;
+        for (const auto& a : c.args) {
+            args.push_back(a == "OUT" ? dir.File("out.tbl") : a == "d.tbl" ? dir.File(a) : a);
+        }
+        const Result r = Kpx41(args);
+        EXPECT_EQ(r.code, 1) << c.name;
+        EXPECT_EQ(r.err, c.err) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.tbl"))) << c.name;
+    }
+}
+
+// The machine's ports: the device path given, and the reason it could not be used.
+TEST_F(ParallelCli, AnUnusableDeviceIsSaidSo) {
+    const Result r = Kpx41({"read", "--lpt", "/dev/kpx41-no-such-parport", "-o", dir.File("o")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "The Programmed Board is not responding!\n"
+              "kpx41: cannot open /dev/kpx41-no-such-parport for the port at 0x378: No such file "
+              "or directory\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o")));
+
+    setenv("KPX41_PARPORTS", "", 1);
+    const Result none = Kpx41({"verify", "--lpt=/dev/null", dir.File("missing.tbl")});
+    EXPECT_EQ(none.err, "This file is not exit!\n");
+    const Result empty = Kpx41({"read", "--lpt", "-o", dir.File("o")});
+    EXPECT_EQ(empty.err,
+              "The Programmed Board is not responding!\n"
+              "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
+              "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n");
+    unsetenv("KPX41_PARPORTS");
+
+    const Result both = Kpx41({"read", "--port", "/dev/null", "--lpt", "-o", dir.File("o")});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_EQ(both.err.rfind("kpx41 read: --port and --lpt name two different links\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kpx::cli
