@@ -71,12 +71,14 @@ BoardLink::BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister,
     window.ShowProgrammingDialog = [this](int operation) { ShowProgrammingDialog(operation); };
     window.StartupProbe = [this] { StartupProbe(); };
     window.Timer1_Timer = [this] { Timer1_Timer(); };
+    window.LinkBusy = [this] { return link_.Busy() || dialog_ != nullptr; };
 }
 
 BoardLink::~BoardLink() {
     window_.ShowProgrammingDialog = nullptr;
     window_.StartupProbe = nullptr;
     window_.Timer1_Timer = nullptr;
+    window_.LinkBusy = nullptr;
     window_.Timer1()->stop();
     link_.SetHost(nullptr);
 }

@@ -254,7 +254,10 @@ std::optional<SpacingSelector> SpacingSelectorFromImage(const PagerImage& image,
 }
 
 std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& state, int row) {
-    if (row < 0 || row > 2) return std::nullopt;
+    // Only the standard bands' own list may program their spacing.
+    if (row < 0 || row > 2 || (state.bandRow != kBandRow130 && state.bandRow != kBandRow380)) {
+        return std::nullopt;
+    }
     state.choice130 = row;
     state.choice380 = row;
     std::optional<bool> modVisible;
@@ -297,7 +300,9 @@ std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& sta
     return modVisible;
 }
 
-bool SelectGpSpacing(PagerImage& image, FrequencyState& state, int row, UserDialogs& dialogs) {
+std::optional<bool> SelectGpSpacing(PagerImage& image, FrequencyState& state, int row,
+                                    UserDialogs& dialogs) {
+    if (state.bandRow != kBandRowGp) return std::nullopt;
     state.combo1Row = row;
     const bool autoSpacing = row == 2;
     SetAutoBit(image, autoSpacing);
@@ -362,7 +367,7 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
             state.multiplier = 1;
             SetBaud(image, 3, 2, 0x11);
             SetAutoBit(image, false);
-            result.frequencyModVisible = SelectGpSpacing(image, state, 0, dialogs);
+            result.frequencyModVisible = SelectGpSpacing(image, state, 0, dialogs).value_or(true);
             break;
     }
     ReadPll(image, state);
