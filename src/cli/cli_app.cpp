@@ -20,6 +20,10 @@ const CliCommand* const kCommandTable[] = {
     &kProbeCommand,
     &kProduceCommand,
     &kDoctorCommand,
+    &kDumpCommand,
+    &kDiffCommand,
+    &kExportCommand,
+    &kImportCommand,
 };
 
 std::vector<CliCommand> CopyTable() {

@@ -11,6 +11,7 @@
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
+#include "image/field_catalogue.h"
 #include "image/table_file.h"
 #include "link/frame_trace.h"
 #include "link/parallel_transfers.h"
@@ -23,6 +24,7 @@
 #include "platform/system_registry.h"
 #include "platform/termios_port.h"
 #include "settings/bands.h"
+#include "texts/cp1252.h"
 
 namespace kpx::cli {
 
@@ -223,6 +225,29 @@ bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
     return true;
 }
 
+// The whole pager, read as `read` does (with its trace and backup); nothing when it failed.
+std::optional<PagerImage> ReadWith(const Options& o, CliIo& io) {
+    Session s(io.err, o);
+    // The image the program starts with: a parallel read must bring its fixed bytes back.
+    s.image = BuildDefaultImage();
+    if (!s.Prepare(o, io.err) || !s.Connect(o, io.err)) return std::nullopt;
+    s.Transfers().readall(s.image, 0, kImageLast);
+    // Only a complete and plausible read replaces the image; anything else gives nothing.
+    if (!s.Finish() || !s.host.replaced) return std::nullopt;
+    KeepBackup(s.backups.get(), s.image, "read", io.err);
+    return s.image;
+}
+
+// After "Verify Error!": the settings in which the pager differs from the file.
+void ReportMismatch(Session& s, const std::string& file, std::ostream& err) {
+    const auto pager = s.Transfers().MismatchedPager();
+    if (!pager) return;
+    err << "the pager differs from " << file << " (file -> pager):\n";
+    for (const std::string& line : DiffLines(DiffVerified(s.image, *pager))) {
+        err << "  " << Cp1252ToUtf8(line) << "\n";
+    }
+}
+
 }  // namespace
 
 int CmdRead(const std::vector<std::string>& args, CliIo& io) {
@@ -234,15 +259,9 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     if (!o) return UsageError(kName, problem, io);
     if (!o->output || !o->files.empty() || o->yes)
         return UsageError(kName, "read needs -o FILE", io);
-    Session s(err, *o);
-    // The image the program starts with: a parallel read must bring its fixed bytes back.
-    s.image = BuildDefaultImage();
-    if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
-    s.Transfers().readall(s.image, 0, kImageLast);
-    // Only a complete and plausible read replaces the image; anything else writes no file.
-    if (!s.Finish() || !s.host.replaced) return 1;
-    KeepBackup(s.backups.get(), s.image, "read", err);
-    const std::string failure = SaveTableFile(*o->output, s.image);
+    const std::optional<PagerImage> image = ReadWith(*o, io);
+    if (!image) return 1;
+    const std::string failure = SaveTableFile(*o->output, *image);
     if (!failure.empty()) {
         err << failure << "\n";
         return 1;
@@ -267,6 +286,7 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     t.writeall(s.image, 0, kImageLast);
     if (!t.TransferFailed()) KeepWrittenBackup(s.backups.get(), s.image, err);
     if (!t.TransferFailed()) t.verify(s.image, 0, kImageLast);
+    ReportMismatch(s, o->files[0], err);
     DecodeTextRegions(s.image);
     if (!s.Finish()) return 1;
     out << "wrote and verified " << o->files[0] << "\n";
@@ -289,9 +309,19 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     // The pager holds the texts in its own character set, and so does a written file's image.
     EncodeTextRegions(s.image);
     s.Transfers().verify(s.image, 0, kImageLast);
+    ReportMismatch(s, o->files[0], err);
     if (!s.Finish()) return 1;
     out << "the pager matches " << o->files[0] << "\n";
     return 0;
+}
+
+std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io, bool lpt,
+                                    const std::optional<std::string>& lptPath) {
+    Options o;
+    o.port = port;
+    o.lpt = lpt;
+    o.lptPath = lptPath;
+    return ReadWith(o, io);
 }
 
 int CmdPorts(const std::vector<std::string>& args, CliIo& io) {

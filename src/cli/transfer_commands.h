@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "image/pager_image.h"
 #include "link/port_io.h"
 #include "timing/clock.h"
 
@@ -28,5 +30,12 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io);
 // The port and clock --lpt drives instead of the machine's parallel ports and clock (a
 // simulator, in tests); nullptr gives the machine's back.
 void UseParallelPort(PortIo* io, Clock* clock = nullptr);
+
+// Reads the whole pager as `read` does (texts decoded): over the serial board on `port` (or the
+// listed ports), or over the parallel link when `lpt` is set (`lptPath` a device, or probed).
+// Nothing when it failed (already told).
+std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io,
+                                    bool lpt = false,
+                                    const std::optional<std::string>& lptPath = std::nullopt);
 
 }  // namespace kpx::cli

@@ -4,6 +4,7 @@
 
 #include "gui/programming_form.h"
 #include "gui/qt_dialogs.h"
+#include "gui/verify_differences.h"
 #include "image/charmap.h"
 #include "link/board_watch.h"
 
@@ -70,12 +71,14 @@ BoardLink::BoardLink(MainWindow& window, SerialPort& port, DeviceLister& lister,
     window.ShowProgrammingDialog = [this](int operation) { ShowProgrammingDialog(operation); };
     window.StartupProbe = [this] { StartupProbe(); };
     window.Timer1_Timer = [this] { Timer1_Timer(); };
+    window.LinkBusy = [this] { return link_.Busy() || dialog_ != nullptr; };
 }
 
 BoardLink::~BoardLink() {
     window_.ShowProgrammingDialog = nullptr;
     window_.StartupProbe = nullptr;
     window_.Timer1_Timer = nullptr;
+    window_.LinkBusy = nullptr;
     window_.Timer1()->stop();
     link_.SetHost(nullptr);
 }
@@ -96,6 +99,10 @@ void BoardLink::ShowProgrammingDialog(int operation) {
     dialog_ = &form;
     form.exec();
     dialog_ = nullptr;
+    // The image is still in the pager's character set here, as the verify compared it.
+    if (const auto pager = transfers_.MismatchedPager()) {
+        OfferVerifyDifferences(&window_, dialogs_, window_.Image(), *pager);
+    }
 }
 
 }  // namespace kpx::gui

@@ -256,9 +256,8 @@ QWidget* MainWindow::BuildFrequencyFrame() {
         combo1_[i]->setObjectName(Indexed("Combo1", i));
         for (const auto& item : kCombo1Items) combo1_[i]->addItem(QString::fromStdString(item));
         combo1_[i]->setCurrentIndex(-1);
-        connect(cboChannel_[i], &QComboBox::currentIndexChanged, this,
-                [this, i] { cboChannel_Click(i); });
-        connect(combo1_[i], &QComboBox::currentIndexChanged, this, [this, i] { Combo1_Click(i); });
+        OnListClick(cboChannel_[i], this, [this, i] { cboChannel_Click(i); });
+        OnListClick(combo1_[i], this, [this, i] { Combo1_Click(i); });
     }
     channelFront_->addWidget(cboChannel_[0]);
     channelFront_->addWidget(combo1_[0]);
@@ -293,7 +292,7 @@ QWidget* MainWindow::BuildFrequencyFrame() {
     picture2_->setVisible(false);
     g->addWidget(picture2_, 5, 0, 1, 3);
 
-    connect(cboDft_, &QComboBox::currentIndexChanged, this, &MainWindow::cboDft_Click);
+    OnListClick(cboDft_, this, [this] { cboDft_Click(cboDft_->currentIndex()); });
     return frame;
 }
 
@@ -448,7 +447,7 @@ void MainWindow::read_pll() {
         if (auto sel = SpacingSelectorFromImage(image_, freq_.bandRow, settings_)) {
             ApplySpacingSelector(*sel);
         }
-        if (freq_.bandRow == kBandRowGp) {
+        if (freq_.bandRow == kBandRowGp || freq_.bandRow == kBandRow929) {
             picture2_->setVisible(false);
             channelFront_->setVisible(false);
         }
@@ -536,10 +535,10 @@ void MainWindow::cboChannel_Click(int index) {
 }
 
 void MainWindow::Combo1_Click(int index) {
-    if (RefreshingControls) return;
     const int row = combo1_[index]->currentIndex();
-    if (row < 0) return;
-    SetFrequencyModVisible(SelectGpSpacing(image_, freq_, row, dialogs_));
+    if (RefreshingControls || row < 0) return;
+    if (auto visible = SelectGpSpacing(image_, freq_, row, dialogs_))
+        SetFrequencyModVisible(*visible);
     read_freq();
 }
 
@@ -703,7 +702,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this && key->key() == Qt::Key_Space &&
             writeOpt_->isChecked()) {
             const bool onWriteOpt = widget == writeOpt_;
-            mnuEB_Click();
+            if (mnuPager_->isEnabled() && !(LinkBusy && LinkBusy())) mnuEB_Click();
             if (onWriteOpt) writeOpt_->setFocus();
             return true;
         }

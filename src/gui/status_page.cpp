@@ -17,10 +17,6 @@ namespace kpx::gui {
 
 namespace {
 
-const char* const kMenuCaptions[kPagerMenuItems] = {
-    "Set Alert Disable", "Pager Off Disable",  "Auto Sleep Disable", "Set Alarm Disable",
-    "Set Time Disable",  "Set Scroll Disable", "Zoom In Disable"};
-
 const char* const kBatteryCaptions[kBatteryLevels] = {
     "Battery Gauge Level-Low", "Battery Gauge Level-Med", "Battery Gauge Level-High"};
 
@@ -94,7 +90,7 @@ QWidget* StatusPage::BuildMenuFrame() {
     auto* frame = MakeFrame("Frame7", "Menu Of Pager", picSet2_);
     auto* v = new QVBoxLayout(frame);
     for (int i = 0; i < kPagerMenuItems; ++i) {
-        chkMenu_[i] = new QCheckBox(kMenuCaptions[i], frame);
+        chkMenu_[i] = new QCheckBox(Q(kPagerMenuCaptions[i]), frame);
         chkMenu_[i]->setObjectName(Indexed("chkMenu", i));
         connect(chkMenu_[i], &QCheckBox::toggled, this, [this, i] { chkMenu_Click(i); });
         v->addWidget(chkMenu_[i]);
@@ -177,7 +173,7 @@ QWidget* StatusPage::BuildContrastFrame() {
     cg->addWidget(MakeLabel("Label16", "Screen Contrast", contrast), 0, 0);
     slider1_ = new CtlEBSlider(contrast);
     slider1_->setObjectName("Slider1");
-    slider1_->SetMax(8);
+    slider1_->SetMax(kContrastMax);
     slider1_->SetMin(0);
     cg->addWidget(slider1_, 0, 1);
     lblValue_ = MakeLabel("lblValue", "", contrast);

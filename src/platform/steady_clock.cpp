@@ -19,7 +19,7 @@ Steady::time_point Epoch() {
 std::int32_t SteadyClock::TickMs() {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - Epoch()).count();
-    // Wraps like the 32-bit tick it stands for; the waits turn a wrap into an overflow error.
+    // Wraps like the 32-bit tick it stands for; the waits measure across a wrap.
     return static_cast<std::int32_t>(ms);
 }
 

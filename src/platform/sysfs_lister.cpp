@@ -18,16 +18,21 @@ std::string ReadLine(const fs::path& file) {
     return line;
 }
 
-// The idVendor of the USB device a tty hangs under, walking up from its device folder.
-std::string UsbVendorOf(const fs::path& deviceDir) {
+// Walks up from a tty's device folder to the USB device it hangs under: the device's idVendor,
+// and whether the port or its USB interface on the way is bound to the pl2303 driver.
+void ReadUsbParents(const fs::path& deviceDir, TtyDevice& tty) {
     std::error_code ec;
     fs::path dir = fs::canonical(deviceDir, ec);
-    if (ec) return "";
+    if (ec) return;
     for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path(); ++depth) {
-        if (fs::exists(dir / "idVendor", ec)) return ReadLine(dir / "idVendor");
+        const fs::path driver = fs::read_symlink(dir / "driver", ec);
+        if (!ec && driver.filename() == kProlificDriver) tty.pl2303Driver = true;
+        if (fs::exists(dir / "idVendor", ec)) {
+            tty.usbVendor = ReadLine(dir / "idVendor");
+            return;
+        }
         dir = dir.parent_path();
     }
-    return "";
 }
 
 }  // namespace
@@ -42,7 +47,7 @@ std::vector<TtyDevice> ListTtys(const std::string& sysfsRoot) {
         TtyDevice tty;
         tty.name = entry.path().filename().string();
         tty.path = "/dev/" + tty.name;
-        tty.usbVendor = UsbVendorOf(device);
+        ReadUsbParents(device, tty);
         // Unused 8250 placeholders report the port type 0.
         const fs::path type = entry.path() / "type";
         tty.hasHardware = !fs::exists(type, ec) || ReadLine(type) != "0";
@@ -56,7 +61,7 @@ std::vector<TtyDevice> ListTtys(const std::string& sysfsRoot) {
 std::vector<SysfsDeviceLister::Port> SysfsDeviceLister::Ports(const std::string& description) {
     std::vector<Port> ports;
     for (const TtyDevice& tty : ListTtys(root_)) {
-        if (tty.usbVendor != kProlificVendor) continue;
+        if (tty.usbVendor != kProlificVendor && !tty.pl2303Driver) continue;
         if (!DescriptionMatches(kCableDescription, description)) continue;
         const auto com = map_.ComNumberForPath(tty.path);
         if (!com) continue;

@@ -147,15 +147,19 @@ int TermiosSerialPort::sio_close(int port) {
 namespace kpx {
 
 bool TermiosSerialPort::WaitInput(int port, int minBytes, int timeoutMs) {
+    // A dead or closed line cannot be waited on: the caller sleeps its slice instead, so a
+    // loop over a hung-up port never spins.
     const int fd = Healthy(port);
-    if (fd < 0) return true;  // the caller's next call reports the failure
+    if (fd < 0) return false;
     int waiting = 0;
-    if (::ioctl(fd, FIONREAD, &waiting) != 0 || waiting >= minBytes) return true;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0) return false;
+    if (waiting >= minBytes) return true;
     if (waiting == 0) {
-        // Nothing yet: sleep in the kernel until the first byte (or a hang-up) comes.
+        // Nothing yet: sleep in the kernel until the first byte (or a hang-up) comes. A poll
+        // that ends at once on a hang-up has not waited.
         pollfd p{fd, POLLIN, 0};
-        ::poll(&p, 1, timeoutMs);
-        return true;
+        const int rc = ::poll(&p, 1, timeoutMs);
+        return rc == 0 || (rc > 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)));
     }
     // A reply is on its way: the rest needs about a millisecond a byte at 9600 baud.
     const int restMs = (minBytes - waiting) * 10 * 1000 / 9600 + 1;

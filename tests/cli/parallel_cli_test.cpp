@@ -93,6 +93,16 @@ TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     const Result same = Kpx41({"verify", "--lpt", dir.File("back.tbl")});
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.out, "the pager matches " + dir.File("back.tbl") + "\n");
+
+    // diff reads the pager over the same link, on either side.
+    const Result equal = Kpx41({"diff", dir.File("back.tbl"), "--lpt"});
+    EXPECT_EQ(equal.code, 0) << equal.err;
+    PagerImage changed = PagerImage(back.bytes);
+    changed.set(0x105, 0xF6);  // ö
+    ASSERT_EQ(SaveTableFile(dir.File("changed.tbl"), changed), "");
+    const Result differs = Kpx41({"diff", "--lpt", dir.File("changed.tbl")});
+    EXPECT_EQ(differs.code, 1) << differs.err;
+    EXPECT_NE(differs.out.find("\xC3\xB6"), std::string::npos) << differs.out;
 }
 
 TEST_F(ParallelCli, FailuresGiveTheirMessagesAndWriteNoFile) {

@@ -7,6 +7,7 @@
 
 #include "gui/board_window_fixture.h"
 #include "gui/form3.h"
+#include "gui/verify_differences.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "link/serial_transfers.h"
@@ -235,8 +236,10 @@ TEST_F(GuiTransfers, ReadRecognisesTheBandAndVerifyComparesEveryByte) {
     changed[kImageLast] ^= 0x01;
     board->simulator().SetMemory(changed);
     dialogs.Clear();
+    dialogs.AnswerNext(DialogAnswer::No);  // no list of differences
     window->mnuEB1_Click();
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Verify Error!"});
+    EXPECT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{"Verify Error!", kShowDifferencesQuestion}));
     EXPECT_EQ(board->simulator().writes(), 0);
 }
 

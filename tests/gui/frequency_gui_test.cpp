@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QLabel>
 
 #include "gui_fixture.h"
@@ -152,6 +153,82 @@ TEST_F(FrequencyBlock, ProgramMadeBandSelectionKeepsTheLoadedFrequency) {
     EXPECT_EQ(Get<QComboBox>("cboChannel(0)")->currentText(), "12.5KHz");
     EXPECT_EQ(window->Image(), im);
     EXPECT_FALSE(window->RefreshingControls);
+}
+
+// Every spacing list of the frequency block, in both copies.
+constexpr const char* kSpacingLists[] = {"cboChannel(0)", "cboChannel(1)", "Combo1(0)",
+                                         "Combo1(1)"};
+
+// An image of the 929-932 MHz band that comes in by File/Open or a pager read leaves no spacing
+// list of the band shown before on screen, and none of them can write synthesiser bytes.
+TEST_F(FrequencyBlock, RecognisedBand929LeavesNoSpacingListLive) {
+    PagerImage band929 = window->Image();
+    FrequencyState state;
+    SelectBand(band929, state, kBandRow929, settings, dialogs);
+    for (const int autoDefault : {0, 2}) {
+        settings.defaultSpacing380 = autoDefault ? 2 : 1;
+        settings.defaultSpacing130 = autoDefault;
+        Start();
+        for (const int before : {kBandRow380, kBandRow130, kBandRowGp}) {
+            SCOPED_TRACE("band " + std::to_string(before) + ", default row " +
+                         std::to_string(autoDefault));
+            Get<QComboBox>("cboDft")->setCurrentIndex(before);
+            window->Image() = band929;
+            window->RefreshFromNewImage();
+            ASSERT_EQ(Row("cboDft"), kBandRow929);
+            EXPECT_FALSE(Get<QWidget>("Picture2")->isVisible());
+            for (const char* name : kSpacingLists) {
+                EXPECT_FALSE(Get<QComboBox>(name)->isVisible()) << name;
+            }
+            // Even a change made to a hidden list leaves the 929 bytes alone.
+            for (const char* name : kSpacingLists) {
+                auto* list = Get<QComboBox>(name);
+                list->setCurrentIndex(list->currentIndex() == 0 ? 1 : 0);
+                EXPECT_EQ(window->Image(), band929) << name;
+            }
+        }
+    }
+}
+
+// A user's pick of the row already selected runs its handler: re-picking the band or the
+// spacing puts their defaults back over a typed frequency.
+TEST_F(FrequencyBlock, RePickingTheSelectedRowRestoresItsDefaults) {
+    auto rePick = [&](const char* name) {
+        auto* list = Get<QComboBox>(name);
+        list->showPopup();
+        QApplication::processEvents();
+        QTest::keyClick(list->view(), Qt::Key_Return);
+        QApplication::processEvents();
+    };
+    const struct {
+        int band;
+        const char* list;
+        const char* typed;
+        const char* restored;
+    } cases[] = {
+        {kBandRow130, "cboDft", "15300500", "15300000"},
+        {kBandRow130, "cboChannel(0)", "15300500", "15300000"},
+        {kBandRow380, "cboDft", "46201250", "46200000"},
+        {kBandRowGp, "Combo1(0)", "15301000", "15300000"},
+        {kBandRow929, "cboDft", "93101250", "93101250"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + " in band " + std::to_string(c.band));
+        Get<QComboBox>("cboDft")->setCurrentIndex(c.band == kBandRowGp ? kBandRow130 : kBandRowGp);
+        Get<QComboBox>("cboDft")->setCurrentIndex(c.band);
+        QApplication::processEvents();
+        const PagerImage defaults = window->Image();
+        Enter("txtFreq", c.typed);
+        ASSERT_EQ(Text("txtFreq"), c.typed);
+        if (c.band != kBandRow929) ASSERT_NE(window->Image(), defaults);
+        const int row = Row(c.list);
+        rePick(c.list);
+        EXPECT_EQ(Row(c.list), row);
+        EXPECT_EQ(Text("txtFreq"), c.restored);
+        for (int a = 0x390; a <= 0x39D; ++a) {
+            if (c.band != kBandRow929) EXPECT_EQ(Byte(a), defaults.at(a)) << a;
+        }
+    }
 }
 
 using Capcodes = WindowTest;

@@ -154,6 +154,7 @@ TEST_F(Modes, WriteModeDisablesEditingAndSpaceWrites) {
         EXPECT_EQ(op, 1);
         ++writes;
     };
+    window->SetPagerMenuEnabled(true);  // the board is there
     Get<QRadioButton>("WriteOpt")->setChecked(true);
     EXPECT_FALSE(Get<QLineEdit>("txtFreq")->isEnabled());
     EXPECT_FALSE(Get<QComboBox>("cboDft")->isEnabled());
@@ -173,6 +174,28 @@ TEST_F(Modes, WriteModeDisablesEditingAndSpaceWrites) {
     EXPECT_FALSE(Get<CtlEBSlider>("Slider1")->isHidden());
     QTest::keyClick(Get<QWidget>("picTabBack"), Qt::Key_Space);
     EXPECT_EQ(writes, 2) << "Space writes only in Write Mode";
+}
+
+// With no board (the Pager menu disabled), or while a probe or a transfer is on the port,
+// Space in Write Mode starts nothing; the key is still taken.
+TEST_F(Modes, SpaceWritesOnlyWithTheBoardThereAndTheLinkIdle) {
+    int writes = 0;
+    window->ShowProgrammingDialog = [&](int) { ++writes; };
+    bool busy = false;
+    window->LinkBusy = [&] { return busy; };
+    Get<QRadioButton>("WriteOpt")->setChecked(true);
+    const struct {
+        bool menu, busy;
+        int writes;
+    } cases[] = {{false, false, 0}, {true, true, 0}, {false, true, 0}, {true, false, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.menu) + std::to_string(c.busy));
+        window->SetPagerMenuEnabled(c.menu);
+        busy = c.busy;
+        writes = 0;
+        QTest::keyClick(Get<QWidget>("picTabBack"), Qt::Key_Space);
+        EXPECT_EQ(writes, c.writes);
+    }
 }
 
 TEST_F(Modes, RefusedFrequencyCancelsThePagerCommand) {

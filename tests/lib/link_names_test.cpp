@@ -33,19 +33,27 @@ TEST(DescriptionMatches, CableAndCommunicationsPort) {
     EXPECT_FALSE(DescriptionMatches("prolific usb-to-serial comm port", kCableDescription));
 }
 
-TEST(BoardWatchDecision, ProbesOnlyForANewDeviceWithNoBoardKnown) {
+TEST(BoardWatchDecision, ProbesForANewDeviceOrEvery9sWithNoBoardKnown) {
     struct Case {
         int n, count, port;
+        std::optional<int> sinceProbe;
         WatchAction action;
     } cases[] = {
-        {0, 0, -1, WatchAction::Absent}, {0, 2, 5, WatchAction::Absent},
-        {1, 0, -1, WatchAction::Probe},  {2, 1, -1, WatchAction::Probe},
-        {2, 1, 5, WatchAction::LookUp},  {1, 1, -1, WatchAction::LookUp},
-        {1, 2, -1, WatchAction::LookUp}, {1, 1, 5, WatchAction::LookUp},
+        {0, 0, -1, 0, WatchAction::Absent},
+        {0, 2, 5, 0, WatchAction::Absent},
+        {1, 0, -1, 0, WatchAction::Probe},
+        {2, 1, -1, 0, WatchAction::Probe},
+        {2, 1, 5, 0, WatchAction::LookUp},
+        {1, 1, -1, 0, WatchAction::LookUp},
+        {1, 2, -1, 8999, WatchAction::LookUp},
+        {1, 1, 5, 60000, WatchAction::LookUp},
+        {1, 1, -1, 9000, WatchAction::Probe},
+        {1, 3, -1, 12000, WatchAction::Probe},
+        {1, 1, -1, std::nullopt, WatchAction::Probe},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DecideBoardWatch(c.n, c.count, c.port), c.action)
-            << c.n << " " << c.count << " " << c.port;
+        EXPECT_EQ(DecideBoardWatch(c.n, c.count, c.port, c.sinceProbe), c.action)
+            << c.n << " " << c.count << " " << c.port << " " << c.sinceProbe.value_or(-1);
     }
     EXPECT_TRUE(PortListed({"A (COM3)\r\n", "A (COM5)\r\n"}, 5));
     EXPECT_FALSE(PortListed({"A (COM3)\r\n"}, 5));

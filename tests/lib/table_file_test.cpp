@@ -1,12 +1,16 @@
 #include "image/table_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -94,6 +98,45 @@ TEST(TableFile, MissingFilesAndFoldersAreReported) {
     EXPECT_NE(folder.message.find(dir.path()), std::string::npos) << folder.message;
 }
 
+// Runs an open or a save of a named pipe; should it block on the pipe, a writer and a reader
+// come along to set it free, so the test fails instead of hanging.
+template <class F>
+auto WithoutBlockingOn(const std::string& fifo, F step) {
+    auto done = std::async(std::launch::async, step);
+    if (done.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
+        ADD_FAILURE() << "blocked on " << fifo;
+        const int w = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        const int r = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        if (w >= 0) ::close(w);
+        if (r >= 0) ::close(r);
+    }
+    return done.get();
+}
+
+TEST(TableFile, PathsThatAreNotRegularFilesAreRefusedWithoutBlocking) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.tbl");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* why;
+    } cases[] = {
+        {fifo, "it is a named pipe"},
+        {"/dev/null", "it is a device"},
+        {dir.path(), "it is a folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const TableFileLoad load = WithoutBlockingOn(fifo, [&] { return LoadTableFile(c.path); });
+        EXPECT_EQ(load.status, TableFileStatus::ReadError);
+        EXPECT_EQ(load.message, "The file [" + c.path + "] cannot be read: " + c.why);
+    }
+    const std::string saved =
+        WithoutBlockingOn(fifo, [&] { return SaveTableFile(fifo, SampleImage()); });
+    EXPECT_EQ(saved, "The file [" + fifo + "] cannot be saved: it is a named pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "the pipe is left as it was";
+}
+
 TEST(TableFile, SaveThenOpenGivesTheSameBytes) {
     TempDir dir;
     const std::string path = dir.File("round.tbl");
@@ -123,7 +166,7 @@ TEST(TableFile, SaveThroughASymbolicLinkKeepsTheLink) {
 
 // Fails every write past 100 bytes (as a full disk would), also for root.
 class FileSizeLimit {
-public:
+  public:
     FileSizeLimit() {
         getrlimit(RLIMIT_FSIZE, &old_);
         oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -137,7 +180,7 @@ public:
     }
     bool ok() const { return ok_; }
 
-private:
+  private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
     bool ok_ = false;

@@ -7,12 +7,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "link/serial_link.h"
 #include "platform/port_map.h"
+#include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/system_registry.h"
 #include "platform/termios_port.h"
+#include "support/memory_registry.h"
 #include "support/registry_access.h"
 #include "testsupport/fakes.h"
+#include "testsupport/link_fakes.h"
 
 namespace kpx {
 namespace {
@@ -48,12 +52,19 @@ struct FakeSysfs {
         AddPlatformTty("ttyS1", "0");
         fs::create_directories(fs::path(dir.path()) / "class/tty/tty0");  // no device
     }
-    void AddUsbTty(const std::string& name, const std::string& vendor, const std::string& usb) {
+    // A tty of a USB device; its interface is bound to `driver` when one is named.
+    void AddUsbTty(const std::string& name, const std::string& vendor, const std::string& usb,
+                   const std::string& driver = "") {
         const fs::path dev = fs::path(dir.path()) / "devices/usb1" / usb;
-        const fs::path iface = dev / (usb + ":1.0") / name;
-        fs::create_directories(iface);
+        const fs::path iface = dev / (usb + ":1.0");
+        fs::create_directories(iface / name);
         std::ofstream(dev / "idVendor") << vendor << "\n";
-        Link(name, iface);
+        if (!driver.empty()) {
+            const fs::path bound = fs::path(dir.path()) / "bus/usb/drivers" / driver;
+            fs::create_directories(bound);
+            fs::create_directory_symlink(bound, iface / "driver");
+        }
+        Link(name, iface / name);
     }
     void AddPlatformTty(const std::string& name, const std::string& type) {
         const fs::path dev = fs::path(dir.path()) / "devices/platform/serial8250" / name;
@@ -86,6 +97,23 @@ TEST(SysfsDeviceLister, NamesTheProlificPortsByComNumber) {
 
     SysfsDeviceLister none(map, sysfs.dir.path() + "/nowhere");
     EXPECT_EQ(none.GetDevInfo(kCableDescription).size(), 1u);  // only the registered one
+}
+
+// OEM cables carry their own vendor IDs; what makes them the cable is the kernel's pl2303
+// driver on their USB interface.
+TEST(SysfsDeviceLister, ListsTtysBoundToThePl2303DriverUnderAnyVendor) {
+    FakeSysfs sysfs;
+    sysfs.AddUsbTty("ttyUSB5", "0557", "1-4", "pl2303");
+    sysfs.AddUsbTty("ttyUSB6", "0403", "1-5", "ftdi_sio");
+    sysfs.AddUsbTty("ttyUSB7", "067b", "1-6", "pl2303");
+    PortMap map;
+    SysfsDeviceLister lister(map, sysfs.dir.path());
+    EXPECT_EQ(lister.GetDevInfo(kCableDescription),
+              (std::vector<std::string>{"Prolific USB-to-Serial Comm Port (COM2)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM4)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM6)\r\n",
+                                        "Prolific USB-to-Serial Comm Port (COM8)\r\n"}));
+    EXPECT_EQ(lister.Ports(kCableDescription)[2].path, "/dev/ttyUSB5");
 }
 
 TEST(SystemRegistry, SerialCommListsThePortsWithHardware) {
@@ -181,6 +209,42 @@ TEST(TermiosSerialPort, HungUpLineGivesNegativeResults) {
     EXPECT_LT(port.sio_write(com, &b, 1), 0);
     EXPECT_LT(port.sio_getch(com), SerialPort::kNoByte);
     EXPECT_LT(port.sio_open(com), 0);
+}
+
+// A board whose cable is pulled just as the probe is sent: the probe's waits for the reply
+// must sleep on the dead line, not spin for their 500 ms.
+TEST(TermiosSerialPort, ProbeOnAHungUpLineSleepsInsteadOfSpinning) {
+    struct PullingPort : TermiosSerialPort {
+        PullingPort(PortMap& map, Pty& pty) : TermiosSerialPort(map), pty_(pty) {}
+        int sio_write(int port, const std::uint8_t* buffer, int len) override {
+            const int rc = TermiosSerialPort::sio_write(port, buffer, len);
+            pty_.HangUp();
+            return rc;
+        }
+        int sio_getch(int port) override {
+            ++polls;
+            return TermiosSerialPort::sio_getch(port);
+        }
+        Pty& pty_;
+        long polls = 0;
+    };
+    Pty pty;
+    PortMap map;
+    const int com = map.Register(pty.path);
+    PullingPort port(map, pty);
+    testing::ScriptedLister lister;
+    lister.SetComs({com});
+    MemoryRegistry backend;
+    RegistryAccess registry(backend);
+    SteadyClock clock;
+    testing::CountingPump pump;
+    testing::RecordingDialogs dialogs;
+    SerialLink link(port, lister, registry, clock, pump, dialogs);
+
+    EXPECT_FALSE(link.usb_probe());
+    // About one look a millisecond over the 500 ms window; a spinning wait makes millions.
+    EXPECT_LT(port.polls, 1000);
+    EXPECT_EQ(link.boardPort, -1);
 }
 
 }  // namespace

@@ -127,6 +127,34 @@ TEST(Probe, NoBoardAtStartupTellsTheUserAndRestartsTheTimer) {
     EXPECT_TRUE(rig.dialogs.Texts().empty());
 }
 
+// The window asks whether the link is talking to the board before Space starts a write.
+TEST(SerialLink, IsBusyExactlyWhileItTalksToTheBoard) {
+    LinkRig rig;
+    std::vector<bool> busyWhileSending;
+    rig.port.AttachResponder(7, [&](const std::vector<std::uint8_t>& frame) {
+        busyWhileSending.push_back(rig.link.Busy());
+        std::vector<std::uint8_t> reply;
+        if (frame[10] == '5') return ProbeReply(1, 0);
+        if (frame[11] == 'S') return std::vector<std::uint8_t>(kWriteAck.begin(), kWriteAck.end());
+        reply.assign(kFrameMagic.begin(), kFrameMagic.end());
+        reply.insert(reply.end(), {'3', 'R', 0x03, 0x42, 0, 0});
+        const auto sum = FrameChecksum(reply);
+        reply[14] = static_cast<std::uint8_t>(sum >> 8);
+        reply[15] = static_cast<std::uint8_t>(sum & 0xFF);
+        return reply;
+    });
+    rig.lister.SetComs({7});
+    EXPECT_FALSE(rig.link.Busy());
+    ASSERT_TRUE(rig.link.usb_probe());
+    EXPECT_FALSE(rig.link.Busy());
+    ASSERT_TRUE(rig.link.usb_write(rig.image, 0, 0, kBlockSize));
+    EXPECT_FALSE(rig.link.Busy());
+    ASSERT_TRUE(rig.link.usb_read(0, 0, kBlockSize));
+    EXPECT_EQ(rig.link.ReadBuffer[0], 0x42);
+    EXPECT_FALSE(rig.link.Busy());
+    EXPECT_EQ(busyWhileSending, (std::vector<bool>{true, true, true}));
+}
+
 TEST(SerialRead, WholeMemoryInBlocks) {
     LinkRig rig(LinkRig::PatternBoard());
     ASSERT_TRUE(rig.link.usb_read(0, kImageLast, 128));

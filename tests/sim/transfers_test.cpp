@@ -339,6 +339,42 @@ TEST(BoardWatch, UnplugAndReplug) {
     EXPECT_TRUE(rig.dialogs.Texts().empty());
 }
 
+// The cable is listed but no board is known: because the board was still switched off at the
+// start-up probe, or because a transfer lost the port. The watch probes again, at most every 9 s.
+TEST(BoardWatch, ABoardSwitchedOnLateIsFoundByARetriedProbe) {
+    for (const bool afterPortError : {false, true}) {
+        SCOPED_TRACE(afterPortError ? "after a port error" : "board off at start-up");
+        LinkRig rig;
+        rig.link.boardPort = -1;
+        if (afterPortError) {
+            ASSERT_TRUE(StartupBoardProbe(rig.link, rig.host));
+            rig.board.SetFault({sim::Fault::HangUpOnRead, 1});
+            ASSERT_FALSE(rig.link.usb_read(0, 127, kBlockSize));
+            ASSERT_EQ(rig.link.boardPort, -1);
+            rig.port.Replug(5);
+        } else {
+            rig.port.AttachBoard(5, nullptr);  // the cable is in, the board is off
+            ASSERT_FALSE(StartupBoardProbe(rig.link, rig.host));
+        }
+        rig.port.AttachBoard(5, &rig.board);  // now the board answers
+        rig.board.SetFault({});
+        const int probesBefore = rig.board.probes();
+        std::vector<int> probedAt;
+        for (int tick = 1; tick <= 4 && rig.link.boardPort < 0; ++tick) {
+            rig.clock.Advance(kWatchIntervalMs);
+            const int probes = rig.board.probes();
+            BoardWatchTick(rig.link, rig.host);
+            if (rig.board.probes() > probes) probedAt.push_back(tick);
+        }
+        EXPECT_EQ(probedAt, std::vector<int>{3}) << "the third tick is 9 s after the last probe";
+        EXPECT_EQ(rig.board.probes(), probesBefore + 1);
+        EXPECT_EQ(rig.link.boardPort, 5);
+        EXPECT_EQ(rig.host.boardLine, "  The Programmed Board Connect !");
+        EXPECT_TRUE(rig.host.pagerMenu);
+        EXPECT_TRUE(rig.host.timerRunning);
+    }
+}
+
 TEST(BoardWatch, KnownPortGoneFromTheListClearsIt) {
     LinkRig rig;
     rig.link.boardPort = 5;

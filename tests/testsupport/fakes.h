@@ -13,44 +13,44 @@ namespace kpx::testing {
 
 // Records every message and answers questions from a script (Yes when the script is empty).
 class RecordingDialogs : public UserDialogs {
-public:
+  public:
     struct Shown {
         std::string text;
         DialogButtons buttons;
         DialogIcon icon;
     };
 
-    DialogAnswer Message(const std::string& text, DialogButtons buttons,
-                         DialogIcon icon) override;
+    DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override;
 
     void AnswerNext(DialogAnswer answer) { script_.push_back(answer); }
     std::vector<std::string> Texts() const;
     const std::vector<Shown>& shown() const { return shown_; }
     void Clear() { shown_.clear(); }
 
-private:
+  private:
     std::vector<Shown> shown_;
     std::deque<DialogAnswer> script_;
 };
 
 // A clock that moves only when told to, or by the time slept on it.
 class FakeClock : public Clock {
-public:
+  public:
     // Each reading returns the current tick, then moves it on by the tick step (0 unless set).
     std::int32_t TickMs() override {
         ++tickReads_;
         const std::int32_t now = nowMs_;
-        nowMs_ += tickStep_;
+        Advance(tickStep_);
         return now;
     }
     std::optional<std::int64_t> PerfFrequency() override { return perfFrequency_; }
     std::int64_t PerfCounter() override { return perfCounter_ += perfStep_; }
     void SleepMs(int ms) override {
-        nowMs_ += ms;
+        Advance(ms);
         ++sleeps_;
     }
 
-    void Advance(std::int32_t ms) { nowMs_ += ms; }
+    // The tick wraps at 32 bits like the real one.
+    void Advance(std::int32_t ms) { nowMs_ = TickDifference(nowMs_, -ms); }
     void SetTick(std::int32_t ms) { nowMs_ = ms; }
     void SetPerfCounter(std::optional<std::int64_t> frequency, std::int64_t stepPerRead) {
         perfFrequency_ = frequency;
@@ -60,7 +60,7 @@ public:
     int sleeps() const { return sleeps_; }
     long tickReads() const { return tickReads_; }
 
-private:
+  private:
     std::int32_t nowMs_ = 0;
     std::optional<std::int64_t> perfFrequency_;
     std::int64_t perfCounter_ = 0;
@@ -71,14 +71,14 @@ private:
 };
 
 class CountingPump : public EventPump {
-public:
+  public:
     void ProcessEvents() override { ++calls; }
     int calls = 0;
 };
 
 // A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -86,7 +86,7 @@ public:
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -30,6 +30,23 @@ std::string SaveFailure(const std::string& path, const std::string& why) {
     return "The file [" + path + "] cannot be saved: " + why;
 }
 
+// Why a path that exists cannot be a table file, or nothing when it is a regular file.
+const char* NotAPlainFile(const fs::file_status& status) {
+    switch (status.type()) {
+        case fs::file_type::regular:
+            return nullptr;
+        case fs::file_type::directory:
+            return "it is a folder";
+        case fs::file_type::fifo:
+            return "it is a named pipe";
+        case fs::file_type::block:
+        case fs::file_type::character:
+            return "it is a device";
+        default:
+            return "it is not a regular file";
+    }
+}
+
 // A name in the target's own folder (so the rename stays on one file system) that no other
 // file is using.
 fs::path TemporaryNameBeside(const fs::path& target) {
@@ -68,8 +85,9 @@ TableFileLoad LoadTableFile(const std::string& path) {
         result.message = ReadFailure(path, ec.message());
         return result;
     }
-    if (fs::is_directory(status)) {
-        result.message = ReadFailure(path, "it is a folder");
+    // A pipe or a device would block the read or never end it: only plain files are opened.
+    if (const char* why = NotAPlainFile(status)) {
+        result.message = ReadFailure(path, why);
         return result;
     }
 
@@ -97,13 +115,20 @@ TableFileLoad LoadTableFile(const std::string& path) {
 }
 
 std::string SaveTableFile(const std::string& path, const PagerImage& image) {
+    return SaveFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(image.bytes().data()), kImageSize));
+}
+
+std::string SaveFileAtomically(const std::string& path, std::string_view content) {
     if (path.empty()) return SaveFailure(path, "no file name given");
     std::error_code ec;
     // Through a symbolic link to the file it names, so the link stays a link.
     fs::path target = fs::weakly_canonical(fs::absolute(fs::path(path)), ec);
     if (ec) target = fs::absolute(fs::path(path));
     const fs::file_status targetStatus = fs::status(target, ec);
-    if (fs::is_directory(targetStatus)) return SaveFailure(path, "it is a folder");
+    if (fs::exists(targetStatus)) {
+        if (const char* why = NotAPlainFile(targetStatus)) return SaveFailure(path, why);
+    }
     if (!fs::is_directory(fs::status(target.parent_path(), ec))) {
         return SaveFailure(path, "the folder does not exist");
     }
@@ -119,7 +144,7 @@ std::string SaveTableFile(const std::string& path, const PagerImage& image) {
     errno = 0;
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return SaveFailure(path, LastErrorText());
-    out.write(reinterpret_cast<const char*>(image.bytes().data()), kImageSize);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
         const std::string why = LastErrorText();

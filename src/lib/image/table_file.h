@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "image/pager_image.h"
 
@@ -14,7 +15,8 @@ std::string BadFormatMessage(const std::string& path);
 
 // A table file is the 1024 image bytes, raw. Reading fills a fresh zeroed buffer with at most
 // 1024 bytes (a shorter file leaves zeros, bytes past 1024 are ignored) and checks the model
-// text "KPX41" at 0x3E1-0x3E5.
+// text "KPX41" at 0x3E1-0x3E5. A path that is not a regular file (a folder, a named pipe, a
+// device) is refused with a message and never opened, so nothing blocks on it.
 enum class TableFileStatus { Ok, NotFound, ReadError, BadFormat };
 struct TableFileLoad {
     TableFileStatus status = TableFileStatus::ReadError;
@@ -26,9 +28,12 @@ TableFileLoad LoadTableFile(const std::string& path);
 bool HasModelText(const ImageBytes& bytes);
 
 // Writes exactly the 1024 image bytes. The bytes go to a temporary file in the target's folder
-// that is then renamed over the target, so a failed save leaves the old file as it was.
+// that is then renamed over the target, so a failed save leaves the old file as it was. An
+// existing target that is not a regular file is refused.
 // Returns an empty string on success, otherwise a message naming the file.
 std::string SaveTableFile(const std::string& path, const PagerImage& image);
+// The same for any content (an exported image, for one).
+std::string SaveFileAtomically(const std::string& path, std::string_view content);
 
 // The window caption after a successful open or save: exactly one bracketed path.
 std::string CaptionWithPath(const std::string& caption, const std::string& path);

@@ -2,9 +2,13 @@
 
 namespace kpx {
 
-WatchAction DecideBoardWatch(int n, int boardDeviceCount, int boardPort) {
+WatchAction DecideBoardWatch(int n, int boardDeviceCount, int boardPort,
+                             std::optional<int> msSinceProbe) {
     if (n == 0) return WatchAction::Absent;
-    if (n > boardDeviceCount && boardPort < 0) return WatchAction::Probe;
+    if (boardPort < 0 &&
+        (n > boardDeviceCount || !msSinceProbe || *msSinceProbe >= kWatchRetryMs)) {
+        return WatchAction::Probe;
+    }
     return WatchAction::LookUp;
 }
 
@@ -21,7 +25,7 @@ void BoardWatchTick(SerialLink& link, LinkHost& host) {
         const std::vector<std::string> devices = link.lister().GetDevInfo(kCableDescription);
         const int n = static_cast<int>(devices.size());
         bool present = false;
-        switch (DecideBoardWatch(n, link.boardDeviceCount, link.boardPort)) {
+        switch (DecideBoardWatch(n, link.boardDeviceCount, link.boardPort, link.MsSinceProbe())) {
             case WatchAction::Absent:
                 link.boardDeviceCount = 0;
                 break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,14 +10,19 @@
 namespace kpx {
 
 inline constexpr int kWatchIntervalMs = 3000;
+// While a cable is listed and no board is known, the watch probes again this often: a board
+// switched on after its cable was plugged in, or found again after a port error.
+inline constexpr int kWatchRetryMs = 9000;
 
 // What one tick of the board watch does with n listed devices.
 enum class WatchAction {
     Absent,  // nothing listed
-    Probe,   // more devices than before and no board known: search with frames
+    Probe,   // no board known, and a new device listed or the last probe long enough ago
     LookUp,  // see whether the known port is still listed
 };
-WatchAction DecideBoardWatch(int n, int boardDeviceCount, int boardPort);
+// msSinceProbe: since the last probe began; nothing when there has been none.
+WatchAction DecideBoardWatch(int n, int boardDeviceCount, int boardPort,
+                             std::optional<int> msSinceProbe);
 
 // Whether an entry of the list carries this port number.
 bool PortListed(const std::vector<std::string>& devices, int port);

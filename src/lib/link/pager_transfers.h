@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "image/pager_image.h"
 #include "link/transfer_view.h"
 
@@ -14,6 +16,9 @@ class PagerTransfers {
     virtual void readall(PagerImage& image, int start, int end) = 0;
     virtual void verify(const PagerImage& image, int start, int end) = 0;
     virtual bool TransferFailed() const = 0;
+    // When the last operation was a verify that read the pager and found it different: the
+    // pager's bytes (in its character set), so the caller can tell what differs.
+    virtual std::optional<ImageBytes> MismatchedPager() const { return std::nullopt; }
     // Connects the link before an operation where the link needs it; false ends the operation.
     virtual bool Connect() { return true; }
     // Releases the link after an operation.

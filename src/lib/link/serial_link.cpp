@@ -10,6 +10,18 @@ namespace kpx {
 
 namespace {
 
+// Marks the link busy for the length of one probe or transfer.
+class BusyScope {
+  public:
+    explicit BusyScope(int& depth) : depth_(depth) { ++depth_; }
+    ~BusyScope() { --depth_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    int& depth_;
+};
+
 void PutChecksum(std::vector<std::uint8_t>& frame) {
     const std::uint16_t sum = FrameChecksum(frame);
     frame[frame.size() - 2] = static_cast<std::uint8_t>(sum >> 8);
@@ -128,6 +140,7 @@ bool SerialLink::PreparePort() {
 }
 
 bool SerialLink::usb_write(const PagerImage& image, int start, int end, int chunk) {
+    const BusyScope busy(busy_);
     view_->SetProgressMax(end - 16);
     view_->SetProgressValue(std::min(start, end - 16));
     view_->SetProgressColour(ProgressColour::Highlight);
@@ -170,6 +183,7 @@ bool SerialLink::usb_write(const PagerImage& image, int start, int end, int chun
 }
 
 bool SerialLink::usb_read(int start, int end, int chunk) {
+    const BusyScope busy(busy_);
     ReadBuffer.assign(static_cast<std::size_t>(end) + 1, 0);
     DoEvents();
     const bool fromZero = start == 0;
@@ -252,7 +266,14 @@ bool SerialLink::ProbeOne(int port) {
     return found;
 }
 
+std::optional<int> SerialLink::MsSinceProbe() {
+    if (!probeStartTick_) return std::nullopt;
+    return ElapsedSince(*probeStartTick_);
+}
+
 bool SerialLink::usb_probe() {
+    const BusyScope busy(busy_);
+    probeStartTick_ = clock_.TickMs();
     const bool startup = StartupProbe && host_ != nullptr;
     if (startup) host_->StopWatchTimer();
     const std::vector<std::string> devices = lister_.GetDevInfo(kCableDescription);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -69,6 +70,11 @@ class SerialLink {
     std::vector<std::uint8_t> ReadBuffer;
     bool StartupProbe = false;
 
+    // A probe or a transfer is under way (its waits let window events run meanwhile).
+    bool Busy() const { return busy_ > 0; }
+    // Since the last usb_probe began; nothing before the first.
+    std::optional<int> MsSinceProbe();
+
     bool usb_open(int port);
     bool usb_probe();
     bool link_connect();
@@ -107,6 +113,8 @@ class SerialLink {
     TransferView* view_ = &nullView_;
     std::function<bool()> lptConnect_;
     int waitSliceMs_ = 1;
+    std::optional<std::int32_t> probeStartTick_;
+    int busy_ = 0;
 };
 
 }  // namespace kpx

@@ -31,8 +31,9 @@ class SerialPort {
     virtual int sio_getch(int port) = 0;
     virtual int sio_close(int port) = 0;
 
-    // Blocks until at least minBytes are waiting, the line fails or timeoutMs have passed,
-    // without spinning. A port that cannot wait returns false, and the caller sleeps instead.
+    // Blocks until at least minBytes are waiting or timeoutMs have passed, without spinning.
+    // Returns false when it did not wait (a failed or closed line, a port that cannot wait):
+    // the caller then sleeps instead.
     virtual bool WaitInput(int /*port*/, int /*minBytes*/, int /*timeoutMs*/) { return false; }
 };
 

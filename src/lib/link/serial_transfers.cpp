@@ -40,6 +40,7 @@ const char* GpQuestion(std::uint8_t pagerMark, int bandRow) {
 }
 
 void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     DisableCapcodesWithoutFunction(image);
     host_.RefreshControls();
 
@@ -55,6 +56,7 @@ void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
 }
 
 void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     link_.TransferFailed = false;
     if (!link_.usb_read(kIdentFirst, kIdentLast, kBlockSize)) return;
     const std::string ident = IdentificationText(link_.ReadBuffer);
@@ -79,6 +81,7 @@ void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
 }
 
 void SerialTransfers::usb_verify(const PagerImage& image, int start, int end) {
+    mismatch_.reset();
     TransferView& view = link_.view();
     view.SetProgressMax(end - 16);
     view.SetProgressValue(start);
@@ -89,6 +92,9 @@ void SerialTransfers::usb_verify(const PagerImage& image, int start, int end) {
     if (!link_.usb_read(start, end, kBlockSize)) return;
     for (int a = start; a <= end; ++a) {
         if (image.at(a) != link_.ReadBuffer[static_cast<std::size_t>(a)]) {
+            mismatch_ = image.bytes();
+            std::copy(link_.ReadBuffer.begin() + start, link_.ReadBuffer.begin() + end + 1,
+                      mismatch_->begin() + start);
             link_.dialogs().Inform(kVerifyError);
             link_.TransferFailed = true;
             return;

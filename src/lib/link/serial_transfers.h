@@ -52,11 +52,13 @@ class SerialTransfers : public PagerTransfers {
         usb_verify(image, start, end);
     }
     bool TransferFailed() const override { return link_.TransferFailed; }
+    std::optional<ImageBytes> MismatchedPager() const override { return mismatch_; }
     void SetView(TransferView* view) override { link_.SetView(view); }
 
   private:
     SerialLink& link_;
     LinkHost& host_;
+    std::optional<ImageBytes> mismatch_;
 };
 
 }  // namespace kpx

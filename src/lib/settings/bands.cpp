@@ -13,6 +13,10 @@ const std::array<BandTable, 3>& BandTables() {
     return tables;
 }
 
+std::uint8_t BandByteForRow(int bandRow) {
+    return bandRow == kBandRowGp ? 0x70 : 0x60;
+}
+
 BandRecognition DetectBandFromImage(const ImageBytes& bytes) {
     if (bytes[kGpMarkerAddress] == kGpMarker) {
         return {kBandRowGp, std::nullopt};

@@ -19,6 +19,11 @@ inline constexpr int kBandRowGp = 3;
 inline constexpr int kGpMarkerAddress = 0x3F8;
 inline constexpr std::uint8_t kGpMarker = 0xAA;
 inline constexpr int kBandDigitAddress = 0x390;
+// The band byte 0x041 that a band selection writes: 0x70 for GP(RoHS), 0x60 for the others.
+inline constexpr int kBandByteAddress = 0x041;
+std::uint8_t BandByteForRow(int bandRow);
+// The channel-spacing code (codes in SpacingForCode).
+inline constexpr int kSpacingCodeAddress = 0x397;
 
 inline constexpr std::array<std::string_view, 4> kBandRowTexts = {
     "929-932MHz", "380-499MHz", "130-180MHz", "130-180MHz-GP(RoHS)"};

@@ -12,11 +12,10 @@ namespace kpx {
 namespace {
 
 constexpr int kDigits = 0x390;
-constexpr int kSpacingCode = 0x397;
+constexpr int kSpacingCode = kSpacingCodeAddress;
 constexpr int kRWord = 0x398;
 constexpr int kNWord = 0x39B;
 constexpr int kFamily = 0x3F8;
-constexpr int kBandByte = 0x041;
 constexpr int kModifyBitByte = 0x036;  // bit 0: "Auto" spacing (chkCtl(4), inverted)
 constexpr int kIfOffsetHz = 21400000;
 constexpr int kReferenceHz = 12800000;
@@ -255,7 +254,10 @@ std::optional<SpacingSelector> SpacingSelectorFromImage(const PagerImage& image,
 }
 
 std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& state, int row) {
-    if (row < 0 || row > 2) return std::nullopt;
+    // Only the standard bands' own list may program their spacing.
+    if (row < 0 || row > 2 || (state.bandRow != kBandRow130 && state.bandRow != kBandRow380)) {
+        return std::nullopt;
+    }
     state.choice130 = row;
     state.choice380 = row;
     std::optional<bool> modVisible;
@@ -298,7 +300,9 @@ std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& sta
     return modVisible;
 }
 
-bool SelectGpSpacing(PagerImage& image, FrequencyState& state, int row, UserDialogs& dialogs) {
+std::optional<bool> SelectGpSpacing(PagerImage& image, FrequencyState& state, int row,
+                                    UserDialogs& dialogs) {
+    if (state.bandRow != kBandRowGp) return std::nullopt;
     state.combo1Row = row;
     const bool autoSpacing = row == 2;
     SetAutoBit(image, autoSpacing);
@@ -316,7 +320,7 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
     state.bandRow = bandRow;
     state.choice130 = settings.defaultSpacing130;
     state.choice380 = settings.defaultSpacing380;
-    image.set(kBandByte, bandRow == kBandRowGp ? 0x70 : 0x60);
+    image.set(kBandByteAddress, BandByteForRow(bandRow));
 
     switch (bandRow) {
         case kBandRow929: {
@@ -363,7 +367,7 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
             state.multiplier = 1;
             SetBaud(image, 3, 2, 0x11);
             SetAutoBit(image, false);
-            result.frequencyModVisible = SelectGpSpacing(image, state, 0, dialogs);
+            result.frequencyModVisible = SelectGpSpacing(image, state, 0, dialogs).value_or(true);
             break;
     }
     ReadPll(image, state);

@@ -89,12 +89,13 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
                          const ProgramSettings& settings, UserDialogs& dialogs);
 
 // A row chosen in cboChannel (standard bands). Returns whether chkCtl(4) is now to be shown,
-// nothing when its visibility stays as it is.
+// nothing when its visibility stays as it is. In any other band nothing changes.
 std::optional<bool> SelectStandardSpacing(PagerImage& image, FrequencyState& state, int row);
 
 // A row chosen in Combo1 (GP band): sets the modification bit and validates 15300000 with the
-// new spacing. Returns whether chkCtl(4) is to be shown.
-bool SelectGpSpacing(PagerImage& image, FrequencyState& state, int row, UserDialogs& dialogs);
+// new spacing. Returns whether chkCtl(4) is to be shown; nothing, and no change, in another band.
+std::optional<bool> SelectGpSpacing(PagerImage& image, FrequencyState& state, int row,
+                                    UserDialogs& dialogs);
 
 // The entry box losing the focus with `text`.
 enum class FrequencyEntry {

@@ -2,7 +2,6 @@
 
 #include <limits>
 #include <stdexcept>
-#include <string>
 
 namespace kpx {
 
@@ -13,13 +12,7 @@ constexpr std::int32_t kClockReadInterval = 1000;
 }  // namespace
 
 std::int32_t Timing::ElapsedMs(std::int32_t start) {
-    const std::int64_t elapsed = std::int64_t{clock_.TickMs()} - start;
-    if (elapsed > std::numeric_limits<std::int32_t>::max() ||
-        elapsed < std::numeric_limits<std::int32_t>::min()) {
-        throw std::overflow_error("millisecond tick difference overflows: " +
-                                  std::to_string(elapsed));
-    }
-    return static_cast<std::int32_t>(elapsed);
+    return TicksSince(clock_, start);
 }
 
 void Timing::CountLoop() {

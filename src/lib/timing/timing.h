@@ -9,7 +9,7 @@ namespace kpx {
 // The program's waits: millisecond pauses that keep the window alive, and the short busy wait
 // between edges of the parallel-port bus with its calibrated fallback.
 class Timing {
-public:
+  public:
     // Iterations of SpinLoop assumed for about 25 microseconds until CalibrateLoop has run.
     static constexpr std::int32_t kDefaultSpinIterations = 25;
     static constexpr double kMicroTickUs = 25.0;
@@ -18,8 +18,9 @@ public:
 
     // Returns once at least ms milliseconds of TickMs have passed, letting pending events run
     // between polls; each poll sleeps about 1 ms so the wait never spins a core. ms <= 0 returns
-    // at once without running events. A tick difference that overflows 32 bits throws
-    // std::overflow_error.
+    // at once without running events. The tick may wrap during the wait (after 24.8 days of
+    // running): the elapsed time is the wrap-safe difference, so the wait neither throws nor
+    // ends early.
     void DelayMs(double ms, EventPump& pump);
 
     // Busy-waits until more than 25 microseconds have passed on the performance counter; runs
@@ -36,7 +37,7 @@ public:
     std::int32_t spinIterations() const { return spinIterations_; }
     std::int32_t loopCounter() const { return loopCounter_; }
 
-private:
+  private:
     void CountLoop();
     std::int32_t ElapsedMs(std::int32_t start);
 

@@ -1,0 +1,86 @@
+// Table-file open and check, then everything the window reads from the image it opened.
+#include <algorithm>
+
+#include "fuzz_support.h"
+#include "image/charmap.h"
+#include "image/field_tags.h"
+#include "image/table_file.h"
+#include "settings/bands.h"
+#include "settings/capcode.h"
+#include "settings/frequency.h"
+#include "texts/prompt_text.h"
+
+namespace kpx::fuzz {
+
+namespace {
+
+constexpr const char* kName = "table_file";
+
+// The window's refresh of a freshly opened image, as far as the library does it.
+void ReadEverything(const PagerImage& image) {
+    FrequencyState state;
+    state.bandRow = kBandRow130;
+    state.multiplier = 2;
+    const BandRecognition band = DetectBandFromImage(image.bytes());
+    if (band.row) state.bandRow = *band.row;
+    if (band.multiplier) state.multiplier = *band.multiplier;
+    Check(state.bandRow >= 0 && state.bandRow < 4, kName, "recognised band row out of range");
+    const PllDisplay pll = ReadPll(image, state);
+    Check(pll.freqText.size() <= 16, kName, "frequency text of absurd length");
+    ProgramSettings settings;
+    if (auto sel = SpacingSelectorFromImage(image, state.bandRow, settings)) {
+        Check(sel->row >= 0 && sel->row < static_cast<int>(sel->items.size()), kName,
+              "spacing row outside its list");
+    }
+    for (int k = 0; k < kCapcodeCount; ++k) {
+        Check(CapcodeText(image, k).size() == 7, kName, "capcode text is not 7 digits");
+    }
+    for (const FieldTag& tag : FieldTags()) {
+        if (tag.kind == TagKind::Chk || tag.kind == TagKind::ChkN) ReadCheckBox(image, tag);
+        if (tag.kind == TagKind::Cbo || tag.kind == TagKind::CboBaud) {
+            const int row = ReadListRow(image, tag);
+            Check(row >= -1 && row < static_cast<int>(tag.rows.size()), kName,
+                  "list row outside the list");
+        }
+    }
+    VisibilityFor(image);
+    LogoListRow(image);
+    for (const PromptTag& p : PromptTags()) {
+        Check(PromptDisplayText(image, p.address).size() <= 15 + kPromptTextBytes, kName,
+              "prompt text longer than its slot");
+    }
+    PagerImage decoded = image;
+    DecodeTextRegions(decoded);
+    EncodeTextRegions(decoded);
+}
+
+}  // namespace
+
+int Fuzz_table_file(const std::uint8_t* data, std::size_t size) {
+    const std::string path = ScratchFile("open.tbl", data, size);
+    const TableFileLoad load = LoadTableFile(path);
+
+    // What the file should give: its first 1024 bytes, zeros behind a short one.
+    ImageBytes expected{};
+    std::copy_n(data, std::min<std::size_t>(size, kImageSize), expected.begin());
+    const bool model = HasModelText(expected);
+    Check((load.status == TableFileStatus::Ok) == model, kName, "model check disagrees");
+    if (load.status != TableFileStatus::Ok) {
+        Check(load.status == TableFileStatus::BadFormat, kName, "a plain file failed to read");
+        Check(load.message == BadFormatMessage(path), kName, "wrong refusal message");
+        return 0;
+    }
+    Check(load.bytes == expected, kName, "opened bytes differ from the file");
+    const PagerImage image(load.bytes);
+    ReadEverything(image);
+
+    // Saving what was opened and opening it again gives the same 1024 bytes.
+    const std::string again = ScratchFile("save.tbl", nullptr, 0);
+    Check(SaveTableFile(again, image).empty(), kName, "save failed");
+    const TableFileLoad reopened = LoadTableFile(again);
+    Check(reopened.status == TableFileStatus::Ok && reopened.bytes == load.bytes, kName,
+          "save and open do not round-trip");
+    return 0;
+}
+
+}  // namespace kpx::fuzz
