@@ -243,7 +243,7 @@ class Board {
           host_(image_, bandRow),
           link_(makeLink(dialogs_, host_)),
           observed_(link_->transfers()),
-          dialog_(observed_, nullptr, host_, dialogs_, image_, view_) {
+          dialog_(observed_, &observed_, host_, dialogs_, image_, view_) {
         observed_.afterWrite = [this](const PagerImage& written, bool ok) {
             written_ = written;
             writtenOk_ = ok;
