@@ -9,6 +9,7 @@
 
 #include "cli/catalogue_json.h"
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/field_catalogue.h"
@@ -26,17 +27,9 @@ namespace {
 
 using kpx::testing::TempDir;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result Kpx41(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using testing::Board;
+using testing::Kpx41;
+using testing::Result;
 
 PagerImage Startup() {
     return BuildStartupImage(DefaultProgramSettings());
@@ -282,12 +275,6 @@ TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
     EXPECT_TRUE(text.str() == SchemaJson())
         << "regenerate it: build/bin/kpx41 export --schema > docs/image.schema.json";
 }
-
-struct Board {
-    Board() : simulator({{}, false, ""}) { EXPECT_TRUE(simulator.Start()); }
-    std::string path() const { return simulator.SlavePath(); }
-    sim::BoardSimulator simulator;
-};
 
 // The pager holds the file, encoded, but for two settings changed behind our back.
 TEST(CatalogueCli, VerifyAndDiffAgainstTheBoardListTheSettingsThatDiffer) {

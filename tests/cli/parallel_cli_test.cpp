@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/transfer_commands.h"
 #include "image/default_image.h"
@@ -23,11 +24,8 @@ namespace {
 using kpx::testing::TempDir;
 using sim::EepromFault;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using testing::Kpx41;
+using testing::Result;
 
 // kpx41 with --lpt driving a simulated memory on a fake clock.
 class ParallelCli : public ::testing::Test {
@@ -47,12 +45,6 @@ class ParallelCli : public ::testing::Test {
         UseParallelPort(memory.get(), &clock);
     }
     void TearDown() override { UseParallelPort(nullptr); }
-
-    Result Kpx41(const std::vector<std::string>& args) {
-        std::ostringstream out, err;
-        const int code = RunCli(args, out, err);
-        return {code, out.str(), err.str()};
-    }
 
     kpx::testing::FakeClock clock;
     std::unique_ptr<sim::EepromSimulator> memory;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
@@ -25,23 +26,12 @@ namespace {
 namespace fs = std::filesystem;
 using kpx::testing::TempDir;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
+using testing::Kpx41;
+using testing::Result;
 
-Result Kpx41(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-struct Board {
-    explicit Board(sim::BoardOptions options = {}) : simulator({options, false, ""}) {
-        EXPECT_TRUE(simulator.Start());
-    }
-    std::string path() const { return simulator.SlavePath(); }
+// The shared board, with what these tests read back from its memory.
+struct Board : testing::Board {
+    using testing::Board::Board;
     CapcodePair Capcodes() const {
         const auto m = simulator.Memory();
         PagerImage image;
@@ -52,7 +42,6 @@ struct Board {
         const auto m = simulator.Memory();
         return Sha256Hex(std::span<const std::uint8_t>(m.data(), kImageSize));
     }
-    sim::BoardSimulator simulator;
 };
 
 // A table file of the default image with capcodes 1 and 2 as given; capcode 2 gets a function

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/serial_transfers.h"
@@ -21,26 +22,9 @@ namespace {
 
 using kpx::testing::TempDir;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result Kpx41(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-// A started simulator; its memory starts blank but for the identification text.
-struct Board {
-    explicit Board(sim::BoardOptions options = {}) : simulator({options, false, ""}) {
-        EXPECT_TRUE(simulator.Start());
-    }
-    std::string path() const { return simulator.SlavePath(); }
-    sim::BoardSimulator simulator;
-};
+using testing::Board;
+using testing::Kpx41;
+using testing::Result;
 
 PagerImage GermanImage() {
     PagerImage image = BuildDefaultImage();

@@ -66,10 +66,7 @@ void ParallelTransfers::lpt_writeall(PagerImage& image, int start, int end) {
 
     image.set(kWriteFlagAddress, 1);
     TransferView& view = link_.view();
-    view.SetProgressMax(end - 16);
-    view.SetProgressValue(start);
-    view.SetProgressColour(ProgressColour::Highlight);
-    view.SetStatus("Writing Now.......");
+    StartProgress(view, end - 16, start, ProgressColour::Highlight, "Writing Now.......");
     link_.DoEvents();
     link_.TransferFailed = false;
 
@@ -112,10 +109,7 @@ void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
     }
 
     TransferView& view = link_.view();
-    view.SetProgressMax(end - 16);
-    view.SetProgressValue(start);
-    view.SetProgressColour(ProgressColour::Purple);
-    view.SetStatus("Reading Now.......");
+    StartProgress(view, end - 16, start, ProgressColour::Purple, "Reading Now.......");
     link_.DoEvents();
     link_.TransferFailed = false;
 
@@ -145,10 +139,7 @@ void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
 
 void ParallelTransfers::lpt_verify(const PagerImage& image, int start, int end) {
     TransferView& view = link_.view();
-    view.SetProgressMax(end - 16);
-    view.SetProgressValue(start);
-    view.SetProgressColour(ProgressColour::Purple);
-    view.SetStatus("Verifying Now.....");
+    StartProgress(view, end - 16, start, ProgressColour::Purple, "Verifying Now.....");
     link_.DoEvents();
     link_.TransferFailed = false;
 

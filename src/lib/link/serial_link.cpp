@@ -141,10 +141,8 @@ bool SerialLink::PreparePort() {
 
 bool SerialLink::usb_write(const PagerImage& image, int start, int end, int chunk) {
     const BusyScope busy(busy_);
-    view_->SetProgressMax(end - 16);
-    view_->SetProgressValue(std::min(start, end - 16));
-    view_->SetProgressColour(ProgressColour::Highlight);
-    view_->SetStatus("Writing Now.......");
+    StartProgress(*view_, end - 16, std::min(start, end - 16), ProgressColour::Highlight,
+                  "Writing Now.......");
     DoEvents();
     if (!PreparePort()) return LostPort(kWriteError);
 

@@ -66,10 +66,7 @@ void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
         return;
     }
     TransferView& view = link_.view();
-    view.SetProgressMax(end - 16);
-    view.SetProgressValue(start);
-    view.SetProgressColour(ProgressColour::Purple);
-    view.SetStatus("Reading Now.......");
+    StartProgress(view, end - 16, start, ProgressColour::Purple, "Reading Now.......");
     link_.DoEvents();
 
     if (!link_.usb_read(start, end, kBlockSize)) return;
@@ -83,10 +80,7 @@ void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
 void SerialTransfers::usb_verify(const PagerImage& image, int start, int end) {
     mismatch_.reset();
     TransferView& view = link_.view();
-    view.SetProgressMax(end - 16);
-    view.SetProgressValue(start);
-    view.SetProgressColour(ProgressColour::Purple);
-    view.SetStatus("Verifying Now.....");
+    StartProgress(view, end - 16, start, ProgressColour::Purple, "Verifying Now.....");
     link_.DoEvents();
 
     if (!link_.usb_read(start, end, kBlockSize)) return;

@@ -20,6 +20,16 @@ class TransferView {
     virtual void SetStatus(const std::string& text) = 0;  // Label1
 };
 
+// The opening of every transfer: the bar runs from `position` to `maximum` in `colour`, and the
+// status line says what is going on.
+inline void StartProgress(TransferView& view, int maximum, int position, ProgressColour colour,
+                          const std::string& status) {
+    view.SetProgressMax(maximum);
+    view.SetProgressValue(position);
+    view.SetProgressColour(colour);
+    view.SetStatus(status);
+}
+
 class NullTransferView final : public TransferView {
   public:
     void SetProgressMax(int) override {}
