@@ -1,0 +1,69 @@
+// The window's table files: File/Open, Save and Save As, and the caption that names the file.
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "gui/main_window.h"
+#include "gui/qt_dialogs.h"
+#include "image/table_file.h"
+#include "settings/bands.h"
+
+namespace kpx::gui {
+
+// ---------------------------------------------------------------- table files
+
+void MainWindow::UpdateCaption(const QString& path) {
+    setWindowTitle(FromCp1252(CaptionWithPath(ToCp1252(windowTitle()), ToCp1252(path))));
+}
+
+bool MainWindow::TableFileOpen() {
+    QString path;
+    if (useCurrentPath) {
+        path = currentTablePath;
+    } else {
+        path = ChooseFile(false);
+        if (path.isEmpty()) return false;  // cancel ends the command quietly
+        if (!QFileInfo::exists(path)) {
+            dialogs_.Inform(kFileNotExist);
+            return false;
+        }
+        currentTablePath = path;
+    }
+    const TableFileLoad load = LoadTableFile(QFile::encodeName(path).toStdString());
+    if (load.status != TableFileStatus::Ok) {
+        dialogs_.Inform(load.status == TableFileStatus::BadFormat ? BadFormatMessage(ToCp1252(path))
+                                                                  : load.message);
+        return false;
+    }
+    image_ = PagerImage(load.bytes);
+    RefreshFromNewImage();
+    UpdateCaption(path);
+    return true;
+}
+
+bool MainWindow::TableFileSave() {
+    QString path;
+    if (useCurrentPath) {
+        path = currentTablePath;
+    } else {
+        path = ChooseFile(true);
+        if (path.isEmpty()) return false;
+        if (QFileInfo::exists(path) && !dialogs_.AskYesNo(kFileExistsQuestion)) return false;
+        currentTablePath = path;
+    }
+    const std::string error = SaveTableFile(QFile::encodeName(path).toStdString(), image_);
+    if (!error.empty()) {
+        dialogs_.Warn(error);
+        return false;
+    }
+    UpdateCaption(path);
+    return true;
+}
+
+void MainWindow::mnuSBTF_Click() {
+    useCurrentPath = true;
+    TableFileSave();
+    useCurrentPath = false;
+}
+
+}  // namespace kpx::gui
