@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/bus_trace.h"
 #include "link/link_host.h"
 #include "link/parallel_link.h"
 #include "link/parallel_transfers.h"
@@ -43,6 +44,8 @@ struct ParallelSession {
     NullEventPump pump;
     std::string lookupProblem;
     std::unique_ptr<PpdevPortIo> machine;
+    // --trace: every bus transaction; SetTrace turns it on.
+    TracingPortIo traced;
     ParallelLink link;
     ParallelTransfers transfers;
 

@@ -219,8 +219,11 @@ class SerialBoardLink : public BoardLink {
 // The PC's parallel port: the bus is found again and handed back around every pager.
 class ParallelBoardLink : public BoardLink {
   public:
-    ParallelBoardLink(const std::optional<std::string>& path, UserDialogs& dialogs, LinkHost& host)
-        : session_(path, clock_, dialogs, host) {}
+    ParallelBoardLink(Line& line, const std::optional<std::string>& path, UserDialogs& dialogs,
+                      LinkHost& host)
+        : session_(path, clock_, dialogs, host) {
+        if (line.trace) session_.traced.SetTrace(&line.trace->trace());
+    }
     PagerTransfers& transfers() override { return session_.transfers; }
     bool gone() const override { return false; }
 
@@ -394,8 +397,8 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     if (o.lpt) {
         // A PC has the one parallel port: one board.
         boards.push_back(std::make_unique<Board>(
-            line, o, o.lptPath.value_or("lpt"), image, bandRow, [&o](UserDialogs& d, LinkHost& h) {
-                return std::make_unique<ParallelBoardLink>(o.lptPath, d, h);
+            line, o, o.lptPath.value_or("lpt"), image, bandRow, [&](UserDialogs& d, LinkHost& h) {
+                return std::make_unique<ParallelBoardLink>(line, o.lptPath, d, h);
             }));
     }
     for (const std::string& path : o.ports) {

@@ -40,7 +40,8 @@ ParallelSession::ParallelSession(const std::optional<std::string>& lptPath, Cloc
                                  UserDialogs& dialogs, LinkHost& host)
     : clock(parallelClock ? *parallelClock : machineClock),
       machine(MachinePorts(lptPath)),
-      link(parallelOverride ? *parallelOverride : *machine, clock, pump, dialogs),
+      traced(parallelOverride ? *parallelOverride : *machine),
+      link(traced, clock, pump, dialogs),
       transfers(link, host) {}
 
 // With PATH the device is used directly, at the first base the probe tries.
@@ -133,6 +134,7 @@ struct Session {
             traceFile = TraceFile::Open(*o.trace, err);
             if (!traceFile) return false;
             traced.SetTrace(&traceFile->trace());
+            if (parallel) parallel->traced.SetTrace(&traceFile->trace());
         }
         backups = OpenBackups(!o.noBackup);
         return true;

@@ -16,6 +16,7 @@
 #include "gui/qt_dialogs.h"
 #include "gui/window_backups.h"
 #include "image/default_image.h"
+#include "link/bus_trace.h"
 #include "link/frame_trace.h"
 #include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
@@ -202,7 +203,8 @@ int RunProgrammer(int argc, char** argv) {
         std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
                      board->path().c_str(), board->com());
     }
-    // KPX41_TRACE=FILE: every frame to and from the board, time-stamped, for a fault report.
+    // KPX41_TRACE=FILE: every frame to and from the board (in an LPT build every transaction on
+    // the memory's bus), time-stamped, for a fault report.
     std::ofstream traceFile;
     std::unique_ptr<FrameTrace> trace;
     if (const char* path = std::getenv("KPX41_TRACE"); path && *path) {
@@ -213,10 +215,12 @@ int RunProgrammer(int argc, char** argv) {
             std::fprintf(stderr, "kpx41-programmer: cannot write the trace %s\n", path);
     }
     TracingSerialPort port(serial.port, trace.get());
+    std::unique_ptr<TracingPortIo> tracedParallel;
+    if (parallelPort) tracedParallel = std::make_unique<TracingPortIo>(*parallelPort, trace.get());
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
     BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs,
-                   parallelPort.get());
+                   tracedParallel.get());
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();

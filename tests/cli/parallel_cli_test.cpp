@@ -12,6 +12,7 @@
 #include "cli/transfer_commands.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
+#include "link/bus_trace.h"
 #include "link/production.h"
 #include "link/serial_transfers.h"
 #include "settings/capcode.h"
@@ -72,9 +73,19 @@ TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     EXPECT_EQ(memory->memory()[0x3E0], 1);
     EXPECT_GE(memory->releases(), 1);  // the port handed back after the transfer
 
-    const Result read = Kpx41({"read", "--lpt", "-o", dir.File("back.tbl")});
+    const Result read =
+        Kpx41({"read", "--lpt", "-o", dir.File("back.tbl"), "--trace", dir.File("bus.trace")});
     ASSERT_EQ(read.code, 0) << read.err;
     EXPECT_EQ(read.err, "Read success!\n");
+    // The trace holds the bus transactions, and the image's bytes as the memory gave them.
+    std::ifstream trace(dir.File("bus.trace"));
+    const std::vector<MemoryAccess> reads = MemoryAccesses(DecodeBusTrace(trace));
+    ASSERT_GE(reads.size(), static_cast<std::size_t>(kImageSize));
+    for (int a = 0; a < kImageSize; ++a) {
+        const MemoryAccess& r = reads[reads.size() - kImageSize + a];
+        EXPECT_EQ(r.address, a);
+        EXPECT_EQ(r.value, memory->memory()[a]) << a;
+    }
     const TableFileLoad back = LoadTableFile(dir.File("back.tbl"));
     ASSERT_EQ(back.status, TableFileStatus::Ok);
     PagerImage expected = GermanImage();
@@ -219,9 +230,19 @@ TEST_F(ParallelCli, ProduceProgramsThreePagersOneAfterTheOther) {
     CliIo io{out, err, &in};
     const std::vector<std::string> args = {
         dir.File("series.tbl"), "--lpt",      "--auto-increase", "1", "--count", "3", "--log",
-        dir.File("runs.csv"),   "--no-backup"};
+        dir.File("runs.csv"),   "--no-backup",     "--trace", dir.File("bus.trace")};
     ASSERT_EQ(kProduceCommand.run(args, io), 0) << err.str();
     ASSERT_EQ(pagers.size(), 3u);
+    // The trace shows each pager's capcode going onto the bus.
+    std::ifstream trace(dir.File("bus.trace"));
+    std::vector<int> traced;
+    PagerImage onTheBus;
+    for (const MemoryAccess& a : MemoryAccesses(DecodeBusTrace(trace))) {
+        if (!a.write) continue;
+        onTheBus.set(a.address, a.value);
+        if (a.address == kImageLast) traced.push_back(CapcodeValue(onTheBus, 0));
+    }
+    EXPECT_EQ(traced, (std::vector<int>{1200, 1201, 1202}));
     for (int n = 0; n < 3; ++n) {
         PagerImage written;
         std::copy_n(pagers[static_cast<std::size_t>(n)]->memory().begin(), kImageSize,

@@ -23,9 +23,10 @@ class FrameTrace {
                         std::function<WallClock::time_point()> now = WallClock::now);
     void Bytes(const std::string& port, char direction, std::span<const std::uint8_t> bytes);
     void Note(const std::string& port, const std::string& text);
+    // One line of any other kind: the time, the port and rest.
+    void Line(const std::string& port, const std::string& rest);
 
   private:
-    void Line(const std::string& port, const std::string& rest);
 
     std::mutex mutex_;
     std::ostream& out_;
