@@ -100,7 +100,7 @@ void BoardLink::ShowProgrammingDialog(int operation) {
     form.exec();
     dialog_ = nullptr;
     // The image is still in the pager's character set here, as the verify compared it.
-    if (const auto pager = transfers_.MismatchedPager()) {
+    if (const auto pager = observed_->MismatchedPager()) {
         OfferVerifyDifferences(&window_, dialogs_, window_.Image(), *pager);
     }
 }

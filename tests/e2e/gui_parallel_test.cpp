@@ -2,15 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
 #include "gui/board_link.h"
+#include "gui/verify_differences.h"
 #include "gui/main_window.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "platform/port_map.h"
+#include "settings/capcode.h"
 #include "platform/steady_clock.h"
 #include "platform/termios_port.h"
 #include "sim/eeprom_simulator.h"
@@ -133,6 +137,28 @@ TEST_F(ParallelWindow, FailedAndImplausibleReadsKeepTheWindowsImage) {
         link.reset();
         window.reset();
     }
+}
+
+// "Verify Error!" over the parallel port offers the settings that differ, as over the cable.
+TEST_F(ParallelWindow, AFailedVerifyOffersTheSettingsThatDiffer) {
+    PagerImage onPager = BuildDefaultImage();
+    StoreCapcode(onPager, 2, 1234568);
+    sim::EepromOptions options;
+    options.memory = MemoryOf(onPager);
+    StartWindow(options);
+    dialogs.Clear();
+    window->mnuEB1_Click();
+    ASSERT_EQ(dialogs.Texts(),
+              (std::vector<std::string>{"Verify Error!", kShowDifferencesQuestion}));
+    QDialog* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == "frmVerifyDiff" && w->isVisible()) shown = qobject_cast<QDialog*>(w);
+    }
+    ASSERT_NE(shown, nullptr);
+    auto* text = shown->findChild<QPlainTextEdit*>("txtDifferences");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), "Cap #3: 1234561 -> 1234568");
+    shown->accept();
 }
 
 TEST_F(ParallelWindow, WithoutTheMemoryEveryCommandSaysTheBoardIsNotResponding) {

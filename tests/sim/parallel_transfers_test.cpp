@@ -284,6 +284,14 @@ TEST(ParallelVerify, ComparesEveryByteInOneSequentialRead) {
         EXPECT_EQ(rig.memory.starts(), c.starts) << c.name;
         EXPECT_EQ(rig.view.status, "Verifying Now.....");
         if (c.starts == 2) EXPECT_EQ(rig.link.LptDataShadow, kBusIdle) << c.name;
+        // After a difference the read went on to the end: the whole pager, for the list of what
+        // differs.
+        const auto pager = rig.transfers.MismatchedPager();
+        const bool differs = std::string(c.message) == "Verify Error!";
+        ASSERT_EQ(pager.has_value(), differs) << c.name;
+        ImageBytes read = ImageIn(rig.memory.memory()).bytes();
+        if (c.fault == EepromFault::FlipBit) read[c.address] ^= 0x01;
+        if (differs) EXPECT_EQ(*pager, read) << c.name;
     }
     ParallelRig rig;
     rig.transfers.lpt_verify(rig.image, 0, kImageLast);

@@ -30,6 +30,7 @@ class ObservedTransfers : public PagerTransfers {
         inner_.verify(image, start, end);
     }
     bool TransferFailed() const override { return inner_.TransferFailed(); }
+    std::optional<ImageBytes> MismatchedPager() const override { return inner_.MismatchedPager(); }
     bool Connect() override { return inner_.Connect(); }
     void Release() override { inner_.Release(); }
     void SetView(TransferView* view) override { inner_.SetView(view); }

@@ -51,6 +51,7 @@ void ParallelTransfers::Release() {
 }
 
 void ParallelTransfers::lpt_writeall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     image.set(kWriteFlagAddress, 1);
     DisableCapcodesWithoutFunction(image);
     host_.RefreshControls();
@@ -95,6 +96,7 @@ void ParallelTransfers::lpt_writeall(PagerImage& image, int start, int end) {
 }
 
 void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
+    mismatch_.reset();
     link_.TransferFailed = false;
     std::string ident;
     for (int a = kIdentFirst; a <= kIdentLast; ++a) {
@@ -138,31 +140,27 @@ void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
 }
 
 void ParallelTransfers::lpt_verify(const PagerImage& image, int start, int end) {
+    mismatch_.reset();
     TransferView& view = link_.view();
     StartProgress(view, end - 16, start, ProgressColour::Purple, "Verifying Now.....");
     link_.DoEvents();
     link_.TransferFailed = false;
 
     if (!link_.AddressForReading(start)) return (void)Fail(kReadError);
-    // One sequential read: the memory's address counter runs on across pages.
-    bool differs = false;
-    for (int i = start; i < end && !differs; ++i) {
-        const std::uint8_t b = link_.ReceiveByte(0);
-        if (PageStart(i)) Progress(i);
-        if (b != image.at(i)) {
-            Fail(kVerifyError);
-            link_.ReceiveByte(255);
-            differs = true;
-        }
-    }
-    if (!differs) {
-        if (link_.ReceiveByte(255) == image.at(end)) {
-            link_.dialogs().Inform(kVerifySuccess);
-        } else {
-            Fail(kVerifyError);
-        }
+    // One sequential read: the memory's address counter runs on across pages. It reads on past
+    // a difference, so that every setting that differs can be told.
+    ImageBytes pager = image.bytes();
+    for (int i = start; i <= end; ++i) {
+        pager[static_cast<std::size_t>(i)] = link_.ReceiveByte(i == end ? 255 : 0);
+        if (PageStart(i) && i != end) Progress(i);
     }
     link_.BusStop();
+    if (pager == image.bytes()) {
+        link_.dialogs().Inform(kVerifySuccess);
+    } else {
+        mismatch_ = pager;
+        Fail(kVerifyError);
+    }
 }
 
 }  // namespace kpx

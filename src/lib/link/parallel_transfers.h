@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "image/pager_image.h"
 #include "link/link_host.h"
 #include "link/pager_transfers.h"
@@ -30,6 +32,7 @@ class ParallelTransfers : public PagerTransfers {
         lpt_verify(image, start, end);
     }
     bool TransferFailed() const override { return link_.TransferFailed; }
+    std::optional<ImageBytes> MismatchedPager() const override { return mismatch_; }
     // lpt_connect; when no memory answers the port is handed back at once.
     bool Connect() override;
     // The bus stopped and the port handed back.
@@ -42,6 +45,7 @@ class ParallelTransfers : public PagerTransfers {
 
     ParallelLink& link_;
     LinkHost& host_;
+    std::optional<ImageBytes> mismatch_;
 };
 
 }  // namespace kpx
