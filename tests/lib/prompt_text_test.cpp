@@ -20,7 +20,9 @@ TEST(PromptStore, LeadingBlanksLengthAndTrailingSpaces) {
         {0x1B4, "   SET TIME  ", true, 3, "SET TIME"},
         {0x1B4, std::string(20, ' ') + "AB", true, 15, "     AB"},
         {0x13C, "", true, 0, " "},
-        {0x13C, "     ", true, 5, " "},
+        {0x13C, "     ", true, 4, " "},  // five blanks in all, the last the text's own
+        {0x13C, std::string(16, ' '), true, 15, " "},
+        {0x13C, std::string(20, ' '), true, 15, "     "},
         {0x13C, std::string(18, 'X'), true, 0, std::string(18, 'X')},
         {0x13C, std::string(19, 'X'), false, 0, ""},
         {0x13C, std::string(17, ' ') + std::string(17, 'X'), false, 0, ""},  // no room
@@ -48,6 +50,15 @@ TEST(PromptStore, LeadingBlanksLengthAndTrailingSpaces) {
     testing::RecordingDialogs d;
     StorePromptText(im, 0x1B4, std::string(20, ' ') + "AB", d);
     EXPECT_EQ(PromptDisplayText(im, 0x1B4), std::string(20, ' ') + "AB");
+    // What the box shows, stored again, stores the same: leaving a box never changes it.
+    for (int n = 0; n <= 20; ++n) {
+        StorePromptText(im, 0x13C, std::string(n, ' '), d);
+        const std::string shown = PromptDisplayText(im, 0x13C);
+        EXPECT_EQ(shown, std::string(std::max(n, 1), ' ')) << n;
+        const PagerImage once = im;
+        StorePromptText(im, 0x13C, shown, d);
+        EXPECT_EQ(im, once) << n;
+    }
 }
 
 TEST(PromptStore, LogoSlotRecordsEmptiness) {

@@ -31,6 +31,9 @@ bool StorePromptText(PagerImage& image, int slotAddress, std::string_view text,
                      UserDialogs& dialogs) {
     const std::string_view afterLead = TrimLeft(text);
     std::size_t lead = text.size() - afterLead.size();
+    // An all-blank text is stored as one blank after the lead: the last blank is that one, so
+    // the box shows as many blanks as it held, and leaving it again changes nothing.
+    if (afterLead.empty() && lead > 0 && lead <= 15) --lead;
     std::size_t extra = 0;
     if (lead >= 15) {
         extra = lead - 15;
