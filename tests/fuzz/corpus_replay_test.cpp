@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, CorpusReplay,
                                            Harness{"serial_replies", Fuzz_serial_replies},
                                            Harness{"prompt_store", Fuzz_prompt_store},
                                            Harness{"glyph_cells", Fuzz_glyph_cells},
-                                           Harness{"entry_texts", Fuzz_entry_texts}),
+                                           Harness{"entry_texts", Fuzz_entry_texts},
+                                           Harness{"bus_trace", Fuzz_bus_trace}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

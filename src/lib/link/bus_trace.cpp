@@ -42,6 +42,7 @@ bool ParseSegment(std::istringstream& fields, BusSegment& segment) {
             segment.stopped = true;
         } else if (token[0] == '?' && !segment.stopped) {
             // Stray clock pulses: nothing the memory took.
+            continue;
         } else if (!segment.stopped && ParseByte(token, b)) {
             segment.bytes.push_back(b);
         } else {
