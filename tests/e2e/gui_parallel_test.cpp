@@ -141,11 +141,11 @@ TEST_F(ParallelWindow, FailedAndImplausibleReadsKeepTheWindowsImage) {
 
 // "Verify Error!" over the parallel port offers the settings that differ, as over the cable.
 TEST_F(ParallelWindow, AFailedVerifyOffersTheSettingsThatDiffer) {
-    PagerImage onPager = BuildDefaultImage();
+    StartWindow();
+    PagerImage onPager = window->Image();
+    const int before = CapcodeValue(onPager, 2);
     StoreCapcode(onPager, 2, 1234568);
-    sim::EepromOptions options;
-    options.memory = MemoryOf(onPager);
-    StartWindow(options);
+    std::copy(onPager.bytes().begin(), onPager.bytes().end(), memory->memory().begin());
     dialogs.Clear();
     window->mnuEB1_Click();
     ASSERT_EQ(dialogs.Texts(),
@@ -157,7 +157,8 @@ TEST_F(ParallelWindow, AFailedVerifyOffersTheSettingsThatDiffer) {
     ASSERT_NE(shown, nullptr);
     auto* text = shown->findChild<QPlainTextEdit*>("txtDifferences");
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->toPlainText(), "Cap #3: 1234561 -> 1234568");
+    EXPECT_EQ(text->toPlainText().toStdString(),
+              "Cap #3: " + std::to_string(before) + " -> 1234568");
     shown->accept();
 }
 
