@@ -88,6 +88,12 @@ TEST(Cp1252, RoundTripsEveryByte) {
     EXPECT_EQ(Cp1252ToUtf8("\xC4\x80"), "\xC3\x84\xE2\x82\xAC");  // Ä €
     EXPECT_EQ(Utf8ToCp1252("\xD0\x96"), "?");                     // Cyrillic Zhe
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                       // cut sequence
+    // Overlong forms, surrogates and code points past U+10FFFF are one '?' each.
+    EXPECT_EQ(Utf8ToCp1252(std::string("x\xC0\x80y", 4)), "x?y");  // NUL
+    EXPECT_EQ(Utf8ToCp1252("\xC1\x81\xE0\x81\x81"), "??");        // 'A' twice
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x80\x82\xAC"), "?");               // euro in four bytes
+    EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80\xF4\x90\x80\x80"), "??");
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC"), "\x80");                // the real euro
 }
 
 }  // namespace
