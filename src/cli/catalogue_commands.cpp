@@ -1,5 +1,6 @@
 // The image read as named settings: dump, diff, export and import.
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -33,6 +34,8 @@ struct ImageSource {
 
 struct Arguments {
     std::vector<ImageSource> sources;
+    std::optional<std::string> trace;  // of every pager read
+    bool noBackup = false;
     std::optional<std::string> output;
     bool json = false;
     bool showPasswords = false;
@@ -44,14 +47,18 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
     Arguments a;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue =
-            arg == "--port" || (allowOutput && (arg == "-o" || arg == "--output"));
+        const bool takesValue = arg == "--port" || arg == "--trace" ||
+                                (allowOutput && (arg == "-o" || arg == "--output"));
         if (takesValue && i + 1 >= args.size()) {
             problem = arg + " needs a value";
             return std::nullopt;
         }
         if (arg == "--port") {
             a.sources.push_back({"", args[++i], false, std::nullopt});
+        } else if (arg == "--trace") {
+            a.trace = args[++i];
+        } else if (arg == "--no-backup") {
+            a.noBackup = true;
         } else if (takesValue) {
             a.output = args[++i];
         } else if (arg == "--lpt" || arg.rfind("--lpt=", 0) == 0) {
@@ -73,11 +80,19 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
             a.sources.push_back({arg, std::nullopt, false, std::nullopt});
         }
     }
+    const bool pager = std::any_of(a.sources.begin(), a.sources.end(),
+                                   [](const ImageSource& s) { return s.IsPager(); });
+    if ((a.trace || a.noBackup) && !pager) {
+        problem = "--trace and --no-backup go with a pager read (--port or --lpt)";
+        return std::nullopt;
+    }
     return a;
 }
 
-std::optional<PagerImage> Load(const ImageSource& source, CliIo& io) {
-    if (source.IsPager()) return ReadPager(source.port, io, source.lpt, source.lptPath);
+std::optional<PagerImage> Load(const ImageSource& source, const Arguments& a, CliIo& io) {
+    if (source.IsPager()) {
+        return ReadPager({source.port, source.lpt, source.lptPath, a.trace, a.noBackup}, io);
+    }
     const TableFileLoad load = LoadTableFile(source.file);
     if (load.status != TableFileStatus::Ok) {
         io.err << load.message << "\n";
@@ -95,7 +110,7 @@ int RunDump(const std::vector<std::string>& args, CliIo& io) {
     const auto a = ParseArgs(args, true, false, problem);
     if (!a) return UsageError("dump", problem, io);
     if (a->sources.size() != 1) return UsageError("dump", "expects one FILE or --port PATH", io);
-    const std::optional<PagerImage> image = Load(a->sources[0], io);
+    const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
     if (!image) return kExitFailure;
     if (a->json) {
         io.out << DumpJson(*image, a->showPasswords);
@@ -119,9 +134,9 @@ int RunDiff(const std::vector<std::string>& args, CliIo& io) {
     if (a && a->json) problem = "unknown option --json";
     if (!a || a->json) return UsageError("diff", problem, io);
     if (a->sources.size() != 2) return UsageError("diff", "expects two images: A B", io);
-    const std::optional<PagerImage> before = Load(a->sources[0], io);
+    const std::optional<PagerImage> before = Load(a->sources[0], *a, io);
     if (!before) return kExitUsage;
-    const std::optional<PagerImage> after = Load(a->sources[1], io);
+    const std::optional<PagerImage> after = Load(a->sources[1], *a, io);
     if (!after) return kExitUsage;
     const ImageDiff diff = DiffImages(*before, *after, a->showPasswords);
     for (const std::string& line : DiffLines(diff)) PrintUtf8(io.out, line);
@@ -139,7 +154,7 @@ int RunExport(const std::vector<std::string>& args, CliIo& io) {
     if (a->sources.size() != 1 || !a->output) {
         return UsageError("export", "expects FILE.tbl (or --port PATH) and -o FILE.json", io);
     }
-    const std::optional<PagerImage> image = Load(a->sources[0], io);
+    const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
     if (!image) return kExitFailure;
     const std::string failure = SaveFileAtomically(*a->output, ExportJson(*image));
     if (!failure.empty()) {
@@ -187,15 +202,18 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
 }  // namespace
 
 const CliCommand kDumpCommand{
-    "dump", "dump [--json] [--show-passwords] (FILE | --port PATH)",
+    "dump", "dump [--json] [--show-passwords] (FILE | --port PATH [--trace FILE] [--no-backup])",
     "every named setting, page by page, as \"name: value\" (passwords masked)", RunDump};
 
 const CliCommand kDiffCommand{
-    "diff", "diff [--show-passwords] (A | --port PATH) (B | --port PATH)",
+    "diff",
+    "diff [--show-passwords] (A | --port PATH) (B | --port PATH) [--trace FILE] [--no-backup]",
     "the settings that differ, then the unnamed bytes; exit 0 equal, 1 different, 2 trouble",
     RunDiff};
 
-const CliCommand kExportCommand{"export", "export (FILE.tbl | --port PATH) -o FILE.json",
+const CliCommand kExportCommand{"export",
+                                "export (FILE.tbl | --port PATH [--trace FILE] [--no-backup]) -o "
+                                "FILE.json",
                                 "the image as JSON: named settings and unnamed bytes", RunExport};
 
 const CliCommand kImportCommand{

@@ -24,6 +24,7 @@
 #include "link/programming_dialog.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
+#include "platform/locked_log.h"
 #include "platform/platform_serial.h"
 #include "platform/steady_clock.h"
 #include "settings/bands.h"
@@ -80,7 +81,7 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
             const std::string& n = args[++i];
             if (n.empty() || n.size() > 7 || n.find_first_not_of("0123456789") != n.npos ||
                 std::stoi(n) < 1) {
-                problem = "--count takes a number of pagers from 1";
+                problem = "--count takes a number of pagers from 1 to 9999999";
                 return std::nullopt;
             }
             o.count = std::stoi(n);
@@ -131,16 +132,28 @@ struct Line {
         stream << text;
         stream.flush();
     }
+    // Every row goes to the system at once, so a killed run keeps every row written so far.
+    // A row that cannot be written halts the series: without it the log no longer guards
+    // against programming those capcodes twice.
     void Log(const LogRow& row) {
         std::lock_guard lock(mutex);
-        log << FormatLogRow(row) << "\n";
-        log.flush();  // a killed run keeps every row written so far
+        std::string error;
+        if (log->Append(FormatLogRow(row) + "\n", &error)) return;
+        if (!logBroken) counter.Halt();
+        logBroken = true;
+        err << "kpx41 produce: cannot write the log " << logPath << ": " << error
+            << "; capcodes " << CapcodeDigits(row.capcodes[0]) << " "
+            << CapcodeDigits(row.capcodes[1]) << " (" << row.result
+            << ") are missing from it or cut short; the series stops\n";
+        err.flush();
     }
 
     CapcodeCounter& counter;
     std::ostream& out;
     std::ostream& err;
-    std::ofstream log;
+    std::string logPath;
+    std::unique_ptr<LockedLog> log;
+    bool logBroken = false;
     std::mutex mutex;
     std::unique_ptr<BackupStore> backups;
     std::unique_ptr<TraceFile> trace;
@@ -327,18 +340,6 @@ class Board {
     bool out_ = false;
 };
 
-std::vector<LogRow> ReadLog(const std::string& path) {
-    std::ifstream in(path);
-    return in ? ParseLog(in) : std::vector<LogRow>{};
-}
-
-bool EndsWithLineBreak(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in || in.tellg() <= 0) return true;
-    in.seekg(-1, std::ios::end);
-    return in.get() == '\n';
-}
-
 int Produce(const ProduceOptions& o, CliIo& io) {
     if (!LinkIsUsb() && !o.lpt) {
         io.err << "kpx41 produce: this build drives the parallel port; produce needs --lpt\n";
@@ -354,7 +355,20 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     // The pager holds its texts in its own character set.
     EncodeTextRegions(image);
 
-    const std::vector<LogRow> logged = ReadLog(o.log);
+    // The log is locked for the whole run and read under the lock: two runs on one log would
+    // hand out the same capcodes.
+    std::string error;
+    std::unique_ptr<LockedLog> log = LockedLog::Open(o.log, &error);
+    std::string content;
+    if (!log || !log->ReadAll(&content, &error)) {
+        io.err << "kpx41 produce: the log: " << error << "\n";
+        return kExitFailure;
+    }
+    std::vector<std::string> warnings;
+    std::istringstream logText(content);
+    const std::vector<LogRow> logged = ParseLog(logText, &warnings);
+    for (const std::string& w : warnings) io.err << "kpx41 produce: " << o.log << ": " << w << "\n";
+
     CapcodePair start{CapcodeValue(image, 0), CapcodeValue(image, 1)};
     if (o.resume) start = ResumeCapcodes(logged, o.autoIncrease, start);
     for (int k = 0; k < 2; ++k) {
@@ -373,20 +387,18 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         counter.GiveBack(retries);
     }
 
-    Line line(counter, io.out, io.err);
-    std::error_code ec;
-    const bool newLog = !std::filesystem::exists(o.log, ec) || std::filesystem::is_empty(o.log, ec);
-    line.log.open(o.log, std::ios::app);
-    if (!line.log) {
-        io.err << "kpx41 produce: cannot write the log " << o.log << "\n";
+    // A new log gets its header; after a run killed in the middle of a row, our rows start on
+    // a line of their own.
+    const std::string lead = content.empty()           ? std::string(kLogHeader) + "\n"
+                             : content.back() != '\n' ? "\n"
+                                                       : "";
+    if (!lead.empty() && !log->Append(lead, &error)) {
+        io.err << "kpx41 produce: cannot write the log " << o.log << ": " << error << "\n";
         return kExitFailure;
     }
-    if (newLog) {
-        line.log << kLogHeader << "\n" << std::flush;
-    } else if (!EndsWithLineBreak(o.log)) {
-        // A run killed in the middle of a row: our rows start on a line of their own.
-        line.log << "\n" << std::flush;
-    }
+    Line line(counter, io.out, io.err);
+    line.logPath = o.log;
+    line.log = std::move(log);
     if (o.trace) {
         line.trace = TraceFile::Open(*o.trace, io.err);
         if (!line.trace) return kExitFailure;
@@ -402,7 +414,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
             }));
     }
     for (const std::string& path : o.ports) {
-        if (!std::filesystem::exists(path, ec)) {
+        if (std::error_code ec; !std::filesystem::exists(path, ec)) {
             io.err << "kpx41: no such port: " << path << "\n";
             return kExitFailure;
         }
@@ -440,7 +452,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     std::snprintf(rate, sizeof rate, "%.1f", hours > 0 ? counter.done() / hours : 0.0);
     io.out << "done " << counter.done() << ", failed " << counter.failed() << ", " << rate
            << " pagers per hour\n";
-    return counter.done() == o.count ? kExitOk : kExitFailure;
+    return counter.done() == o.count && !line.logBroken ? kExitOk : kExitFailure;
 }
 
 // Two --port naming one board (the same path or a link to it) would put two threads, and two

@@ -317,12 +317,13 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     return 0;
 }
 
-std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io, bool lpt,
-                                    const std::optional<std::string>& lptPath) {
+std::optional<PagerImage> ReadPager(const PagerSource& source, CliIo& io) {
     Options o;
-    o.port = port;
-    o.lpt = lpt;
-    o.lptPath = lptPath;
+    o.port = source.port;
+    o.lpt = source.lpt;
+    o.lptPath = source.lptPath;
+    o.trace = source.trace;
+    o.noBackup = source.noBackup;
     return ReadWith(o, io);
 }
 

@@ -31,11 +31,17 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io);
 // simulator, in tests); nullptr gives the machine's back.
 void UseParallelPort(PortIo* io, Clock* clock = nullptr);
 
-// Reads the whole pager as `read` does (texts decoded): over the serial board on `port` (or the
-// listed ports), or over the parallel link when `lpt` is set (`lptPath` a device, or probed).
-// Nothing when it failed (already told).
-std::optional<PagerImage> ReadPager(const std::optional<std::string>& port, CliIo& io,
-                                    bool lpt = false,
-                                    const std::optional<std::string>& lptPath = std::nullopt);
+// Where a command that only reads the pager finds it, and how it reads.
+struct PagerSource {
+    std::optional<std::string> port;     // the serial board's port, or the listed ports
+    bool lpt = false;                    // the parallel link instead
+    std::optional<std::string> lptPath;  // its device, or the probed ports
+    std::optional<std::string> trace;    // --trace FILE
+    bool noBackup = false;               // --no-backup
+};
+
+// Reads the whole pager as `read` does (texts decoded, the trace and the backup kept). Nothing
+// when it failed (already told).
+std::optional<PagerImage> ReadPager(const PagerSource& source, CliIo& io);
 
 }  // namespace kpx::cli

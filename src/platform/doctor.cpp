@@ -109,11 +109,13 @@ void SerialChecks(const DoctorEnv& env, const std::vector<Process>& processes,
                   std::vector<Finding>& out) {
     std::vector<TtyDevice> cables;
     for (const TtyDevice& tty : ListTtys(env.sysRoot)) {
-        if (tty.usbVendor == kProlificVendor) cables.push_back(tty);
+        // The same cables the port list shows: Prolific's own, or an OEM one on its driver.
+        if (tty.usbVendor == kProlificVendor || tty.pl2303Driver) cables.push_back(tty);
     }
     if (cables.empty()) {
         out.push_back({false, Verdict::Fail,
-                       "no programming cable is seen (no USB-serial converter of vendor 067b)",
+                       "no programming cable is seen (no USB-serial converter of vendor 067b "
+                       "or on the pl2303 driver)",
                        "plug the cable in; if it is in, `sudo dmesg | tail` should name a "
                        "pl2303 converter attached to ttyUSB; try another socket or cable"});
     }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +19,7 @@
 #include "image/table_file.h"
 #include "link/production.h"
 #include "link/serial_transfers.h"
+#include "platform/locked_log.h"
 #include "settings/capcode.h"
 #include "sim/board_simulator.h"
 #include "support/sha256.h"
@@ -212,8 +217,8 @@ TEST(Produce, RefusesLoggedCapcodesAndResumesAfterAFault) {
     EXPECT_EQ(fresh.Capcodes()[0], 7003);
 }
 
-// A run killed while its last row was half on disk: the rows after it start on a line of their
-// own, so that the next resume still sees them.
+// A run killed while its last row was half on disk: that row's capcodes count as written, and
+// the rows after it start on a line of their own, so that the next resume still sees them.
 TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
     Series series(8000, 42);
     {
@@ -223,14 +228,87 @@ TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
             << "2026-01-01T00:00:05Z,p,0008001,00";
     }
     Board board;
-    ASSERT_EQ(Kpx41(series.Produce({board.path()}, "1", 2, {"--resume", "--no-backup"})).code, 0);
+    const Result first = Kpx41(series.Produce({board.path()}, "1", 2, {"--resume", "--no-backup"}));
+    ASSERT_EQ(first.code, 0) << first.err;
+    EXPECT_EQ(first.err.rfind("kpx41 produce: " + series.log() +
+                                  ": line 3 has no result ok or failed; capcodes 0008001 0000000 "
+                                  "count as written\n",
+                              0),
+              0u)
+        << first.err;
+    EXPECT_EQ(board.Capcodes()[0], 8003);
     const Board again;
     ASSERT_EQ(Kpx41(series.Produce({again.path()}, "1", 1, {"--resume", "--no-backup"})).code, 0);
     std::vector<std::int32_t> ok;
     for (const LogRow& row : series.Rows()) {
         if (row.result == "ok") ok.push_back(row.capcodes[0]);
     }
-    EXPECT_EQ(ok, (std::vector<std::int32_t>{8000, 8001, 8002, 8003}));
+    // The cut row's pager may hold 8001: it counts as written, and the run says so.
+    EXPECT_EQ(ok, (std::vector<std::int32_t>{8000, 8001, 8002, 8003, 8004}));
+    EXPECT_EQ(again.Capcodes()[0], 8004);
+}
+
+// Two stations on one log would hand out the same capcodes: the second is refused while the
+// first holds it, and a log that is no plain file is refused before it is read.
+TEST(Produce, RefusesALogInUseOrNoPlainFile) {
+    Series series(9000, 42);
+    Board board;
+    {
+        std::string error;
+        const auto held = LockedLog::Open(series.log(), &error);
+        ASSERT_NE(held, nullptr) << error;
+        const Result r = Kpx41(series.Produce({board.path()}, "1", 1, {"--no-backup"}));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err, "kpx41 produce: the log: " + series.log() + " is in use by another run\n");
+        EXPECT_EQ(board.simulator.writes(), 0);
+    }
+    EXPECT_EQ(Kpx41(series.Produce({board.path()}, "1", 1, {"--no-backup"})).code, 0);
+
+    std::vector<std::string> args = series.Produce({board.path()}, "1", 1, {"--no-backup"});
+    *(std::find(args.begin(), args.end(), "--log") + 1) = "/dev/zero";  // endless to read
+    const Result r = Kpx41(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "kpx41 produce: the log: /dev/zero is not a plain file\n");
+}
+
+// A full disk under the log: the pager whose row is lost is named, nothing more is programmed,
+// and the run does not end as a success.
+TEST(Produce, ALogThatCannotBeWrittenStopsTheSeries) {
+    Series series(9100, 42);
+    Board board;
+    const std::string row =
+        FormatLogRow({"2026-12-08T09:05:07Z", board.path(), {9100, 42},
+                      std::string(64, '0'), "ok", "Verify Success!"}) + "\n";
+    {
+        std::ofstream log(series.log());
+        log << kLogHeader << "\n";
+    }
+    // Room for one row and a half: the second row is cut, as on a full disk.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = std::strlen(kLogHeader) + 1 + row.size() * 3 / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Result r = Kpx41(series.Produce({board.path()}, "1", 5, {"--no-backup"}));
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("kpx41 produce: cannot write the log " + series.log() + ": " +
+                         std::strerror(EFBIG) + "; capcodes 0009101 0000042 (ok) are missing from it or "
+                         "cut short; the series stops\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
+    EXPECT_EQ(board.Capcodes()[0], 9101);
+    // What did reach the log keeps the second pager's capcodes from being written again.
+    std::vector<std::string> warnings;
+    std::ifstream in(series.log());
+    const auto rows = ParseLog(in, &warnings);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].capcodes[0], 9101);
+    EXPECT_EQ(rows[1].result, "ok");
 }
 
 TEST(Produce, StopsAtTheTopOfTheCapcodeRange) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -45,6 +46,44 @@ TEST(TraceCli, ReadWritesItsFramesToTheTraceFile) {
                      out, err),
               1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("q.tbl")));
+}
+
+// The commands that read a pager only to show it trace and back up that read like `read`.
+TEST(TraceCli, DumpDiffAndExportOfAPagerAreTracedAndBackedUp) {
+    testing::TempDir dir;
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const std::string backups = dir.File("kpx41/backups");
+    auto kept = [&] {
+        std::error_code ec;
+        const auto it = std::filesystem::directory_iterator(backups, ec);
+        return ec ? 0 : static_cast<int>(std::distance(it, std::filesystem::directory_iterator()));
+    };
+    sim::BoardSimulator board({{}, false, ""});
+    ASSERT_TRUE(board.Start());
+    const std::string trace = dir.File("trace.txt");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCli({"read", "--port", board.SlavePath(), "-o", dir.File("p.tbl"), "--no-backup"},
+                     out, err),
+              0)
+        << err.str();
+    const std::vector<std::vector<std::string>> reads = {
+        {"dump", "--port", board.SlavePath(), "--trace", trace},
+        {"diff", dir.File("p.tbl"), "--port", board.SlavePath(), "--trace", trace},
+        {"export", "--port", board.SlavePath(), "-o", dir.File("p.json"), "--trace", trace},
+    };
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        ASSERT_EQ(RunCli(reads[i], out, err), 0) << reads[i][0] << err.str();
+        std::ifstream in(trace);
+        EXPECT_EQ(DecodeTrace(in).size(), 18u * (i + 1)) << reads[i][0];
+        EXPECT_EQ(kept(), static_cast<int>(i + 1)) << reads[i][0];
+    }
+    ASSERT_EQ(RunCli({"dump", "--port", board.SlavePath(), "--no-backup"}, out, err), 0);
+    EXPECT_EQ(kept(), 3);
+    // Without a pager there is nothing to trace.
+    std::ostringstream usage;
+    EXPECT_EQ(RunCli({"dump", dir.File("p.tbl"), "--trace", trace}, out, usage), 2);
+    EXPECT_NE(usage.str().find("--trace and --no-backup go with a pager read"), std::string::npos)
+        << usage.str();
 }
 
 }  // namespace

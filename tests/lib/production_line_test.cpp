@@ -122,6 +122,33 @@ TEST(ProductionLog, RowsSurviveTheRoundTrip) {
     EXPECT_EQ(parsed[1].capcodes, (CapcodePair{7, 2097151}));
 }
 
+// A line the log cannot vouch for must never free its capcodes for a second pager.
+TEST(ProductionLog, DoubtfulRowsCountAsWrittenAndEveryOddLineIsNamed) {
+    std::stringstream log;
+    log << kLogHeader << "\r\n"
+        << "t,p,0000100,0000042,ab, ok ,Verify Success!\r\n"  // spaces of a hand edit
+        << "\n"
+        << "t,p,0000101,0000042,ab,FAILED?,\n"
+        << "t,p,0000102,0000042,ab,failed,Verify Error!\n"
+        << "# a note\n"
+        << "t,p,01x,0000042,ab,ok,\n"
+        << "t,p,0000103,00";  // a run killed while writing it
+    std::vector<std::string> warnings;
+    const auto rows = ParseLog(log, &warnings);
+    std::vector<std::pair<std::int32_t, std::string>> seen;
+    for (const LogRow& r : rows) seen.emplace_back(r.capcodes[0], r.result);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::int32_t, std::string>>{
+                        {100, "ok"}, {101, "ok"}, {102, "failed"}, {103, "ok"}}));
+    EXPECT_EQ(rows[3].capcodes[1], 0);
+    EXPECT_EQ(warnings,
+              (std::vector<std::string>{
+                  "line 4 has no result ok or failed; capcodes 0000101 0000042 count as written",
+                  "line 6 names no capcodes and is skipped",
+                  "line 7 names no capcodes and is skipped",
+                  "line 8 has no result ok or failed; capcodes 0000103 0000000 count as written"}));
+    EXPECT_EQ(ResumeCapcodes(rows, {true, false}, {0, 42}), (CapcodePair{104, 42}));
+}
+
 TEST(ProductionLog, ResumeGoesOnAfterTheHighestCapcodesWritten) {
     const std::vector<LogRow> rows = {
         {"", "a", {100, 500}, "", "ok", ""},

@@ -43,10 +43,16 @@ struct FakeMachine {
         };
     }
     std::string root(const std::string& sub) const { return dir.path() + "/" + sub; }
-    void PlugCable(const std::string& name, unsigned mode = 0660, unsigned gid = kDialout) {
+    void PlugCable(const std::string& name, unsigned mode = 0660, unsigned gid = kDialout,
+                   const std::string& vendor = "067b", const std::string& driver = "") {
         const fs::path usb = root("sys/devices/usb1/1-1");
         fs::create_directories(usb / "1-1:1.0" / name);
-        std::ofstream(usb / "idVendor") << "067b\n";
+        std::ofstream(usb / "idVendor") << vendor << "\n";
+        if (!driver.empty()) {
+            fs::create_directories(root("sys/bus/usb-serial/drivers/" + driver));
+            fs::create_directory_symlink(root("sys/bus/usb-serial/drivers/" + driver),
+                                         usb / "1-1:1.0" / "driver");
+        }
         fs::create_directories(root("sys/class/tty/" + name));
         fs::create_directory_symlink(usb / "1-1:1.0", root("sys/class/tty/" + name + "/device"));
         Device(name, mode, gid);
@@ -80,10 +86,18 @@ struct FakeMachine {
 TEST(Doctor, NoCableIsAFailureThatSaysWhatToDo) {
     FakeMachine m;
     EXPECT_EQ(m.Lines(false),
-              "FAIL no programming cable is seen (no USB-serial converter of vendor 067b) | plug "
-              "the cable in; if it is in, `sudo dmesg | tail` should name a pl2303 converter "
+              "FAIL no programming cable is seen (no USB-serial converter of vendor 067b or on "
+              "the pl2303 driver) | plug the cable in; if it is in, `sudo dmesg | tail` should name a pl2303 converter "
               "attached to ttyUSB; try another socket or cable\n");
     EXPECT_FALSE(RunDoctor(m.env).Ready(false));
+
+    // Another maker's converter is no cable; an OEM cable on the pl2303 driver is one.
+    m.PlugCable("ttyUSB0", 0666, 0, "0403", "ftdi_sio");
+    EXPECT_EQ(m.Lines(false).rfind("FAIL no programming cable is seen", 0), 0u);
+    FakeMachine oem;
+    oem.PlugCable("ttyUSB1", 0666, 0, "0557", "pl2303");
+    EXPECT_EQ(oem.Lines(false).rfind("ok cable seen: /dev/ttyUSB1 is", 0), 0u) << oem.Lines(false);
+    EXPECT_TRUE(RunDoctor(oem.env).Ready(false));
 }
 
 TEST(Doctor, ACableTheUserMayOpen) {

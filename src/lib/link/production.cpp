@@ -62,6 +62,12 @@ std::optional<std::int32_t> CapcodeField(const std::string& text) {
     return static_cast<std::int32_t>(std::stol(text));
 }
 
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 std::string CapcodeDigits(std::int32_t v) {
@@ -76,17 +82,30 @@ std::string FormatLogRow(const LogRow& row) {
            CsvField(row.result) + "," + CsvField(row.message);
 }
 
-std::vector<LogRow> ParseLog(std::istream& in) {
+std::vector<LogRow> ParseLog(std::istream& in, std::vector<std::string>* warnings) {
     std::vector<LogRow> rows;
     std::string line;
-    while (std::getline(in, line)) {
+    auto warn = [warnings](int number, const std::string& text) {
+        if (warnings) warnings->push_back("line " + std::to_string(number) + " " + text);
+    };
+    for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto f = SplitCsv(line);
-        if (f.size() != 7) continue;
-        const auto c1 = CapcodeField(f[2]);
-        const auto c2 = CapcodeField(f[3]);
-        if (!c1 || !c2) continue;
-        rows.push_back({f[0], f[1], {*c1, *c2}, f[4], f[5], f[6]});
+        if (line.find_first_not_of(" \t") == std::string::npos || line == kLogHeader) continue;
+        auto f = SplitCsv(line);
+        const auto c1 = f.size() >= 4 ? CapcodeField(Trimmed(f[2])) : std::nullopt;
+        const auto c2 = f.size() >= 4 ? CapcodeField(Trimmed(f[3])) : std::nullopt;
+        if (!c1 || !c2) {
+            warn(number, "names no capcodes and is skipped");
+            continue;
+        }
+        f.resize(std::max<std::size_t>(f.size(), 7));
+        std::string result = Trimmed(f[5]);
+        if (result != kResultOk && result != kResultFailed) {
+            warn(number, "has no result ok or failed; capcodes " + CapcodeDigits(*c1) + " " +
+                             CapcodeDigits(*c2) + " count as written");
+            result = kResultOk;
+        }
+        rows.push_back({f[0], f[1], {*c1, *c2}, f[4], result, f[6]});
     }
     return rows;
 }
@@ -137,7 +156,7 @@ CapcodeCounter::CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int
 
 bool CapcodeCounter::OverLocked() const {
     // Once no new capcodes are left, the failed ones still get their retry.
-    return (stopped_ && returned_.empty()) || done_ + taken_ >= count_;
+    return halted_ || (stopped_ && returned_.empty()) || done_ + taken_ >= count_;
 }
 
 bool CapcodeCounter::Over() const {
@@ -203,6 +222,11 @@ void CapcodeCounter::GiveBack(const std::vector<CapcodePair>& capcodes) {
 void CapcodeCounter::Stop() {
     std::lock_guard lock(mutex_);
     stopped_ = true;
+}
+
+void CapcodeCounter::Halt() {
+    std::lock_guard lock(mutex_);
+    halted_ = true;
 }
 
 int CapcodeCounter::done() const {

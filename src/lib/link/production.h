@@ -45,8 +45,11 @@ inline constexpr const char* kResultFailed = "failed";
 // One CSV line without the line end; fields with commas or quotes are quoted, line breaks in
 // a message become blanks so that every pager keeps one line.
 std::string FormatLogRow(const LogRow& row);
-// The rows of a log (the header and lines that are not rows are skipped).
-std::vector<LogRow> ParseLog(std::istream& in);
+// The rows of a log. The header and blank lines are skipped; so are other lines that name no
+// capcodes, each with a note in *warnings. A row cut short or with a result other than "ok" or
+// "failed" (a run killed while writing it, a hand edit) comes back as "ok", with a note: its
+// pager may hold those capcodes, and taking them again could make two pagers alike.
+std::vector<LogRow> ParseLog(std::istream& in, std::vector<std::string>* warnings = nullptr);
 
 // Where a series goes on from after the log's successful pagers: each counted capcode one past
 // the highest one written; the others as in the file.
@@ -75,6 +78,8 @@ class CapcodeCounter {
     void GiveBack(const std::vector<CapcodePair>& capcodes);
     // No new capcodes (a capcode at the top of the range); failed ones are still retried.
     void Stop();
+    // No pagers at all any more, not even the retries (the log cannot be written).
+    void Halt();
 
     int done() const;
     int failed() const;
@@ -94,6 +99,7 @@ class CapcodeCounter {
     int done_ = 0;
     int failed_ = 0;
     bool stopped_ = false;
+    bool halted_ = false;
 };
 
 // The main window as one board of the line sees it: the band from the file, the capcode boxes
