@@ -419,6 +419,8 @@ int Produce(const ProduceOptions& o, CliIo& io) {
             return kExitFailure;
         }
         const int com = PortMap::Default().Register(path);
+        // The trace names ports by COM number, the log by path: say once which is which.
+        if (line.trace) line.trace->trace().Note(ComName(com), "port " + path);
         boards.push_back(std::make_unique<Board>(
             line, o, path, image, bandRow, [&line, com](UserDialogs& d, LinkHost& h) {
                 return std::make_unique<SerialBoardLink>(line, com, d, h);

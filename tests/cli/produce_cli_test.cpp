@@ -17,6 +17,7 @@
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
+#include "link/frame_trace.h"
 #include "link/production.h"
 #include "link/serial_transfers.h"
 #include "platform/locked_log.h"
@@ -246,6 +247,30 @@ TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
     // The cut row's pager may hold 8001: it counts as written, and the run says so.
     EXPECT_EQ(ok, (std::vector<std::int32_t>{8000, 8001, 8002, 8003, 8004}));
     EXPECT_EQ(again.Capcodes()[0], 8004);
+}
+
+// With several boards the trace says which COM name is which --port, so that a failed row of
+// the log can be found in it.
+TEST(Produce, TheTraceNamesEachBoardsPort) {
+    Series series(9200, 42);
+    Board a, b;
+    const std::string trace = series.dir.File("frames.trace");
+    const Result r =
+        Kpx41(series.Produce({a.path(), b.path()}, "1", 2, {"--no-backup", "--trace", trace}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::map<std::string, std::string> pathOf;
+    std::ifstream text(trace);
+    const std::regex named(R"(\S+ (COM\d+) # port (.+))");
+    std::smatch m;
+    for (std::string l; std::getline(text, l);) {
+        if (std::regex_match(l, m, named)) pathOf[m[1]] = m[2];
+    }
+    ASSERT_EQ(pathOf.size(), 2u);
+    std::ifstream in(trace);
+    std::map<std::string, int> framesOn;
+    for (const TracedFrame& f : DecodeTrace(in)) ++framesOn[pathOf.at(f.port)];
+    EXPECT_GT(framesOn[a.path()], 16);
+    EXPECT_GT(framesOn[b.path()], 16);
 }
 
 // Two stations on one log would hand out the same capcodes: the second is refused while the

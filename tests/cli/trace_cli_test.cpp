@@ -28,6 +28,10 @@ TEST(TraceCli, ReadWritesItsFramesToTheTraceFile) {
               0)
         << err.str();
     std::ifstream in(trace);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_NE(first.find(" # port " + board.SlavePath()), std::string::npos) << first;
+    in.seekg(0);
     auto frames = DecodeTrace(in);
     ASSERT_EQ(frames.size(), 18u);
     EXPECT_EQ(frames[2].bytes, BuildReadCommand(0, 128));

@@ -9,13 +9,9 @@
 
 namespace kpx {
 
-namespace {
-
 std::string ComName(int port) {
     return "COM" + std::to_string(port);
 }
-
-}  // namespace
 
 FrameTrace::FrameTrace(std::ostream& out, std::function<WallClock::time_point()> now)
     : out_(out), now_(std::move(now)) {}

@@ -33,6 +33,9 @@ class FrameTrace {
     std::function<WallClock::time_point()> now_;
 };
 
+// How a trace line names a serial port: "COM5".
+std::string ComName(int port);
+
 // A SerialPort that hands every call to another one and logs the bytes moved, the port events
 // and the failures. Polls that move nothing (an empty queue) are not logged.
 class TracingSerialPort : public SerialPort {
