@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, CorpusReplay,
                                            Harness{"prompt_store", Fuzz_prompt_store},
                                            Harness{"glyph_cells", Fuzz_glyph_cells},
                                            Harness{"entry_texts", Fuzz_entry_texts},
-                                           Harness{"bus_trace", Fuzz_bus_trace}),
+                                           Harness{"bus_trace", Fuzz_bus_trace},
+                                           Harness{"production_log", Fuzz_production_log}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

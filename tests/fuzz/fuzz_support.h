@@ -17,6 +17,7 @@ int Fuzz_prompt_store(const std::uint8_t* data, std::size_t size);
 int Fuzz_glyph_cells(const std::uint8_t* data, std::size_t size);
 int Fuzz_entry_texts(const std::uint8_t* data, std::size_t size);
 int Fuzz_bus_trace(const std::uint8_t* data, std::size_t size);
+int Fuzz_production_log(const std::uint8_t* data, std::size_t size);
 
 // A broken invariant. It aborts, which libFuzzer reports as a crash with the input that made
 // it; the corpus replay installs a handler that fails the test instead.
