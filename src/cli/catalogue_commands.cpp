@@ -17,19 +17,11 @@ namespace kpx::cli {
 
 namespace {
 
-// Where an image comes from: a table file, the pager on the board, or the pager on the
-// parallel port (lptPath a device, or the probed ports).
+// Where an image comes from: a table file, or a pager (on the board or the parallel port).
 struct ImageSource {
     std::string file;
-    std::optional<std::string> port;
-    bool lpt = false;
-    std::optional<std::string> lptPath;
-    bool IsPager() const { return port || lpt; }
-    std::string Name() const {
-        if (port) return "the pager on " + *port;
-        if (lpt) return "the pager on the parallel port" + (lptPath ? " " + *lptPath : "");
-        return file;
-    }
+    PagerSource pager;
+    bool IsPager() const { return pager.port || pager.lpt; }
 };
 
 struct Arguments {
@@ -54,7 +46,9 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
             return std::nullopt;
         }
         if (arg == "--port") {
-            a.sources.push_back({"", args[++i], false, std::nullopt});
+            ImageSource board;
+            board.pager.port = args[++i];
+            a.sources.push_back(board);
         } else if (arg == "--trace") {
             a.trace = args[++i];
         } else if (arg == "--no-backup") {
@@ -62,11 +56,12 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
         } else if (takesValue) {
             a.output = args[++i];
         } else if (arg == "--lpt" || arg.rfind("--lpt=", 0) == 0) {
-            ImageSource lpt{"", std::nullopt, true, std::nullopt};
+            ImageSource lpt;
+            lpt.pager.lpt = true;
             if (arg.size() > 6) {
-                lpt.lptPath = arg.substr(6);
+                lpt.pager.lptPath = arg.substr(6);
             } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
-                lpt.lptPath = args[++i];  // a device path, as the transfer commands take it
+                lpt.pager.lptPath = args[++i];  // a device path, as the transfer commands take it
             }
             a.sources.push_back(lpt);
         } else if (allowFlags && arg == "--json") {
@@ -77,7 +72,9 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
             problem = "unknown option " + arg;
             return std::nullopt;
         } else {
-            a.sources.push_back({arg, std::nullopt, false, std::nullopt});
+            ImageSource table;
+            table.file = arg;
+            a.sources.push_back(table);
         }
     }
     const bool pager = std::any_of(a.sources.begin(), a.sources.end(),
@@ -91,7 +88,10 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
 
 std::optional<PagerImage> Load(const ImageSource& source, const Arguments& a, CliIo& io) {
     if (source.IsPager()) {
-        return ReadPager({source.port, source.lpt, source.lptPath, a.trace, a.noBackup}, io);
+        PagerSource pager = source.pager;
+        pager.trace = a.trace;
+        pager.noBackup = a.noBackup;
+        return ReadPager(pager, io);
     }
     const TableFileLoad load = LoadTableFile(source.file);
     if (load.status != TableFileStatus::Ok) {

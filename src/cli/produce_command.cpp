@@ -139,7 +139,7 @@ struct Line {
         std::lock_guard lock(mutex);
         std::string error;
         if (log->Append(FormatLogRow(row) + "\n", &error)) return;
-        if (!logBroken) counter.Halt();
+        counter.Halt();
         logBroken = true;
         err << "kpx41 produce: cannot write the log " << logPath << ": " << error
             << "; capcodes " << CapcodeDigits(row.capcodes[0]) << " "
@@ -420,7 +420,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         }
         const int com = PortMap::Default().Register(path);
         // The trace names ports by COM number, the log by path: say once which is which.
-        if (line.trace) line.trace->trace().Note(ComName(com), "port " + path);
+        if (line.trace) line.trace->trace().NamePort(com, path);
         boards.push_back(std::make_unique<Board>(
             line, o, path, image, bandRow, [&line, com](UserDialogs& d, LinkHost& h) {
                 return std::make_unique<SerialBoardLink>(line, com, d, h);

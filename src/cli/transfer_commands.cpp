@@ -155,7 +155,7 @@ struct Session {
                 return false;
             }
             link.boardPort = PortMap::Default().Register(*o.port);
-            if (traceFile) traceFile->trace().Note(ComName(link.boardPort), "port " + *o.port);
+            if (traceFile) traceFile->trace().NamePort(link.boardPort, *o.port);
             return true;
         }
         if (link.usb_probe()) return true;

@@ -9,9 +9,13 @@
 
 namespace kpx {
 
+namespace {
+
 std::string ComName(int port) {
     return "COM" + std::to_string(port);
 }
+
+}  // namespace
 
 FrameTrace::FrameTrace(std::ostream& out, std::function<WallClock::time_point()> now)
     : out_(out), now_(std::move(now)) {}
@@ -37,6 +41,10 @@ void FrameTrace::Bytes(const std::string& port, char direction,
 
 void FrameTrace::Note(const std::string& port, const std::string& text) {
     Line(port, "# " + text);
+}
+
+void FrameTrace::NamePort(int com, const std::string& path) {
+    Note(ComName(com), "port " + path);
 }
 
 int TracingSerialPort::Noted(int port, const char* what, int result) {

@@ -23,6 +23,8 @@ class FrameTrace {
                         std::function<WallClock::time_point()> now = WallClock::now);
     void Bytes(const std::string& port, char direction, std::span<const std::uint8_t> bytes);
     void Note(const std::string& port, const std::string& text);
+    // Once per port given by path: which COM name the lines of that path carry.
+    void NamePort(int com, const std::string& path);
     // One line of any other kind: the time, the port and rest.
     void Line(const std::string& port, const std::string& rest);
 
@@ -32,9 +34,6 @@ class FrameTrace {
     std::ostream& out_;
     std::function<WallClock::time_point()> now_;
 };
-
-// How a trace line names a serial port: "COM5".
-std::string ComName(int port);
 
 // A SerialPort that hands every call to another one and logs the bytes moved, the port events
 // and the failures. Polls that move nothing (an empty queue) are not logged.

@@ -77,22 +77,18 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             }
             cp = (cp << 6) | (c & 0x3F);
         }
-        // The shortest form only: an overlong sequence (C0 80 for NUL, C1 81 for 'A') would
-        // smuggle a control byte or a plain letter past a check made on the UTF-8 text.
-        static constexpr std::array<char32_t, 4> kLeast = {0, 0x80, 0x800, 0x10000};
-        if (ok && (cp < kLeast[static_cast<std::size_t>(extra)] || cp > 0x10FFFF ||
-                   (cp >= 0xD800 && cp <= 0xDFFF))) {
-            out.push_back('?');
-            i += static_cast<std::size_t>(extra) + 1;
-            continue;
-        }
         if (!ok) {
             out.push_back('?');
             ++i;
             continue;
         }
-        out.push_back(FromCodePoint(cp));
         i += static_cast<std::size_t>(extra) + 1;
+        // The shortest form only: an overlong sequence (C0 80 for NUL, C1 81 for 'A') would
+        // smuggle a control byte or a plain letter past a check made on the UTF-8 text.
+        static constexpr std::array<char32_t, 4> kLeast = {0, 0x80, 0x800, 0x10000};
+        const bool valid = cp >= kLeast[static_cast<std::size_t>(extra)] && cp <= 0x10FFFF &&
+                           (cp < 0xD800 || cp > 0xDFFF);
+        out.push_back(valid ? FromCodePoint(cp) : '?');
     }
     return out;
 }
