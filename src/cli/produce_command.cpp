@@ -141,10 +141,9 @@ struct Line {
         if (log->Append(FormatLogRow(row) + "\n", &error)) return;
         counter.Halt();
         logBroken = true;
-        err << "kpx41 produce: cannot write the log " << logPath << ": " << error
-            << "; capcodes " << CapcodeDigits(row.capcodes[0]) << " "
-            << CapcodeDigits(row.capcodes[1]) << " (" << row.result
-            << ") are missing from it or cut short; the series stops\n";
+        err << "kpx41 produce: cannot write the log " << logPath << ": " << error << "; capcodes "
+            << CapcodeDigits(row.capcodes[0]) << " " << CapcodeDigits(row.capcodes[1]) << " ("
+            << row.result << ") are missing from it or cut short; the series stops\n";
         err.flush();
     }
 
@@ -389,9 +388,9 @@ int Produce(const ProduceOptions& o, CliIo& io) {
 
     // A new log gets its header; after a run killed in the middle of a row, our rows start on
     // a line of their own.
-    const std::string lead = content.empty()           ? std::string(kLogHeader) + "\n"
+    const std::string lead = content.empty()          ? std::string(kLogHeader) + "\n"
                              : content.back() != '\n' ? "\n"
-                                                       : "";
+                                                      : "";
     if (!lead.empty() && !log->Append(lead, &error)) {
         io.err << "kpx41 produce: cannot write the log " << o.log << ": " << error << "\n";
         return kExitFailure;

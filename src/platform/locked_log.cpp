@@ -12,7 +12,9 @@ namespace kpx {
 
 namespace {
 
-std::string Reason() { return std::strerror(errno); }
+std::string Reason() {
+    return std::strerror(errno);
+}
 
 }  // namespace
 
@@ -31,14 +33,17 @@ std::unique_ptr<LockedLog> LockedLog::Open(const std::string& path, std::string*
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
-        *error = held ? path + " is in use by another run" : "cannot lock " + path + ": " + Reason();
+        *error =
+            held ? path + " is in use by another run" : "cannot lock " + path + ": " + Reason();
         ::close(fd);
         return nullptr;
     }
     return std::unique_ptr<LockedLog>(new LockedLog(fd));
 }
 
-LockedLog::~LockedLog() { ::close(fd_); }
+LockedLog::~LockedLog() {
+    ::close(fd_);
+}
 
 bool LockedLog::ReadAll(std::string* content, std::string* error) const {
     content->clear();

@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <cstring>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -301,9 +300,13 @@ TEST(Produce, RefusesALogInUseOrNoPlainFile) {
 TEST(Produce, ALogThatCannotBeWrittenStopsTheSeries) {
     Series series(9100, 42);
     Board board;
-    const std::string row =
-        FormatLogRow({"2026-12-08T09:05:07Z", board.path(), {9100, 42},
-                      std::string(64, '0'), "ok", "Verify Success!"}) + "\n";
+    const std::string row = FormatLogRow({"2026-12-08T09:05:07Z",
+                                          board.path(),
+                                          {9100, 42},
+                                          std::string(64, '0'),
+                                          "ok",
+                                          "Verify Success!"}) +
+                            "\n";
     {
         std::ofstream log(series.log());
         log << kLogHeader << "\n";
@@ -321,16 +324,15 @@ TEST(Produce, ALogThatCannotBeWrittenStopsTheSeries) {
 
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("kpx41 produce: cannot write the log " + series.log() + ": " +
-                         std::strerror(EFBIG) + "; capcodes 0009101 0000042 (ok) are missing from it or "
+                         std::strerror(EFBIG) +
+                         "; capcodes 0009101 0000042 (ok) are missing from it or "
                          "cut short; the series stops\n"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
     EXPECT_EQ(board.Capcodes()[0], 9101);
     // What did reach the log keeps the second pager's capcodes from being written again.
-    std::vector<std::string> warnings;
-    std::ifstream in(series.log());
-    const auto rows = ParseLog(in, &warnings);
+    const auto rows = series.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].capcodes[0], 9101);
     EXPECT_EQ(rows[1].result, "ok");

@@ -60,13 +60,14 @@ int Fuzz_production_log(const std::uint8_t* data, std::size_t size) {
         Check(Same(back[i], expected), kName, "a row does not survive being written out");
     }
 
-    for (const AutoIncrease a : {AutoIncrease{true, false}, AutoIncrease{false, true},
-                                 AutoIncrease{true, true}}) {
+    for (const AutoIncrease a :
+         {AutoIncrease{true, false}, AutoIncrease{false, true}, AutoIncrease{true, true}}) {
         const CapcodePair next = ResumeCapcodes(rows, a, {0, 0});
         for (const LogRow& row : rows) {
             if (row.result != kResultOk) continue;
             for (int k = 0; k < 2; ++k) {
-                if (a.counts(k)) Check(next[k] > row.capcodes[k], kName, "resume at a written capcode");
+                if (a.counts(k))
+                    Check(next[k] > row.capcodes[k], kName, "resume at a written capcode");
             }
         }
     }

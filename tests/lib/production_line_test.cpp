@@ -140,12 +140,12 @@ TEST(ProductionLog, DoubtfulRowsCountAsWrittenAndEveryOddLineIsNamed) {
     EXPECT_EQ(seen, (std::vector<std::pair<std::int32_t, std::string>>{
                         {100, "ok"}, {101, "ok"}, {102, "failed"}, {103, "ok"}}));
     EXPECT_EQ(rows[3].capcodes[1], 0);
-    EXPECT_EQ(warnings,
-              (std::vector<std::string>{
-                  "line 4 has no result ok or failed; capcodes 0000101 0000042 count as written",
-                  "line 6 names no capcodes and is skipped",
-                  "line 7 names no capcodes and is skipped",
-                  "line 8 has no result ok or failed; capcodes 0000103 0000000 count as written"}));
+    EXPECT_EQ(
+        warnings,
+        (std::vector<std::string>{
+            "line 4 has no result ok or failed; capcodes 0000101 0000042 count as written",
+            "line 6 names no capcodes and is skipped", "line 7 names no capcodes and is skipped",
+            "line 8 has no result ok or failed; capcodes 0000103 0000000 count as written"}));
     EXPECT_EQ(ResumeCapcodes(rows, {true, false}, {0, 42}), (CapcodePair{104, 42}));
 }
 
