@@ -6,10 +6,10 @@
 #include <ostream>
 #include <sstream>
 
+#include "catalogue/field_catalogue.h"
 #include "cli/catalogue_json.h"
 #include "cli/commands.h"
 #include "cli/transfer_commands.h"
-#include "image/field_catalogue.h"
 #include "image/table_file.h"
 #include "texts/cp1252.h"
 

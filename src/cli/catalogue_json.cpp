@@ -5,7 +5,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "image/field_catalogue.h"
+#include "catalogue/field_catalogue.h"
 #include "texts/cp1252.h"
 
 namespace kpx::cli {

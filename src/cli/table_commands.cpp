@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <ostream>
 
+#include "catalogue/startup_image.h"
 #include "cli/commands.h"
 #include "image/default_image.h"
-#include "image/startup_image.h"
 #include "image/table_file.h"
 
 namespace kpx::cli {
@@ -53,11 +53,11 @@ int RunCheck(const std::vector<std::string>& args, CliIo& io) {
 
 }  // namespace
 
-const CliCommand kNewCommand{
-    "new", "new [--force] FILE",
-    "write the pager image the programmer starts with to the table file FILE (refuses an existing FILE unless "
-    "--force)",
-    RunNew};
+const CliCommand kNewCommand{"new", "new [--force] FILE",
+                             "write the pager image the programmer starts with to the table file "
+                             "FILE (refuses an existing FILE unless "
+                             "--force)",
+                             RunNew};
 
 const CliCommand kCheckCommand{
     "check", "check FILE",

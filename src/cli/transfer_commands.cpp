@@ -5,13 +5,13 @@
 #include <optional>
 #include <ostream>
 
+#include "catalogue/field_catalogue.h"
 #include "cli/commands.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
-#include "image/field_catalogue.h"
 #include "image/table_file.h"
 #include "link/frame_trace.h"
 #include "link/parallel_transfers.h"

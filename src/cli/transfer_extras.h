@@ -8,7 +8,7 @@
 
 #include "image/pager_image.h"
 #include "link/frame_trace.h"
-#include "support/backups.h"
+#include "production/backups.h"
 
 namespace kpx::cli {
 

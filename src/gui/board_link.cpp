@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
-#include "gui/programming_form.h"
-#include "gui/qt_dialogs.h"
-#include "gui/verify_differences.h"
+#include "gui/dialogs/programming_form.h"
+#include "gui/dialogs/qt_dialogs.h"
+#include "gui/dialogs/verify_differences.h"
 #include "image/charmap.h"
 #include "link/board_watch.h"
 

@@ -15,13 +15,13 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "gui/frames.h"
-#include "gui/function_table.h"
-#include "gui/list_click.h"
-#include "gui/message_status.h"
-#include "gui/prompt_page.h"
-#include "gui/qt_dialogs.h"
-#include "gui/status_page.h"
+#include "gui/dialogs/frames.h"
+#include "gui/dialogs/qt_dialogs.h"
+#include "gui/pages/function_table.h"
+#include "gui/pages/message_status.h"
+#include "gui/pages/prompt_page.h"
+#include "gui/pages/status_page.h"
+#include "gui/widgets/list_click.h"
 #include "gui/window_helpers.h"
 #include "image/charmap.h"
 #include "image/field_tags.h"

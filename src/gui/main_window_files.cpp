@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "gui/dialogs/qt_dialogs.h"
 #include "gui/main_window.h"
-#include "gui/qt_dialogs.h"
 #include "image/table_file.h"
 #include "settings/bands.h"
 

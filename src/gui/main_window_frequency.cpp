@@ -8,9 +8,9 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 
-#include "gui/list_click.h"
+#include "gui/dialogs/qt_dialogs.h"
 #include "gui/main_window.h"
-#include "gui/qt_dialogs.h"
+#include "gui/widgets/list_click.h"
 #include "gui/window_helpers.h"
 #include "settings/bands.h"
 

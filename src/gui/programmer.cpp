@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "gui/board_link.h"
-#include "gui/form5.h"
-#include "gui/form6.h"
-#include "gui/programming_form.h"
-#include "gui/qt_dialogs.h"
+#include "gui/dialogs/form5.h"
+#include "gui/dialogs/form6.h"
+#include "gui/dialogs/programming_form.h"
+#include "gui/dialogs/qt_dialogs.h"
 #include "gui/window_backups.h"
 #include "image/default_image.h"
 #include "link/bus_trace.h"

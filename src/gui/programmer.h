@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "gui/frames.h"
+#include "gui/dialogs/frames.h"
 #include "gui/main_window.h"
 
 namespace kpx::gui {

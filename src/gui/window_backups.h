@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "gui/board_link.h"
-#include "support/backups.h"
+#include "production/backups.h"
 
 class QAction;
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/field_catalogue.h"
+#include "catalogue/startup_image.h"
 #include "cli/catalogue_json.h"
 #include "cli/cli_app.h"
 #include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
-#include "image/field_catalogue.h"
 #include "image/field_tags.h"
-#include "image/startup_image.h"
 #include "image/table_file.h"
 #include "settings/capcode.h"
 #include "settings/panel_fields.h"

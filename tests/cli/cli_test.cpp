@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/startup_image.h"
 #include "cli/cli_app.h"
 #include "image/default_image.h"
-#include "image/startup_image.h"
 #include "image/table_file.h"
 #include "testsupport/fakes.h"
 

@@ -13,8 +13,8 @@
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/bus_trace.h"
-#include "link/production.h"
 #include "link/serial_transfers.h"
+#include "production/production.h"
 #include "settings/capcode.h"
 #include "sim/eeprom_simulator.h"
 #include "testsupport/fakes.h"
@@ -109,8 +109,8 @@ TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     // verify reads the whole pager past the difference and lists what differs.
     const Result mismatch = Kpx41({"verify", "--lpt", dir.File("changed.tbl")});
     EXPECT_EQ(mismatch.code, 1);
-    const std::string header = "Verify Error!\nthe pager differs from " +
-                               dir.File("changed.tbl") + " (file -> pager):\n  ";
+    const std::string header = "Verify Error!\nthe pager differs from " + dir.File("changed.tbl") +
+                               " (file -> pager):\n  ";
     EXPECT_EQ(mismatch.err.substr(0, header.size()), header) << mismatch.err;
     EXPECT_NE(mismatch.err.find("\xC3\xB6"), std::string::npos) << mismatch.err;
 }
@@ -238,9 +238,17 @@ TEST_F(ParallelCli, ProduceProgramsThreePagersOneAfterTheOther) {
     std::istream in(&next);
     std::ostringstream out, err;
     CliIo io{out, err, &in};
-    const std::vector<std::string> args = {
-        dir.File("series.tbl"), "--lpt",      "--auto-increase", "1", "--count", "3", "--log",
-        dir.File("runs.csv"),   "--no-backup",     "--trace", dir.File("bus.trace")};
+    const std::vector<std::string> args = {dir.File("series.tbl"),
+                                           "--lpt",
+                                           "--auto-increase",
+                                           "1",
+                                           "--count",
+                                           "3",
+                                           "--log",
+                                           dir.File("runs.csv"),
+                                           "--no-backup",
+                                           "--trace",
+                                           dir.File("bus.trace")};
     ASSERT_EQ(kProduceCommand.run(args, io), 0) << err.str();
     ASSERT_EQ(pagers.size(), 3u);
     // The trace shows each pager's capcode going onto the bus.

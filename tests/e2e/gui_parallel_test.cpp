@@ -9,14 +9,14 @@
 #include <QTest>
 
 #include "gui/board_link.h"
-#include "gui/verify_differences.h"
+#include "gui/dialogs/verify_differences.h"
 #include "gui/main_window.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "platform/port_map.h"
-#include "settings/capcode.h"
 #include "platform/steady_clock.h"
 #include "platform/termios_port.h"
+#include "settings/capcode.h"
 #include "sim/eeprom_simulator.h"
 #include "support/memory_registry.h"
 #include "support/registry_access.h"

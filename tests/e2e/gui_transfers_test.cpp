@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "gui/board_window_fixture.h"
-#include "gui/form3.h"
-#include "gui/verify_differences.h"
+#include "gui/dialogs/form3.h"
+#include "gui/dialogs/verify_differences.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "link/serial_transfers.h"

@@ -1,5 +1,5 @@
 // A failed Verify in the window offers the settings that differ.
-#include "gui/verify_differences.h"
+#include "gui/dialogs/verify_differences.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "fuzz_support.h"
-#include "link/production.h"
+#include "production/production.h"
 
 namespace kpx::fuzz {
 

@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "gui/board_link.h"
+#include "gui/dialogs/programming_form.h"
 #include "gui/main_window.h"
-#include "gui/programming_form.h"
 #include "platform/port_map.h"
 #include "platform/termios_port.h"
 #include "sim/simulated_board.h"

@@ -1,7 +1,7 @@
 #include <QAbstractItemView>
 #include <QLabel>
 
-#include "gui_fixture.h"
+#include "gui/gui_fixture.h"
 #include "settings/bands.h"
 #include "settings/frequency.h"
 

@@ -5,9 +5,9 @@
 #include <QRadioButton>
 #include <iostream>
 
-#include "gui/custom_controls.h"
-#include "gui_fixture.h"
-#include "image/startup_image.h"
+#include "catalogue/startup_image.h"
+#include "gui/gui_fixture.h"
+#include "gui/widgets/custom_controls.h"
 #include "image/table_file.h"
 #include "settings/bands.h"
 #include "settings/frequency.h"

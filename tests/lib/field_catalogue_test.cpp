@@ -1,4 +1,4 @@
-#include "image/field_catalogue.h"
+#include "catalogue/field_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
+#include "catalogue/startup_image.h"
 #include "image/default_image.h"
 #include "image/field_tags.h"
-#include "image/startup_image.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "settings/frequency.h"

@@ -6,9 +6,9 @@
 
 #include "image/default_image.h"
 #include "image/table_file.h"
-#include "link/production.h"
+#include "production/backups.h"
+#include "production/production.h"
 #include "settings/capcode.h"
-#include "support/backups.h"
 #include "support/sha256.h"
 #include "testsupport/fakes.h"
 

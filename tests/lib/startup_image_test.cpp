@@ -1,4 +1,4 @@
-#include "image/startup_image.h"
+#include "catalogue/startup_image.h"
 
 #include <gtest/gtest.h>
 

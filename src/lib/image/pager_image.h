@@ -1,5 +1,8 @@
 #pragma once
 
+// image/: the pager's 1024 bytes, their field tags, the default image and its tables, the
+// national character maps and table files. It may use support/ and timing/.
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +18,7 @@ using ImageBytes = std::array<std::uint8_t, kImageSize>;
 // One copy of the pager memory. Every access is bounds-checked: an address outside
 // 0x000-0x3FF is a programming error and throws std::out_of_range.
 class PagerImage {
-public:
+  public:
     PagerImage() { bytes_.fill(0); }
     explicit PagerImage(const ImageBytes& bytes) : bytes_(bytes) {}
 
@@ -34,7 +37,7 @@ public:
 
     bool operator==(const PagerImage&) const = default;
 
-private:
+  private:
     ImageBytes bytes_;
 };
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// link/: the serial and parallel links and their read, write and verify, the programming
+// dialog's logic, the traces and the board watch. It may use catalogue/ and every layer below.
+
 #include <optional>
 
 #include "image/pager_image.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// settings/: the rules of each setting (frequency and PLL words, bands, capcodes, passwords,
+// alerts, tones, battery, the function table). It may use image/ and the layers below.
+
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,5 +1,8 @@
 #pragma once
 
+// support/: the leaves that know no pager: registry access over a backend, sha256, time texts,
+// the dialog interface. It uses nothing but the standard library.
+
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,5 +1,8 @@
 #pragma once
 
+// texts/: the prompts and their languages, the logo, the Cyrillic glyphs and the memory and
+// history allocation. It may use settings/, image/ and the layers below.
+
 #include <string>
 #include <string_view>
 

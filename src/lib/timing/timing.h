@@ -1,5 +1,8 @@
 #pragma once
 
+// timing/: the clock and delay interfaces, their calibration and the power-of-two routines.
+// It may use support/.
+
 #include <cstdint>
 
 #include "timing/clock.h"

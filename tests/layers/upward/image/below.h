@@ -1,0 +1,2 @@
+// Planted fault for the layer check: image/ reaches up into link/.
+#include "link/above.h"

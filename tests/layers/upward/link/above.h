@@ -1,0 +1,1 @@
+// The folder the planted include points at.
