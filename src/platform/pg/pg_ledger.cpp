@@ -10,12 +10,6 @@ namespace kpx {
 
 namespace {
 
-// Advisory lock keys: the schema step, the hand-outs, and the running stations.
-constexpr int kLockKey = 0x6B707834;  // "kpx4"
-constexpr int kSchemaLock = 0;
-constexpr int kTakeLock = 1;
-constexpr int kRunLockKey = kLockKey + 1;
-
 // Each step brings the schema from its index to the next version.
 const char* const kMigrations[] = {
     // 0 -> 1

@@ -9,8 +9,6 @@ namespace kpx {
 
 namespace {
 
-constexpr int kRunLockKey = 0x6B707834 + 1;
-
 constexpr const char* kIsoUtc = "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"'";
 
 std::string IsoColumn(const std::string& column) {
