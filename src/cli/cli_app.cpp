@@ -19,6 +19,7 @@ const CliCommand* const kCommandTable[] = {
     &kPortsCommand,
     &kProbeCommand,
     &kProduceCommand,
+    &kLedgerCommand,
     &kDoctorCommand,
     &kDumpCommand,
     &kDiffCommand,

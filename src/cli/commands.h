@@ -13,6 +13,7 @@ extern const CliCommand kVerifyCommand;  // transfer_commands.cpp
 extern const CliCommand kPortsCommand;   // transfer_commands.cpp
 extern const CliCommand kProbeCommand;   // transfer_commands.cpp
 extern const CliCommand kProduceCommand;  // produce_command.cpp
+extern const CliCommand kLedgerCommand;   // ledger_command.cpp
 extern const CliCommand kDoctorCommand;   // doctor_command.cpp
 extern const CliCommand kDumpCommand;    // catalogue_commands.cpp
 extern const CliCommand kDiffCommand;    // catalogue_commands.cpp

@@ -1,5 +1,5 @@
 // kpx41 produce: the programming dialog's production mode from a script, on one or several
-// boards at once, with a CSV log of every pager.
+// boards at once, with a CSV log or a shared ledger of every pager.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/open_ledger.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
@@ -23,10 +24,11 @@
 #include "link/programming_dialog.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
-#include "platform/locked_log.h"
 #include "platform/platform_serial.h"
 #include "platform/steady_clock.h"
 #include "production/production.h"
+#include "production/ledger.h"
+#include "production/ledger_url.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "support/sha256.h"
@@ -46,7 +48,7 @@ struct ProduceOptions {
     std::optional<std::string> lptPath;
     AutoIncrease autoIncrease;
     int count = 0;
-    std::string log;
+    LedgerChoice ledger;
     bool resume = false;
     bool noWait = false;
     bool yes = false;
@@ -60,7 +62,8 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool takesValue = a == "--port" || a == "--auto-increase" || a == "--count" ||
-                                a == "--log" || a == "--trace";
+                                a == "--log" || a == "--trace" || a == "--ledger" ||
+                                a == "--series" || a == "--station";
         if (takesValue && i + 1 >= args.size()) {
             problem = a + " needs a value";
             return std::nullopt;
@@ -86,7 +89,13 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
             }
             o.count = std::stoi(n);
         } else if (a == "--log") {
-            o.log = args[++i];
+            o.ledger.log = args[++i];
+        } else if (a == "--ledger") {
+            o.ledger.ledger = args[++i];
+        } else if (a == "--series") {
+            o.ledger.series = args[++i];
+        } else if (a == "--station") {
+            o.ledger.station = args[++i];
         } else if (a == "--trace") {
             o.trace = args[++i];
         } else if (a == "--resume") {
@@ -117,42 +126,39 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
         problem = "needs --auto-increase 1, 2 or 1,2";
     else if (o.count == 0)
         problem = "needs --count N";
-    else if (o.log.empty())
-        problem = "needs --log FILE";
+    else if (o.ledger.log.empty() && !o.ledger.ledger)
+        problem = "needs --log FILE or --ledger URL";
+    else if (o.ledger.ledger && !IsLedgerUrl(*o.ledger.ledger))
+        problem = "--ledger takes a postgresql:// URL";  // never the URL: it may hold a password
+    else if (!o.ledger.ledger && (o.ledger.series || o.ledger.station))
+        problem = "--series and --station name a series in a --ledger";
     if (!problem.empty()) return std::nullopt;
     return o;
 }
 
-// What the whole series shares: the counter, the log, the output, the backups and the trace.
+// What the whole series shares: the ledger, the output, the backups and the trace.
 struct Line {
-    Line(CapcodeCounter& c, std::ostream& o, std::ostream& e) : counter(c), out(o), err(e) {}
+    Line(CapcodeLedger& l, std::ostream& o, std::ostream& e) : ledger(l), out(o), err(e) {}
 
     void Print(std::ostream& stream, const std::string& text) {
         std::lock_guard lock(mutex);
         stream << text;
         stream.flush();
     }
-    // Every row goes to the system at once, so a killed run keeps every row written so far.
-    // A row that cannot be written halts the series: without it the log no longer guards
-    // against programming those capcodes twice.
-    void Log(const LogRow& row) {
-        std::lock_guard lock(mutex);
-        std::string error;
-        if (log->Append(FormatLogRow(row) + "\n", &error)) return;
-        counter.Halt();
-        logBroken = true;
-        err << "kpx41 produce: cannot write the log " << logPath << ": " << error << "; capcodes "
-            << CapcodeDigits(row.capcodes[0]) << " " << CapcodeDigits(row.capcodes[1]) << " ("
-            << row.result << ") are missing from it or cut short; the series stops\n";
-        err.flush();
+    // A hand-out or a row the ledger could not record stops the station: it no longer knows
+    // that no other pager gets those capcodes.
+    void Broken(const std::string& error) {
+        {
+            std::lock_guard lock(mutex);
+            broken = true;
+        }
+        Print(err, "kpx41 produce: " + error + "\n");
     }
 
-    CapcodeCounter& counter;
+    CapcodeLedger& ledger;
     std::ostream& out;
     std::ostream& err;
-    std::string logPath;
-    std::unique_ptr<LockedLog> log;
-    bool logBroken = false;
+    bool broken = false;
     std::mutex mutex;
     std::unique_ptr<BackupStore> backups;
     std::unique_ptr<TraceFile> trace;
@@ -270,13 +276,14 @@ class Board {
 
     // One pager: the next capcodes, the dialog's Write, the log row, the backup.
     void Pager() {
-        std::string refusal;
-        const auto capcodes = line_.counter.Take(&refusal);
+        std::string refusal, error;
+        const auto capcodes = line_.ledger.Take(path_, &refusal, &error);
         if (!capcodes) {
             if (!refusal.empty()) {
                 std::lock_guard lock(line_.mutex);
                 line_.refusal = refusal;
             }
+            if (!error.empty()) line_.Broken(error);
             return;
         }
         for (int k = 0; k < 2; ++k) StoreCapcode(image_, k, (*capcodes)[k]);
@@ -294,13 +301,16 @@ class Board {
         if (ok) {
             for (int k = 0; k < 2; ++k) {
                 // The dialog said the capcode cannot go higher: the series ends here.
-                if (autoIncrease_.counts(k) && !host_.advanced[k]) line_.counter.Stop();
+                if (autoIncrease_.counts(k) && !host_.advanced[k]) line_.ledger.Stop();
             }
         }
-        line_.counter.Finish(*capcodes, ok);
         const PagerImage& sent = written_ ? *written_ : image_;
-        line_.Log({IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
-                   ok ? kResultOk : kResultFailed, dialogs_.last});
+        if (!line_.ledger.Finish(
+                {IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
+                 ok ? kResultOk : kResultFailed, dialogs_.last},
+                &error)) {
+            line_.Broken(error);
+        }
         if (written_ && writtenOk_) {
             // Boards share the error stream: the warning goes through the line, marked.
             std::ostringstream warning;
@@ -354,50 +364,11 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     // The pager holds its texts in its own character set.
     EncodeTextRegions(image);
 
-    // The log is locked for the whole run and read under the lock: two runs on one log would
-    // hand out the same capcodes.
-    std::string error;
-    std::unique_ptr<LockedLog> log = LockedLog::Open(o.log, &error);
-    std::string content;
-    if (!log || !log->ReadAll(&content, &error)) {
-        io.err << "kpx41 produce: the log: " << error << "\n";
-        return kExitFailure;
-    }
-    std::vector<std::string> warnings;
-    std::istringstream logText(content);
-    const std::vector<LogRow> logged = ParseLog(logText, &warnings);
-    for (const std::string& w : warnings) io.err << "kpx41 produce: " << o.log << ": " << w << "\n";
-
-    CapcodePair start{CapcodeValue(image, 0), CapcodeValue(image, 1)};
-    if (o.resume) start = ResumeCapcodes(logged, o.autoIncrease, start);
-    for (int k = 0; k < 2; ++k) {
-        if (o.autoIncrease.counts(k) && start[k] > kCapcodeMax) {
-            io.err << CapcodeAtTopMessage(k) << "\n";
-            return kExitFailure;
-        }
-    }
-    CapcodeCounter counter(start, o.autoIncrease, o.count, logged);
-    if (o.resume) {
-        const auto retries = ResumeRetries(logged, o.autoIncrease, start);
-        for (const CapcodePair& c : retries) {
-            io.out << "capcodes " << CapcodeDigits(c[0]) << " " << CapcodeDigits(c[1])
-                   << " failed and were not written again: they go first\n";
-        }
-        counter.GiveBack(retries);
-    }
-
-    // A new log gets its header; after a run killed in the middle of a row, our rows start on
-    // a line of their own.
-    const std::string lead = content.empty()          ? std::string(kLogHeader) + "\n"
-                             : content.back() != '\n' ? "\n"
-                                                      : "";
-    if (!lead.empty() && !log->Append(lead, &error)) {
-        io.err << "kpx41 produce: cannot write the log " << o.log << ": " << error << "\n";
-        return kExitFailure;
-    }
-    Line line(counter, io.out, io.err);
-    line.logPath = o.log;
-    line.log = std::move(log);
+    const SeriesRequest request{
+        {CapcodeValue(image, 0), CapcodeValue(image, 1)}, o.autoIncrease, o.count, o.resume};
+    const std::unique_ptr<CapcodeLedger> ledger = OpenLedger(o.ledger, request, io.out, io.err);
+    if (!ledger) return kExitFailure;
+    Line line(*ledger, io.out, io.err);
     if (o.trace) {
         line.trace = TraceFile::Open(*o.trace, io.err);
         if (!line.trace) return kExitFailure;
@@ -435,7 +406,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         for (std::thread& t : round) t.join();
         const bool anyBoard =
             std::any_of(boards.begin(), boards.end(), [](const auto& b) { return !b->out(); });
-        if (round.empty() || !anyBoard || counter.Over()) break;
+        if (round.empty() || !anyBoard || ledger->Over()) break;
         if (!o.noWait) {
             io.out << "put the next pagers on the boards and press Enter" << std::endl;
             std::string answer;
@@ -445,15 +416,12 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     const double hours =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() / 3600.0;
 
-    if (!line.refusal.empty()) {
-        io.err << "kpx41 produce: " << line.refusal << " " << o.log
-               << "; --resume goes on after the last capcodes written\n";
-    }
+    if (!line.refusal.empty()) io.err << "kpx41 produce: " << line.refusal << "\n";
     char rate[64];
-    std::snprintf(rate, sizeof rate, "%.1f", hours > 0 ? counter.done() / hours : 0.0);
-    io.out << "done " << counter.done() << ", failed " << counter.failed() << ", " << rate
+    std::snprintf(rate, sizeof rate, "%.1f", hours > 0 ? ledger->done() / hours : 0.0);
+    io.out << "done " << ledger->done() << ", failed " << ledger->failed() << ", " << rate
            << " pagers per hour\n";
-    return counter.done() == o.count && !line.logBroken ? kExitOk : kExitFailure;
+    return ledger->done() == o.count && !line.broken ? kExitOk : kExitFailure;
 }
 
 // Two --port naming one board (the same path or a link to it) would put two threads, and two
@@ -487,11 +455,11 @@ int CmdProduce(const std::vector<std::string>& args, CliIo& io) {
 const CliCommand kProduceCommand = {
     "produce",
     "produce FILE (--port PATH [--port PATH ...] | --lpt [PATH]) --auto-increase 1|2|1,2 --count N "
-    "--log FILE "
+    "(--log FILE | --ledger URL [--series NAME] [--station NAME] [--log FILE]) "
     "[--resume] [--no-wait] [--yes] [--trace FILE] [--no-backup]",
     "program a series of pagers from a table file, one board per --port in parallel, the chosen "
     "capcodes counting up by one per pager (--lpt: the one parallel port); one CSV row per pager "
-    "in the log",
+    "in the log, or one row in a PostgreSQL ledger that several stations share",
     CmdProduce};
 
 }  // namespace kpx::cli

@@ -15,8 +15,6 @@ std::optional<AutoIncrease> ParseAutoIncrease(const std::string& text) {
     return std::nullopt;
 }
 
-namespace {
-
 std::string CsvField(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -28,6 +26,8 @@ std::string CsvField(std::string text) {
     }
     return quoted + "\"";
 }
+
+namespace {
 
 std::vector<std::string> SplitCsv(const std::string& line) {
     std::vector<std::string> fields(1);

@@ -45,6 +45,8 @@ struct LogRow {
 inline constexpr const char* kLogHeader = "time,port,capcode1,capcode2,sha256,result,message";
 inline constexpr const char* kResultOk = "ok";
 inline constexpr const char* kResultFailed = "failed";
+// A CSV field: quoted when it holds a comma or a quote; line breaks become blanks.
+std::string CsvField(std::string text);
 // One CSV line without the line end; fields with commas or quotes are quoted, line breaks in
 // a message become blanks so that every pager keeps one line.
 std::string FormatLogRow(const LogRow& row);
