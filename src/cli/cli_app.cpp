@@ -82,6 +82,12 @@ int UsageError(std::string_view commandName, std::string_view why, CliIo& io) {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CliIo io{out, err};
+    return RunCli(args, io);
+}
+
+int RunCli(const std::vector<std::string>& args, CliIo& io) {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
     if (args.empty()) {
         err << "kpx41: no command given; try kpx41 --help\n";
         return kExitUsage;

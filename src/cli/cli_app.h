@@ -6,6 +6,10 @@
 #include <string_view>
 #include <vector>
 
+namespace kpx {
+class DeviceLister;
+}
+
 namespace kpx::cli {
 
 inline constexpr int kExitOk = 0;
@@ -16,6 +20,8 @@ struct CliIo {
     std::ostream& out;
     std::ostream& err;
     std::istream* in = nullptr;  // the user's answers; standard input when not set
+    // The cable ports looked through without --port; the machine's (sysfs) when not set.
+    DeviceLister* lister = nullptr;
 };
 
 // One subcommand of kpx41. run gets the arguments after the command's name and returns the
@@ -32,6 +38,7 @@ std::span<const CliCommand> Commands();
 
 // Runs kpx41 with args = argv[1..]: 0 success, 1 failure, 2 usage error.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCli(const std::vector<std::string>& args, CliIo& io);
 
 // For commands: report a usage error ("kpx41 <name>: why" and the usage line), returns 2.
 int UsageError(std::string_view commandName, std::string_view why, CliIo& io);

@@ -111,8 +111,9 @@ class ConsoleHost : public LinkHost {
 
 // Everything one transfer needs, wired to the machine.
 struct Session {
-    Session(std::ostream& err, const Options& o)
-        : dialogs(err, o.yes),
+    Session(CliIo& io, const Options& o)
+        : dialogs(io.err, o.yes),
+          lister(io.lister ? *io.lister : machineLister),
           registry(registryBackend),
           link(traced, lister, registry, clock, pump, dialogs),
           host(image),
@@ -176,7 +177,8 @@ struct Session {
     TracingSerialPort traced{port};
     std::unique_ptr<TraceFile> traceFile;
     std::unique_ptr<BackupStore> backups;
-    SysfsDeviceLister lister;
+    SysfsDeviceLister machineLister;
+    DeviceLister& lister;
     SystemRegistry registryBackend;
     RegistryAccess registry;
     SerialLink link;
@@ -230,7 +232,7 @@ bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
 
 // The whole pager, read as `read` does (with its trace and backup); nothing when it failed.
 std::optional<PagerImage> ReadWith(const Options& o, CliIo& io) {
-    Session s(io.err, o);
+    Session s(io, o);
     // The image the program starts with: a parallel read must bring its fixed bytes back.
     s.image = BuildDefaultImage();
     if (!s.Prepare(o, io.err) || !s.Connect(o, io.err)) return std::nullopt;
@@ -281,7 +283,7 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     auto o = Parse(args, problem);
     if (!o) return UsageError(kName, problem, io);
     if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
-    Session s(err, *o);
+    Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.Connect(*o, err)) return 1;
     EncodeTextRegions(s.image);
@@ -306,7 +308,7 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     if (o->files.size() != 1 || o->output || o->yes) {
         return UsageError(kName, "verify needs one FILE", io);
     }
-    Session s(err, *o);
+    Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.Connect(*o, err)) return 1;
     // The pager holds the texts in its own character set, and so does a written file's image.
@@ -333,8 +335,18 @@ int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& err = io.err;
     (void)err;
     if (!args.empty()) return UsageError("ports", "takes no arguments", io);
-    SysfsDeviceLister lister;
-    const auto ports = lister.Ports(kCableDescription);
+    std::vector<SysfsDeviceLister::Port> ports;
+    if (io.lister) {
+        // A given list names ports by COM number only; the paths are the port map's.
+        for (std::string name : io.lister->GetDevInfo(kCableDescription)) {
+            while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+            const auto com = PortNumberFromName(name);
+            const auto path = com ? PortMap::Default().PathForCom(*com) : std::nullopt;
+            ports.push_back({com.value_or(-1), name, path.value_or("?")});
+        }
+    } else {
+        ports = SysfsDeviceLister().Ports(kCableDescription);
+    }
     for (const auto& p : ports) out << p.friendlyName << "\t" << p.path << "\n";
     if (ports.empty()) out << "no " << kCableDescription << " found\n";
     return 0;
@@ -350,7 +362,7 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     if (o->port || o->lpt || o->output || !o->files.empty() || o->yes) {
         return UsageError(kName, "probe takes only --trace FILE", io);
     }
-    Session s(err, *o);
+    Session s(io, *o);
     if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
     out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";

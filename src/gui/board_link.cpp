@@ -97,8 +97,10 @@ void BoardLink::ShowProgrammingDialog(int operation) {
     Form2 form(UsbForDialog(), LptForDialog(), host_, dialogs_, window_.Image(), operation,
                window_.AutoIncrease1, window_.AutoIncrease2, &window_);
     dialog_ = &form;
+    watch_.SetDialogOpen(true);
     form.exec();
     dialog_ = nullptr;
+    watch_.SetDialogOpen(false);  // a tick held meanwhile runs now
     // The image is still in the pager's character set here, as the verify compared it.
     if (const auto pager = observed_->MismatchedPager()) {
         OfferVerifyDifferences(&window_, dialogs_, window_.Image(), *pager);

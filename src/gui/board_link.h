@@ -69,7 +69,8 @@ class BoardLink {
     // The window's hooks, callable directly.
     void ShowProgrammingDialog(int operation);
     void StartupProbe() { StartupBoardProbe(link_, host_); }
-    void Timer1_Timer() { BoardWatchTick(link_, host_); }
+    void Timer1_Timer() { watch_.Tick(); }
+    BoardWatch& Watch() { return watch_; }
 
   private:
     MainWindow& window_;
@@ -81,6 +82,7 @@ class BoardLink {
     std::unique_ptr<ParallelLink> parallel_;
     std::unique_ptr<ParallelTransfers> parallelTransfers_;
     std::unique_ptr<ObservedTransfers> observed_;
+    BoardWatch watch_{link_, host_};
     Form2* dialog_ = nullptr;
 };
 

@@ -27,7 +27,6 @@ bool MainWindow::TableFileOpen() {
             dialogs_.Inform(kFileNotExist);
             return false;
         }
-        currentTablePath = path;
     }
     const TableFileLoad load = LoadTableFile(QFile::encodeName(path).toStdString());
     if (load.status != TableFileStatus::Ok) {
@@ -35,6 +34,9 @@ bool MainWindow::TableFileOpen() {
                                                                   : load.message);
         return false;
     }
+    // Only a file that opened becomes the one Save writes: Ctrl+S after a refused photo or
+    // text file must not write the image over it.
+    currentTablePath = path;
     image_ = PagerImage(load.bytes);
     RefreshFromNewImage();
     UpdateCaption(path);

@@ -219,7 +219,11 @@ int RunProgrammer(int argc, char** argv) {
     if (parallelPort) tracedParallel = std::make_unique<TracingPortIo>(*parallelPort, trace.get());
     Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
     dialogs.SetParent(&programmer.Window());
-    BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs,
+    // A trial run with --simulate lists only the simulated board: a real cable on the machine
+    // is neither probed nor written by it (nor by the tests that start one).
+    SysfsDeviceLister simulatedOnly(PortMap::Default(), "/nonexistent-sysfs");
+    DeviceLister& lister = board ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
+    BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs,
                    tracedParallel.get());
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);

@@ -8,6 +8,7 @@
 
 #include "cli/cli_app.h"
 #include "sim/board_simulator.h"
+#include "testsupport/link_fakes.h"
 
 namespace kpx::testing {
 
@@ -18,9 +19,14 @@ struct Result {
     std::string err;
 };
 
-inline Result Kpx41(const std::vector<std::string>& args) {
+// Without --port kpx41 looks for the board on the cable ports the lister gives: by default
+// none, so that no test ever talks to a cable plugged into the machine.
+inline Result Kpx41(const std::vector<std::string>& args, DeviceLister* lister = nullptr) {
     std::ostringstream out, err;
-    const int code = cli::RunCli(args, out, err);
+    ScriptedLister none;
+    cli::CliIo io{out, err};
+    io.lister = lister ? lister : &none;
+    const int code = cli::RunCli(args, io);
     return {code, out.str(), err.str()};
 }
 

@@ -70,7 +70,7 @@ TEST(Cli, CheckReportsBadAndMissingFiles) {
     const CliResult badRun = Cli({"check", bad});
     EXPECT_EQ(badRun.code, 1);
     EXPECT_EQ(badRun.out, "");
-    EXPECT_EQ(badRun.err, BadFormatMessage(bad) + "\n");
+    EXPECT_EQ(badRun.err, "The [" + bad + "] is not correct format, the file will discard !\n");
 
     const CliResult missing = Cli({"check", dir.File("none.tbl")});
     EXPECT_EQ(missing.code, 1);

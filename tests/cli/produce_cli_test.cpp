@@ -24,6 +24,7 @@
 #include "sim/board_simulator.h"
 #include "support/sha256.h"
 #include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx::cli {
 namespace {
@@ -43,8 +44,17 @@ struct Board : testing::Board {
         std::copy_n(m.begin(), kImageSize, image.bytes().begin());
         return {CapcodeValue(image, 0), CapcodeValue(image, 1)};
     }
-    std::string MemorySha() const {
-        const auto m = simulator.Memory();
+    std::string MemorySha() const { return ShaWith(Capcodes()); }
+    // The SHA-256 of what a pager of this board holds with other capcodes: its memory with the
+    // capcode bytes changed, each keeping its enable flag.
+    std::string ShaWith(const CapcodePair& c) const {
+        auto m = simulator.Memory();
+        for (int k = 0; k < 2; ++k) {
+            const std::size_t at = 0x360 + 3 * static_cast<std::size_t>(k);
+            m[at] = static_cast<std::uint8_t>((m[at] & 0x80) | (c[k] >> 16));
+            m[at + 1] = static_cast<std::uint8_t>(c[k] >> 8);
+            m[at + 2] = static_cast<std::uint8_t>(c[k]);
+        }
         return Sha256Hex(std::span<const std::uint8_t>(m.data(), kImageSize));
     }
 };
@@ -63,16 +73,6 @@ struct Series {
     std::vector<LogRow> Rows() const {
         std::ifstream in(log());
         return ParseLog(in);
-    }
-    // The image a pager with these capcodes receives, in the pager's character set.
-    std::string WrittenSha(CapcodePair c) const {
-        PagerImage sent = image;
-        StoreCapcode(sent, 0, c[0]);
-        StoreCapcode(sent, 1, c[1]);
-        EncodeTextRegions(sent);
-        DisableCapcodesWithoutFunction(sent);
-        sent.set(kWriteFlagAddress, 1);
-        return Sha256Hex(sent.bytes());
     }
     std::vector<std::string> Produce(std::vector<std::string> ports, const std::string& autoInc,
                                      int count, std::vector<std::string> extra = {}) const {
@@ -93,7 +93,7 @@ struct Series {
 TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
     Series series(1234567, 42);
     TempDir data;
-    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const kpx::testing::ScopedEnv dataHome("XDG_DATA_HOME", data.path());
     Board board;
     const Result r = Kpx41(series.Produce({board.path()}, "1", 3));
     ASSERT_EQ(r.code, 0) << r.err;
@@ -112,7 +112,7 @@ TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
         EXPECT_TRUE(std::regex_match(rows[i].time, iso)) << rows[i].time;
         EXPECT_EQ(rows[i].port, board.path());
         EXPECT_EQ(rows[i].capcodes, expected);
-        EXPECT_EQ(rows[i].sha256, series.WrittenSha(expected));
+        EXPECT_EQ(rows[i].sha256, board.ShaWith(expected)) << i;
         EXPECT_EQ(rows[i].result, "ok");
         EXPECT_EQ(rows[i].message, "Verify Success!");
     }
@@ -128,7 +128,6 @@ TEST(Produce, ThreePagersOnOneBoardWithTheirLogRowsAndBackups) {
     std::sort(backups.begin(), backups.end());
     EXPECT_EQ(backups, (std::vector<std::string>{"write_1234567.tbl", "write_1234568.tbl",
                                                  "write_1234569.tbl"}));
-    unsetenv("XDG_DATA_HOME");
 }
 
 // A backups folder that cannot be made costs a warning on the board's own lines, not the pager.
@@ -136,10 +135,9 @@ TEST(Produce, AnUnwritableBackupsFolderOnlyWarns) {
     Series series(600, 42);
     TempDir data;
     std::ofstream(data.File("kpx41")) << "a file where the folder should be";
-    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const kpx::testing::ScopedEnv dataHome("XDG_DATA_HOME", data.path());
     Board boards[2];
     const Result r = Kpx41(series.Produce({boards[0].path(), boards[1].path()}, "1", 2));
-    unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
     for (const Board& b : boards) {
@@ -161,19 +159,106 @@ TEST(Produce, SixPagersOnThreeBoardsGetDistinctCapcodesInOrder) {
     for (const LogRow& row : rows) {
         EXPECT_EQ(row.result, "ok");
         EXPECT_EQ(row.capcodes[1] - row.capcodes[0], 8500);  // both count, in step
-        EXPECT_EQ(row.sha256, series.WrittenSha(row.capcodes));
         lastOnBoard[row.port] = row.capcodes;
         firsts.push_back(row.capcodes[0]);
     }
     std::sort(firsts.begin(), firsts.end());
     EXPECT_EQ(firsts, (std::vector<std::int32_t>{500, 501, 502, 503, 504, 505}));
     // Two rounds: the first three capcodes, then the next three, one on each board.
+    for (const LogRow& row : rows) {
+        for (const Board& b : boards) {
+            if (b.path() == row.port) EXPECT_EQ(row.sha256, b.ShaWith(row.capcodes));
+        }
+    }
     for (const Board& b : boards) {
         ASSERT_TRUE(lastOnBoard.count(b.path())) << b.path();
         EXPECT_EQ(b.Capcodes(), lastOnBoard[b.path()]);
         EXPECT_GE(b.Capcodes()[0], 503);
         EXPECT_EQ(b.simulator.writes(), 16);
     }
+}
+
+// One board of two fails every pager: each failed pager's capcodes go to the next pager on the
+// other board, its row says failed, no capcode is logged ok twice, and after three failures in
+// a row that board alone stops.
+TEST(Produce, AFailingBoardHandsItsCapcodesOnAndStopsAlone) {
+    Series series(100, 42);
+    Board good;
+    sim::BoardOptions broken;
+    broken.fault = {sim::Fault::WrongAck, 0};
+    Board bad(broken);
+    const Result r = Kpx41(series.Produce({good.path(), bad.path()}, "1", 5, {"--no-backup"}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("done 5, failed 3, "), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(bad.path() + ": 3 pagers failed in a row; it takes no more pagers\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find(good.path() + ": 3 pagers failed"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(good.path() + ": Write error!"), std::string::npos) << r.err;
+
+    const auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 8u);
+    std::map<std::int32_t, int> okTimes;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const LogRow& row = rows[i];
+        EXPECT_EQ(row.capcodes[1], 42);
+        if (row.result == "ok") {
+            EXPECT_EQ(row.port, good.path()) << i;
+            EXPECT_EQ(row.sha256, good.ShaWith(row.capcodes)) << i;
+            ++okTimes[row.capcodes[0]];
+            continue;
+        }
+        EXPECT_EQ(row.result, "failed") << i;
+        EXPECT_EQ(row.port, bad.path()) << i;
+        EXPECT_EQ(row.message, "Write error!") << i;
+        // The capcodes of a failed pager are written, later, on the other board.
+        bool takenOver = false;
+        for (std::size_t j = i + 1; j < rows.size(); ++j) {
+            takenOver |= rows[j].result == "ok" && rows[j].capcodes == row.capcodes;
+        }
+        EXPECT_TRUE(takenOver) << "capcode " << row.capcodes[0] << " of row " << i;
+    }
+    EXPECT_EQ(okTimes,
+              (std::map<std::int32_t, int>{{100, 1}, {101, 1}, {102, 1}, {103, 1}, {104, 1}}));
+    EXPECT_EQ(good.Capcodes()[0], 104);
+}
+
+// A GP(RoHS) pager on a board for a file of another band: only --yes writes it. Without, each
+// pager stops before a byte is written, and three such pagers take the board out.
+TEST(Produce, AGpRohsPagerIsWrittenOnlyWithYes) {
+    sim::BoardOptions gp;
+    gp.gpMarker = true;
+    {
+        Series series(200, 42);
+        Board board(gp);
+        const Result r = Kpx41(series.Produce({board.path()}, "1", 2, {"--no-backup"}));
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find(board.path() + ": The Pager is GP(RoHS) ! \r\n" + board.path() +
+                             ": Are you sure overwrite it?\n" + board.path() +
+                             ": (answered No; --yes answers Yes)\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.out.find("done 0, failed 3, "), std::string::npos) << r.out;
+        EXPECT_EQ(board.simulator.writes(), 0);
+        const auto rows = series.Rows();
+        ASSERT_EQ(rows.size(), 3u);
+        for (const LogRow& row : rows) {
+            EXPECT_EQ(row.result, "failed");
+            EXPECT_EQ(row.capcodes, (CapcodePair{200, 42}));
+        }
+    }
+    Series series(300, 42);
+    Board board(gp);
+    const Result r = Kpx41(series.Produce({board.path()}, "1", 2, {"--no-backup", "--yes"}));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find(board.path() + ": (answered Yes: --yes)\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("done 2, failed 0, "), std::string::npos) << r.out;
+    EXPECT_EQ(board.simulator.writes(), 16);
+    EXPECT_EQ(board.Capcodes(), (CapcodePair{301, 42}));
+    const auto rows = series.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].result, "ok");
+    EXPECT_EQ(rows[1].result, "ok");
 }
 
 TEST(Produce, RefusesLoggedCapcodesAndResumesAfterAFault) {

@@ -11,6 +11,7 @@
 #include "link/serial_link.h"
 #include "sim/board_simulator.h"
 #include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx::cli {
 namespace {
@@ -55,7 +56,7 @@ TEST(TraceCli, ReadWritesItsFramesToTheTraceFile) {
 // The commands that read a pager only to show it trace and back up that read like `read`.
 TEST(TraceCli, DumpDiffAndExportOfAPagerAreTracedAndBackedUp) {
     testing::TempDir dir;
-    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    const testing::ScopedEnv dataHome("XDG_DATA_HOME", dir.path());
     const std::string backups = dir.File("kpx41/backups");
     auto kept = [&] {
         std::error_code ec;

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -126,16 +128,63 @@ TEST(TransferCli, FileProblemsAndUsageErrors) {
 TEST(TransferCli, ProbeFindsTheBoardOnTheListedPorts) {
     Board board;
     const int com = PortMap::Default().Register(board.path());
-    const Result found = Kpx41({"probe"});
+    kpx::testing::ScriptedLister lister;
+    lister.SetComs({com});
+    const Result found = Kpx41({"probe"}, &lister);
     EXPECT_EQ(found.code, 0) << found.err;
     EXPECT_EQ(found.out, "board on COM" + std::to_string(com) + " (" + board.path() + ")\n");
-    const Result ports = Kpx41({"ports"});
+    const Result ports = Kpx41({"ports"}, &lister);
     EXPECT_NE(ports.out.find("Prolific USB-to-Serial Comm Port (COM" + std::to_string(com) + ")\t" +
                              board.path()),
               std::string::npos)
         << ports.out;
     PortMap::Default().Unregister(board.path());
     board.simulator.Stop();
+}
+
+// Without --port every transfer looks for the board on the listed ports, past one that cannot
+// be opened; with no board listed it says so, fails and writes no file.
+TEST(TransferCli, WithoutAPortTheBoardIsFoundAmongTheListedPorts) {
+    TempDir dir;
+    sim::BoardOptions options;
+    options.memory.emplace();
+    const PagerImage pager = GermanImage();
+    std::copy(pager.bytes().begin(), pager.bytes().end(), options.memory->begin());
+    Board board(options);
+    const int dead = PortMap::Default().Register(dir.File("ttyUnplugged"));
+    const int com = PortMap::Default().Register(board.path());
+    kpx::testing::ScriptedLister lister;
+    lister.SetComs({dead, com});
+
+    const Result read = Kpx41({"read", "-o", dir.File("read.tbl"), "--no-backup"}, &lister);
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.err, "Read success!\n");
+    const TableFileLoad got = LoadTableFile(dir.File("read.tbl"));
+    ASSERT_EQ(got.status, TableFileStatus::Ok);
+    EXPECT_EQ(got.bytes[0x3A], pager.at(0x3A));
+    const int readsBefore = board.simulator.reads();
+    ASSERT_EQ(SaveTableFile(dir.File("w.tbl"), BuildDefaultImage()), "");
+    const Result write = Kpx41({"write", dir.File("w.tbl"), "--no-backup"}, &lister);
+    ASSERT_EQ(write.code, 0) << write.err;
+    EXPECT_EQ(write.err, "Verify Success!\n");
+    EXPECT_EQ(board.simulator.writes(), 8);
+    const Result verify = Kpx41({"verify", dir.File("w.tbl")}, &lister);
+    EXPECT_EQ(verify.code, 0) << verify.err;
+    EXPECT_GT(board.simulator.reads(), readsBefore);
+
+    for (const std::vector<int>& listed : {std::vector<int>{}, std::vector<int>{dead}}) {
+        lister.SetComs(listed);
+        const Result none = Kpx41({"read", "-o", dir.File("none.tbl")}, &lister);
+        EXPECT_EQ(none.code, 1);
+        EXPECT_EQ(none.err, "The Programmed Board is not responding!\n");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("none.tbl")));
+        const Result noWrite = Kpx41({"write", dir.File("w.tbl")}, &lister);
+        EXPECT_EQ(noWrite.code, 1);
+        EXPECT_EQ(noWrite.err, "The Programmed Board is not responding!\n");
+    }
+    EXPECT_EQ(board.simulator.writes(), 8);
+    PortMap::Default().Unregister(board.path());
+    PortMap::Default().Unregister(dir.File("ttyUnplugged"));
 }
 
 // The two executables, as a script would run them.
@@ -162,7 +211,12 @@ TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
     const std::string cmd =
         bin + "/kpx41 verify --port " + path + " " + memory + " 2>" + dir.File("err.txt");
     const int status = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream errFile(dir.File("err.txt"));
+    const std::string said((std::istreambuf_iterator<char>(errFile)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(said, "Verify Success!\n");
     kill(pid, SIGTERM);
     int simStatus = 0;
     waitpid(pid, &simStatus, 0);

@@ -49,6 +49,7 @@ class VerifyDifferences : public BoardWindowTest {
 
 TEST_F(VerifyDifferences, YesListsTheSettingsThatDifferAfterTheVerifyError) {
     StartWithAlteredPager();
+    dialogs.AnswerNext(DialogAnswer::Yes);
     window->mnuEB1_Click();
     ASSERT_EQ(dialogs.Texts(),
               (std::vector<std::string>{"Verify Error!", kShowDifferencesQuestion}));

@@ -6,6 +6,7 @@
 #include "fuzz_support.h"
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
+#include "settings/capcode.h"
 #include "sim/board_core.h"
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
@@ -179,9 +180,32 @@ int Fuzz_serial_replies(const std::uint8_t* data, std::size_t size) {
             }
             break;
         }
-        case 2:
+        case 2: {
+            const bool yes = (in.Byte() & 1) != 0;
+            dialogs.AnswerNext(yes ? DialogAnswer::Yes : DialogAnswer::No);
             transfers.usb_writeall(image, 0, kImageSize - 1);
+            const bool asked =
+                std::any_of(dialogs.shown().begin(), dialogs.shown().end(),
+                            [](const auto& s) { return s.buttons == DialogButtons::YesNo; });
+            const sim::BoardMemory after = board.memory();
+            if (asked && !yes) {
+                Check(link.TransferFailed, kName, "a No to the GP(RoHS) question did not fail");
+                Check(after == boardBefore, kName, "a No to the GP(RoHS) question still wrote");
+            }
+            if (!link.TransferFailed) {
+                Check(std::equal(image.bytes().begin(), image.bytes().end(), after.begin()), kName,
+                      "a good write left the pager different from the image");
+                Check(image.at(kWriteFlagAddress) == 1, kName, "a good write without its flag");
+            }
+            // The write itself changes only the capcodes' enable flags and the write flag.
+            for (int a = 0; a < kImageSize; ++a) {
+                const bool capcodeByte = a >= 0x360 && a < 0x360 + 3 * kCapcodeCount;
+                if (!capcodeByte && a != kWriteFlagAddress) {
+                    Check(image.at(a) == before.at(a), kName, "a write changed the image");
+                }
+            }
             break;
+        }
         case 3:
             transfers.usb_verify(image, 0, kImageSize - 1);
             Check(link.TransferFailed || std::equal(image.bytes().begin(), image.bytes().end(),

@@ -49,9 +49,25 @@ void ReadEverything(const PagerImage& image) {
         Check(PromptDisplayText(image, p.address).size() <= 15 + kPromptTextBytes, kName,
               "prompt text longer than its slot");
     }
+    // Decoding converts text bytes only, and encoding gives the pager's bytes back: every byte
+    // but a PC letter of the image's character set, which a pager's text never holds.
     PagerImage decoded = image;
     DecodeTextRegions(decoded);
-    EncodeTextRegions(decoded);
+    PagerImage encoded = decoded;
+    EncodeTextRegions(encoded);
+    const std::uint8_t charset = image.GetBits(0x3A, 0, 4);
+    for (int a = 0; a < kImageSize; ++a) {
+        const bool inText = (a >= 0x100 && a <= 0x343) || (a >= 0x3B0 && a <= 0x3D7);
+        const bool textByte = inText && (a - (a >= 0x3B0 ? 0x3B0 : 0x100)) % 20 >= 2;
+        const std::uint8_t b = image.at(a);
+        if (!textByte) {
+            Check(decoded.at(a) == b, kName, "decoding changed a byte outside the texts");
+            continue;
+        }
+        Check(decoded.at(a) == PagerToPcChar(charset, b), kName, "a text byte decoded wrongly");
+        const bool pcLetter = PcToPagerChar(charset, b) != b && PagerToPcChar(charset, b) == b;
+        if (!pcLetter) Check(encoded.at(a) == b, kName, "decode and encode do not round-trip");
+    }
 }
 
 }  // namespace

@@ -52,7 +52,39 @@ TEST_F(TableFiles, LowerCaseModelIsRefused) {
                                                         "discard !"});
     EXPECT_EQ(window->Image(), before);
     EXPECT_EQ(window->windowTitle(), caption);
-    EXPECT_EQ(window->currentTablePath.toStdString(), path) << "the chosen name is kept";
+}
+
+// Save after a refused Open writes to the table that was open before, never over the refused
+// file: a photo or a text file chosen by mistake stays as it was.
+TEST_F(TableFiles, SaveAfterARefusedOpenLeavesTheRefusedFileAlone) {
+    const std::string table = Write("table.tbl", StartupBytes());
+    Choose(table);
+    ASSERT_TRUE(window->TableFileOpen());
+    const QByteArray photo("\xFF\xD8\xFF\xE0 not a table", 20);
+    const QByteArray text("shopping list\n");
+    for (const auto& [name, bytes] : {std::pair{"photo.jpg", photo}, std::pair{"notes.txt", text},
+                                      std::pair{"short.tbl", StartupBytes(0x3E3)}}) {
+        const std::string refused = Write(name, bytes);
+        Choose(refused);
+        dialogs.Clear();
+        EXPECT_FALSE(window->TableFileOpen()) << name;
+        EXPECT_EQ(dialogs.Texts().size(), 1u) << name;
+        EXPECT_EQ(window->currentTablePath.toStdString(), table) << name;
+        window->mnuSBTF_Click();  // Ctrl+S
+        QFile f(QString::fromStdString(refused));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        EXPECT_EQ(f.readAll(), bytes) << name << " was overwritten";
+        EXPECT_EQ(window->windowTitle().toStdString(),
+                  "Brightwater KPX41 Basic(USB) V01.2 - [" + table + "]")
+            << name;
+    }
+    // A file that cannot be read, and one that is not there, leave it as well.
+    for (const std::string& failed : {folder.path(), folder.File("gone.tbl")}) {
+        Choose(failed);
+        EXPECT_FALSE(window->TableFileOpen()) << failed;
+        EXPECT_EQ(window->currentTablePath.toStdString(), table) << failed;
+    }
+    EXPECT_EQ(QFile(QString::fromStdString(table)).size(), 1024);
 }
 
 TEST_F(TableFiles, MissingFileIsReported) {

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx {
 namespace {
@@ -152,13 +153,14 @@ TEST(ParportLookup, ScansTheKernelsBaseAddresses) {
 }
 
 TEST(ParportLookup, TheEnvironmentOverridesTheKernel) {
-    setenv("KPX41_PARPORTS", "0x3BC=/dev/parport9", 1);
-    EXPECT_EQ(MachineParports(), (ParportMap{{0x3BC, "/dev/parport9"}}));
-    setenv("KPX41_PARPORTS", "nonsense", 1);
+    {
+        const testing::ScopedEnv named("KPX41_PARPORTS", "0x3BC=/dev/parport9");
+        EXPECT_EQ(MachineParports(), (ParportMap{{0x3BC, "/dev/parport9"}}));
+    }
+    const testing::ScopedEnv nonsense("KPX41_PARPORTS", "nonsense");
     std::string problem;
     EXPECT_EQ(MachineParports(&problem), ParportMap{});
     EXPECT_EQ(problem, "KPX41_PARPORTS: not BASE=DEVICE: nonsense");
-    unsetenv("KPX41_PARPORTS");
 }
 
 }  // namespace

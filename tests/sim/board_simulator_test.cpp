@@ -187,7 +187,9 @@ TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
     sim::SimulatedBoard board({}, map);
     ASSERT_TRUE(board.Start());
     PlatformSerial machine(map);
-    const auto listed = machine.lister.GetDevInfo(kCableDescription);
+    // The map's ports without the machine's ttys: a real cable is never probed by a test.
+    SysfsDeviceLister lister(map, "/nonexistent-sysfs");
+    const auto listed = lister.GetDevInfo(kCableDescription);
     const std::string name =
         "Prolific USB-to-Serial Comm Port (COM" + std::to_string(board.com()) + ")\r\n";
     EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end());
@@ -195,7 +197,7 @@ TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
 
     NullEventPump pump;
     RecordingDialogs dialogs;
-    SerialLink link(machine.port, machine.lister, machine.registry, machine.clock, pump, dialogs);
+    SerialLink link(machine.port, lister, machine.registry, machine.clock, pump, dialogs);
     ASSERT_TRUE(link.usb_probe());
     EXPECT_EQ(link.boardPort, board.com());
     const auto memory = board.simulator().Memory();
@@ -203,7 +205,7 @@ TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
     EXPECT_TRUE(std::equal(expected.bytes().begin(), expected.bytes().end(), memory.begin()));
     board.Stop();
     EXPECT_EQ(map.PathForCom(board.com()), std::nullopt);
-    const auto after = machine.lister.GetDevInfo(kCableDescription);
+    const auto after = lister.GetDevInfo(kCableDescription);
     EXPECT_EQ(std::find(after.begin(), after.end(), name), after.end());
 }
 

@@ -23,6 +23,7 @@
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx {
 namespace {
@@ -269,6 +270,7 @@ int Soak(int cycles, unsigned seed) {
 }  // namespace kpx
 
 int main(int argc, char** argv) {
+    const kpx::testing::IsolatedHome home;
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 1000;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 20261208u;
     if (cycles < 10) {

@@ -10,7 +10,10 @@ DialogAnswer RecordingDialogs::Message(const std::string& text, DialogButtons bu
                                        DialogIcon icon) {
     shown_.push_back({text, buttons, icon});
     if (buttons == DialogButtons::Ok) return DialogAnswer::Ok;
-    if (script_.empty()) return DialogAnswer::Yes;
+    if (script_.empty()) {
+        ReportUnscriptedQuestion(text);
+        return DialogAnswer::No;
+    }
     DialogAnswer answer = script_.front();
     script_.pop_front();
     return answer;

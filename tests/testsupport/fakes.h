@@ -11,7 +11,12 @@
 
 namespace kpx::testing {
 
-// Records every message and answers questions from a script (Yes when the script is empty).
+// A question that no test answered. The suites report it as a failure of the running test;
+// the fuzzers as a broken invariant.
+void ReportUnscriptedQuestion(const std::string& text);
+
+// Records every message and answers questions from a script. A question the script does not
+// answer fails the test (and is answered No, which stops what asked it).
 class RecordingDialogs : public UserDialogs {
   public:
     struct Shown {
@@ -22,7 +27,11 @@ class RecordingDialogs : public UserDialogs {
 
     DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override;
 
-    void AnswerNext(DialogAnswer answer) { script_.push_back(answer); }
+    void AnswerNext(DialogAnswer answer, int times = 1) {
+        for (int i = 0; i < times; ++i) script_.push_back(answer);
+    }
+    // Answers not yet used.
+    std::size_t Unanswered() const { return script_.size(); }
     std::vector<std::string> Texts() const;
     const std::vector<Shown>& shown() const { return shown_; }
     void Clear() { shown_.clear(); }

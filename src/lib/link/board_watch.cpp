@@ -49,6 +49,20 @@ void BoardWatchTick(SerialLink& link, LinkHost& host) {
     host.StartWatchTimer();
 }
 
+void BoardWatch::Tick() {
+    if (link_.Busy() || dialogOpen_) {
+        held_ = true;
+        return;
+    }
+    held_ = false;
+    BoardWatchTick(link_, host_);
+}
+
+void BoardWatch::SetDialogOpen(bool open) {
+    dialogOpen_ = open;
+    if (!open && held_) Tick();
+}
+
 bool StartupBoardProbe(SerialLink& link, LinkHost& host) {
     link.SetHost(&host);
     link.StartupProbe = true;

@@ -31,6 +31,26 @@ bool PortListed(const std::vector<std::string>& devices, int port);
 // menu set, the timer started again.
 void BoardWatchTick(SerialLink& link, LinkHost& host);
 
+// The main window's board watch. A tick that comes while a probe or a transfer runs, or while
+// the programming dialog is open, waits: transfers let window events run, and a tick in the
+// middle of one could probe, or find the list changed and set boardPort to -1, so that the
+// next block went to no port. The held tick runs as soon as the dialog closes.
+class BoardWatch {
+  public:
+    BoardWatch(SerialLink& link, LinkHost& host) : link_(link), host_(host) {}
+
+    // Timer1.
+    void Tick();
+    void SetDialogOpen(bool open);
+    bool TickHeld() const { return held_; }
+
+  private:
+    SerialLink& link_;
+    LinkHost& host_;
+    bool dialogOpen_ = false;
+    bool held_ = false;
+};
+
 // The start-up probe of the main window's load: tells the user when no board answers and
 // starts the watch timer when it ends.
 bool StartupBoardProbe(SerialLink& link, LinkHost& host);

@@ -57,8 +57,11 @@ TEST_F(ProgrammingFormTest, StartsWithTheBarAndTitleAndHidesTheProductionControl
 }
 
 TEST_F(ProgrammingFormTest, ProductionModeShowsTheLabelsOfTheOptionsAndWaitsForWrite) {
+    PlugInBoard();
     StartWindow();
+    ASSERT_EQ(link->Link().boardPort, board->com());
     dialogs.Clear();
+    const sim::BoardMemory before = Memory();
     SelectWriteMode();
     struct Case {
         bool auto1, auto2;
@@ -70,8 +73,11 @@ TEST_F(ProgrammingFormTest, ProductionModeShowsTheLabelsOfTheOptionsAndWaitsForW
         EXPECT_EQ(Shown(*form, "lblAuto2"), c.auto2);
         EXPECT_TRUE(Shown(*form, "cmdWrite"));
         EXPECT_TRUE(Shown(*form, "cmdExit"));
-        EXPECT_EQ(form->result(), 0);  // still up, nothing sent
+        // Nothing goes to the board before Write is pressed.
+        EXPECT_EQ(board->simulator().reads(), 0);
+        EXPECT_EQ(board->simulator().writes(), 0);
     }
+    EXPECT_EQ(Memory(), before);
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 

@@ -8,6 +8,7 @@
 #include "gui/programmer.h"
 #include "gui/widgets/custom_controls.h"
 #include "testsupport/fakes.h"
+#include "wait_until.h"
 
 namespace kpx::gui {
 namespace {
@@ -110,10 +111,10 @@ TEST(Frames, StartUpOrder) {
     EXPECT_TRUE(p.Splash().isVisible());
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_FALSE(p.Window().isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(p.Window().isVisible(), 2000);
+    ASSERT_TRUE(kpx::gui::testing::WaitUntil([&] { return p.Window().isVisible(); }));
     EXPECT_TRUE(p.Splash().Timer2()->isActive()) << "the load step starts the closing timer";
     EXPECT_EQ(p.Window().windowTitle(), "Brightwater KPX41 Basic(USB) V01.2");
-    QTRY_VERIFY_WITH_TIMEOUT(!p.Splash().isVisible(), 2000);
+    ASSERT_TRUE(kpx::gui::testing::WaitUntil([&] { return !p.Splash().isVisible(); }));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -1,0 +1,84 @@
+// The board watch with its timer running while the Pager menu's transfers let window events
+// run: a tick must not change the link under a transfer.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QTimer>
+
+#include "gui/board_window_fixture.h"
+#include "gui/modal.h"
+#include "image/default_image.h"
+
+namespace kpx::gui::testing {
+namespace {
+
+constexpr const char* kConnect = "  The Programmed Board Connect !";
+constexpr const char* kDisconnect = "  The Programmed Board Disconnect !";
+
+class WatchDuringTransfers : public BoardWindowTest {
+  protected:
+    void StartConnected() {
+        PlugInBoard();
+        StartWindow();
+        window->Timer1_Timer();
+        ASSERT_EQ(BoardLine(), kConnect);
+        dialogs.Clear();
+        SelectWriteMode();
+        window->Image() = BuildDefaultImage();
+        // The watch at work, every few milliseconds, through the whole command.
+        window->Timer1()->start(2);
+    }
+};
+
+// The cable's list goes empty once the first block is on the board. A tick during the write
+// or the verify would then set boardPort to -1 and the next block would go to no port; held
+// until the dialog closes, it shows the board gone right after.
+TEST_F(WatchDuringTransfers, TicksWaitForTheDialogAndCatchUpAfter) {
+    StartConnected();
+    int ticksDuringTransfer = 0;
+    QTimer unplug;
+    QObject::connect(&unplug, &QTimer::timeout, [&] {
+        if (board->simulator().writes() > 0) lister.devices.clear();
+        if (link->Dialog() && link->Watch().TickHeld()) ++ticksDuringTransfer;
+    });
+    unplug.start(1);
+    window->mnuEB_Click();
+    unplug.stop();
+
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Verify Success!"});
+    EXPECT_EQ(board->simulator().writes(), 8);
+    const sim::BoardMemory memory = Memory();
+    for (int a = 0; a < kImageSize; ++a) ASSERT_EQ(memory[a], window->Image().at(a)) << a;
+    EXPECT_GT(ticksDuringTransfer, 0) << "no tick came during the transfer";
+    // Caught up at once, before any further event: the list is empty now.
+    EXPECT_FALSE(link->Watch().TickHeld());
+    EXPECT_EQ(BoardLine(), kDisconnect);
+    EXPECT_EQ(link->Link().boardPort, -1);
+    EXPECT_FALSE(PagerMenuEnabled());
+    EXPECT_TRUE(window->Timer1()->isActive());
+}
+
+// In production mode the dialog waits for Write between pagers; the watch waits with it.
+TEST_F(WatchDuringTransfers, TicksWaitWhileTheProductionDialogIsOpen) {
+    StartConnected();
+    Get<QCheckBox>("optAuto1")->setChecked(true);
+    window->AutoIncrease1 = true;
+    bool heldWhileOpen = false;
+    WhileModal([&] { window->mnuEB_Click(); },
+               [&](QDialog&) {
+                   lister.devices.clear();
+                   QTimer wait;
+                   wait.setSingleShot(true);
+                   wait.start(50);
+                   while (wait.isActive()) QApplication::processEvents();
+                   heldWhileOpen = link->Watch().TickHeld();
+                   EXPECT_EQ(link->Link().boardPort, board->com());
+                   EXPECT_EQ(BoardLine(), kConnect);
+               });
+    EXPECT_TRUE(heldWhileOpen);
+    EXPECT_EQ(BoardLine(), kDisconnect);
+    EXPECT_EQ(link->Link().boardPort, -1);
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing
