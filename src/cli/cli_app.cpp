@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "support/version.h"
 
 namespace kpx::cli {
 
@@ -44,6 +45,7 @@ void PrintHelp(std::ostream& out) {
     out << "kpx41: the KPX41 pager programmer's command-line tool\n\n"
            "usage: kpx41 COMMAND [ARGS...]\n"
            "       kpx41 --help\n"
+           "       kpx41 --version\n"
            "       kpx41 COMMAND --help\n\n"
            "commands:\n";
     for (const CliCommand& c : Commands()) {
@@ -95,6 +97,10 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
     const std::string& name = args.front();
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp(out);
+        return kExitOk;
+    }
+    if (name == "--version") {
+        out << VersionText("kpx41");
         return kExitOk;
     }
     const CliCommand* command = Find(name);

@@ -23,6 +23,7 @@
 #include "platform/ppdev_port.h"
 #include "sim/eeprom_simulator.h"
 #include "sim/simulated_board.h"
+#include "support/version.h"
 #include "texts/prompt_slots.h"
 
 namespace kpx::gui {
@@ -156,9 +157,16 @@ int RunProgrammer(int argc, char** argv) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
                 "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
+                "       kpx41-programmer --help | --version\n"
                 "  --simulate        plug in a simulated programming board holding a pager\n"
                 "                    (in an LPT build: a simulated pager memory on the port)\n"
-                "  --screenshot DIR  write pictures of the windows into DIR and quit\n");
+                "  --screenshot DIR  write pictures of the windows into DIR and quit\n"
+                "  --help            this text\n"
+                "  --version         the program's version\n");
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs(VersionText("kpx41-programmer").c_str(), stdout);
             return 0;
         }
     }

@@ -194,7 +194,10 @@ DoctorEnv DoctorEnv::ThisMachine() {
     env.uid = ::getuid();
     const int n = ::getgroups(0, nullptr);
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(n, 0)));
-    if (n > 0) ::getgroups(n, groups.data());
+    // Only the groups the second call filled count: a failed call would otherwise leave
+    // zeros behind, read as membership of root's group.
+    const int filled = n > 0 ? ::getgroups(n, groups.data()) : 0;
+    groups.resize(static_cast<std::size_t>(std::max(filled, 0)));
     env.gids.assign(groups.begin(), groups.end());
     env.gids.push_back(::getgid());
     env.statFile = [](const std::string& path) -> std::optional<FileInfo> {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "sim/board_simulator.h"
+#include "support/version.h"
 
 namespace {
 
@@ -22,18 +23,22 @@ void OnDump(int) {
     gDump = 1;
 }
 
-int Usage(const char* message) {
-    if (message) std::cerr << "kpx41-boardsim: " << message << "\n";
-    std::cerr << "usage: kpx41-boardsim [--memory FILE] [--model TEXT] [--gp] [--dump FILE]\n"
-                 "                      [--pace] [--fault KIND[@N]]\n"
-                 "  --memory FILE   pager memory at power-up (up to 2048 bytes)\n"
-                 "  --model TEXT    identification text at 0x3E1 (default KPX41V1.0V1.03)\n"
-                 "  --gp            mark the pager GP(RoHS) (0xAA at 0x3F8)\n"
-                 "  --dump FILE     write the memory there on exit and on SIGUSR1\n"
-                 "  --pace          bytes take their time on the line (9600 baud)\n"
-                 "  --fault KIND    wrong-checksum, short-reply, no-reply, no-ack, wrong-ack,\n"
-                 "                  hangup-read, hangup-write; @N hits only the N-th read or\n"
-                 "                  write command\n";
+// Asked-for help goes to stdout; after a usage error to stderr.
+int Usage(const char* message, std::ostream& out = std::cerr) {
+    if (message) out << "kpx41-boardsim: " << message << "\n";
+    out << "usage: kpx41-boardsim [--memory FILE] [--model TEXT] [--gp] [--dump FILE]\n"
+           "                      [--pace] [--fault KIND[@N]]\n"
+           "       kpx41-boardsim --help | --version\n"
+           "  --memory FILE   pager memory at power-up (up to 2048 bytes)\n"
+           "  --model TEXT    identification text at 0x3E1 (default KPX41V1.0V1.03)\n"
+           "  --gp            mark the pager GP(RoHS) (0xAA at 0x3F8)\n"
+           "  --dump FILE     write the memory there on exit and on SIGUSR1\n"
+           "  --pace          bytes take their time on the line (9600 baud)\n"
+           "  --fault KIND    wrong-checksum, short-reply, no-reply, no-ack, wrong-ack,\n"
+           "                  hangup-read, hangup-write; @N hits only the N-th read or\n"
+           "                  write command\n"
+           "  --help          this text\n"
+           "  --version       the program's version\n";
     return 2;
 }
 
@@ -61,7 +66,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--pace") {
             config.pace = true;
         } else if (arg == "--help" || arg == "-h") {
-            Usage(nullptr);
+            Usage(nullptr, std::cout);
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << kpx::VersionText("kpx41-boardsim");
             return 0;
         } else {
             return Usage(("unknown option " + arg).c_str());

@@ -19,9 +19,9 @@ std::string Contents(const fs::path& file) {
     return text.str();
 }
 
-// `cmake --install` puts the programs, the menu entry with its icon, the udev rule and the
-// README where a desktop looks for them.
-TEST(InstallTree, HoldsTheProgramsTheMenuEntryTheRuleAndTheReadme) {
+// `cmake --install` puts the programs, the menu entry with its icon, the udev rule, the manual
+// pages, the completion and the README where a desktop, man and bash look for them.
+TEST(InstallTree, HoldsTheProgramsTheMenuEntryTheRuleTheManualAndTheReadme) {
     testing::TempDir prefix;
     const std::string command = std::string("\"") + KPX41_CMAKE + "\" --install \"" +
                                 KPX41_BUILD_DIR + "\" --prefix \"" + prefix.path() +
@@ -44,6 +44,17 @@ TEST(InstallTree, HoldsTheProgramsTheMenuEntryTheRuleAndTheReadme) {
               Contents(fs::path(KPX41_SOURCE_DIR) / "dist/60-kpx41-cable.rules"));
     EXPECT_EQ(Contents(root / "share/doc/kpx41-programmer/README.md"),
               Contents(fs::path(KPX41_SOURCE_DIR) / "README.md"));
+    EXPECT_NE(Contents(root / "share/doc/kpx41-programmer/copyright").find("Files: *"),
+              std::string::npos);
+    // Manual pages and the changelog are gzipped, as man and Debian expect them.
+    for (const char* file :
+         {"share/man/man1/kpx41.1.gz", "share/man/man1/kpx41-programmer.1.gz",
+          "share/man/man1/kpx41-boardsim.1.gz", "share/doc/kpx41-programmer/changelog.gz"}) {
+        EXPECT_EQ(Contents(root / file).substr(0, 2), "\x1f\x8b") << file;
+    }
+    const std::string completion = Contents(fs::path(KPX41_SOURCE_DIR) / "dist/completion/kpx41");
+    EXPECT_EQ(Contents(root / "share/bash-completion/completions/kpx41"), completion);
+    EXPECT_EQ(Contents(root / "share/bash-completion/completions/kpx41-boardsim"), completion);
 }
 
 }  // namespace

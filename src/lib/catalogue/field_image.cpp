@@ -6,6 +6,7 @@
 #include "catalogue/startup_image.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
+#include "support/gcc_string_warnings.h"
 
 namespace kpx {
 
@@ -165,7 +166,9 @@ std::string ValueText(const CatalogueField& field, const FieldValue& value, bool
     if (const std::int64_t* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
     if (const RawBits* raw = std::get_if<RawBits>(&value)) return "raw " + HexBytes(raw->bytes);
     if (const auto* full = std::get_if<TextAndUnused>(&value)) {
+        KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
         return "\"" + std::string(static_cast<std::size_t>(full->blanks), ' ') + full->text + "\"";
+        KPX_GCC_STRING_FALSE_POSITIVE_END
     }
     const std::string& s = std::get<std::string>(value);
     if (field.kind == FieldKind::Prompt) return "\"" + s + "\"";

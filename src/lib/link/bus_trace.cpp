@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "link/parallel_link.h"
+#include "support/gcc_string_warnings.h"
 
 namespace kpx {
 
@@ -141,7 +142,9 @@ void TracingPortIo::Start() {
     pulse_ = false;
     StrayBits();
     Flush();
+    KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
     segment_ = "S";
+    KPX_GCC_STRING_FALSE_POSITIVE_END
 }
 
 void TracingPortIo::Stop() {
@@ -191,8 +194,7 @@ std::vector<MemoryAccess> MemoryAccesses(const std::vector<BusSegment>& segments
         if (s.started) page.clear();
         if (s.started && !s.bytes.empty()) {
             const BusByte& select = s.bytes[0];
-            const bool selected =
-                !select.received && select.acked && (select.value & 0xF0) == 0xA0;
+            const bool selected = !select.received && select.acked && (select.value & 0xF0) == 0xA0;
             const int block = select.value >> 1 & 0x07;
             const bool reading = (select.value & 0x01) != 0;
             for (std::size_t i = 1; selected && i < s.bytes.size(); ++i) {

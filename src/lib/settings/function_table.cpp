@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "support/gcc_string_warnings.h"
+
 namespace kpx {
 
 namespace {
@@ -41,7 +43,9 @@ FunctionBases FunctionBasesFor(int element) {
 
 std::string CapcodeLabel(int element) {
     FunctionBasesFor(element);
+    KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
     return "#" + std::to_string(element == 3 ? 1 : element + 2);
+    KPX_GCC_STRING_FALSE_POSITIVE_END
 }
 
 std::optional<int> AddressTypeRow(std::uint8_t type) {

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <utility>
 
+#include "support/gcc_string_warnings.h"
+
 namespace kpx {
 
 namespace {
@@ -269,7 +271,9 @@ void RegistryAccess::ExportKey(const std::string& longPath, RegKey hive, const s
             out += quoted + "=dword:" + digits + "\r\n";
         } else if (type == kRegBinary) {
             std::string hex;
+            KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
             for (std::size_t i = 0; i < data.size(); ++i) hex += (i ? "," : "") + Hex2(data[i]);
+            KPX_GCC_STRING_FALSE_POSITIVE_END
             out += quoted + "=hex:" + hex + "\r\n";
         }
     }
@@ -399,7 +403,9 @@ std::vector<std::uint8_t> RegistryAccess::StrToBin(const std::string& text) {
 
 std::string RegistryAccess::BinToStr(const std::vector<std::uint8_t>& bytes) {
     std::string text;
+    KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
     for (std::size_t i = 0; i < bytes.size(); ++i) text += (i ? " " : "") + Hex2(bytes[i]);
+    KPX_GCC_STRING_FALSE_POSITIVE_END
     return text;
 }
 

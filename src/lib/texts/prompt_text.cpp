@@ -1,5 +1,7 @@
 #include "texts/prompt_text.h"
 
+#include "support/gcc_string_warnings.h"
+
 namespace kpx {
 
 namespace {
@@ -50,7 +52,9 @@ bool StorePromptText(PagerImage& image, int slotAddress, std::string_view text,
     s += trimmed;
     const bool logo = slotAddress == kLogoSlot;
     if (s.empty()) {
+        KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
         s = " ";
+        KPX_GCC_STRING_FALSE_POSITIVE_END
         if (logo) image.SetBits(0x3B, 0, 0, 2);
     } else if (logo) {
         image.SetBits(0x3B, 0, 2, 2);
