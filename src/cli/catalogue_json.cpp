@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogue/field_catalogue.h"
+#include "settings/alerts.h"
 #include "texts/cp1252.h"
 
 namespace kpx::cli {
@@ -385,6 +386,14 @@ JsonImport ImportJson(const std::string& text) {
                                    " are not given: they keep the default image's values");
             missingFrom = -1;
         }
+    }
+    // The warnings the window's writers give without refusing the value.
+    bool batteryGiven = false;
+    for (const FieldReading& r : fields) {
+        batteryGiven = batteryGiven || r.field->name.rfind("Battery Gauge Level-", 0) == 0;
+    }
+    if (batteryGiven && !BatteryLevelsInOrder(build.image)) {
+        result.notes.push_back(kBatteryOrderWarning);
     }
     for (const UnnamedRun& run : build.overridden) {
         result.notes.push_back("unnamed bytes " + RunName(run.first, run.last) +

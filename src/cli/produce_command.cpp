@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "catalogue/open_table.h"
 #include "cli/commands.h"
 #include "cli/open_ledger.h"
 #include "cli/parallel_session.h"
@@ -354,13 +355,15 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         io.err << "kpx41 produce: this build drives the parallel port; produce needs --lpt\n";
         return kExitFailure;
     }
-    const TableFileLoad load = LoadTableFile(o.file);
-    if (load.status != TableFileStatus::Ok) {
-        io.err << load.message << "\n";
+    // The file as the window opens it, so every pager of the series gets the window's bytes.
+    StreamDialogs fileDialogs(io.err, o.yes);
+    const OpenedTable opened = OpenTableAsWindow(o.file, DefaultProgramSettings(), fileDialogs);
+    if (opened.status != TableFileStatus::Ok) {
+        io.err << opened.message << "\n";
         return kExitFailure;
     }
-    PagerImage image(load.bytes);
-    const int bandRow = DetectBandFromImage(load.bytes).row.value_or(kBandRow130);
+    PagerImage image = opened.image;
+    const int bandRow = opened.frequency.bandRow;
     // The pager holds its texts in its own character set.
     EncodeTextRegions(image);
 

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "catalogue/field_catalogue.h"
+#include "catalogue/open_table.h"
 #include "cli/commands.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
@@ -54,12 +55,9 @@ std::unique_ptr<PpdevPortIo> ParallelSession::MachinePorts(
 
 void ParallelSession::SayWhy(std::ostream& err) const {
     if (!machine) return;
-    if (!lookupProblem.empty()) err << "kpx41: " << lookupProblem << "\n";
-    if (machine->map().empty()) {
-        err << "kpx41: no parallel port found (none in /proc/sys/dev/parport; "
-               "KPX41_PARPORTS=0x378=/dev/parport0 names one)\n";
+    for (const std::string& line : ParallelPortReasons(*machine, lookupProblem)) {
+        err << "kpx41: " << line << "\n";
     }
-    for (const std::string& p : machine->Problems()) err << "kpx41: " << p << "\n";
 }
 
 namespace {
@@ -218,15 +216,16 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     return o;
 }
 
-// Opens a table file as the File menu does; false (the message told) when it cannot be used.
+// Opens a table file as the File menu and the window's refresh do, so the pager gets the bytes
+// the window would write; false (the message told) when it cannot be used.
 bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
-    const TableFileLoad load = LoadTableFile(path);
-    if (load.status != TableFileStatus::Ok) {
-        err << load.message << "\n";
+    const OpenedTable opened = OpenTableAsWindow(path, DefaultProgramSettings(), s.dialogs);
+    if (opened.status != TableFileStatus::Ok) {
+        err << opened.message << "\n";
         return false;
     }
-    s.image = PagerImage(load.bytes);
-    if (auto row = DetectBandFromImage(load.bytes).row) s.host.bandRow = *row;
+    s.image = opened.image;
+    s.host.bandRow = opened.frequency.bandRow;
     return true;
 }
 

@@ -92,6 +92,16 @@ PagerTransfers* BoardLink::LptForDialog() {
     return LinkIsUsb() ? static_cast<PagerTransfers*>(parallelTransfers_.get()) : observed_.get();
 }
 
+void BoardLink::ExplainParallelFailures(PpdevPortIo& ports, std::string lookupProblem) {
+    if (!parallelTransfers_) return;
+    parallelTransfers_->notFoundReasons = [&ports, problem = std::move(lookupProblem)] {
+        std::vector<std::string> lines = ParallelPortReasons(ports, problem);
+        // Each failure tells what its own attempt met.
+        ports.ForgetProblems();
+        return lines;
+    };
+}
+
 void BoardLink::ShowProgrammingDialog(int operation) {
     // Created anew for every command, gone when it is unloaded.
     Form2 form(UsbForDialog(), LptForDialog(), host_, dialogs_, window_.Image(), operation,

@@ -13,6 +13,7 @@
 #include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "link/serial_transfers.h"
+#include "platform/ppdev_port.h"
 #include "support/registry_access.h"
 
 namespace kpx::gui {
@@ -65,6 +66,10 @@ class BoardLink {
     WindowLinkHost& Host() { return host_; }
     // The programming dialog on show, or null.
     Form2* Dialog() { return dialog_; }
+
+    // After "The Programmed Board is not responding!" over the machine's parallel ports, the
+    // window says why (no port, a device that cannot be opened or claimed), as kpx41 does.
+    void ExplainParallelFailures(PpdevPortIo& ports, std::string lookupProblem);
 
     // The window's hooks, callable directly.
     void ShowProgrammingDialog(int operation);

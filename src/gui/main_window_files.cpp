@@ -3,12 +3,25 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "catalogue/open_table.h"
 #include "gui/dialogs/qt_dialogs.h"
 #include "gui/main_window.h"
 #include "image/table_file.h"
 #include "settings/bands.h"
 
 namespace kpx::gui {
+
+namespace {
+
+// The refresh after an open shows the handlers' messages itself.
+class QuietDialogs final : public UserDialogs {
+  public:
+    DialogAnswer Message(const std::string&, DialogButtons, DialogIcon) override {
+        return DialogAnswer::Ok;
+    }
+};
+
+}  // namespace
 
 // ---------------------------------------------------------------- table files
 
@@ -37,7 +50,10 @@ bool MainWindow::TableFileOpen() {
     // Only a file that opened becomes the one Save writes: Ctrl+S after a refused photo or
     // text file must not write the image over it.
     currentTablePath = path;
-    image_ = PagerImage(load.bytes);
+    // The bytes the refresh's handlers write back are written here, whatever the controls
+    // showed before, so a file gives the same image here as on the command line.
+    QuietDialogs quiet;
+    image_ = OpenImageAsWindow(load.bytes, settings_, quiet);
     RefreshFromNewImage();
     UpdateCaption(path);
     return true;

@@ -187,6 +187,8 @@ int RunProgrammer(int argc, char** argv) {
     PlatformSerial serial;
     // The parallel port of an LPT build: the machine's, or a simulated pager memory on it.
     std::unique_ptr<PortIo> parallelPort;
+    PpdevPortIo* machinePorts = nullptr;
+    std::string lookupProblem;
     if (!LinkIsUsb()) {
         if (simulate) {
             parallelPort = SimulatedEeprom(serial.clock);
@@ -194,9 +196,11 @@ int RunProgrammer(int argc, char** argv) {
                          "kpx41-programmer: simulated pager memory on the parallel port "
                          "at 0x378\n");
         } else {
-            std::string problem;
-            parallelPort = std::make_unique<PpdevPortIo>(MachineParports(&problem));
-            if (!problem.empty()) std::fprintf(stderr, "kpx41-programmer: %s\n", problem.c_str());
+            auto machine = std::make_unique<PpdevPortIo>(MachineParports(&lookupProblem));
+            machinePorts = machine.get();
+            parallelPort = std::move(machine);
+            if (!lookupProblem.empty())
+                std::fprintf(stderr, "kpx41-programmer: %s\n", lookupProblem.c_str());
         }
     }
     // A simulated board holding the default image, plugged in before the start-up probe looks.
@@ -233,6 +237,7 @@ int RunProgrammer(int argc, char** argv) {
     DeviceLister& lister = board ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
     BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs,
                    tracedParallel.get());
+    if (machinePorts) link.ExplainParallelFailures(*machinePorts, lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();

@@ -163,4 +163,17 @@ void PpdevPortIo::Release() {
     devices_.clear();
 }
 
+std::vector<std::string> ParallelPortReasons(const PpdevPortIo& ports,
+                                             const std::string& lookupProblem) {
+    std::vector<std::string> lines;
+    if (!lookupProblem.empty()) lines.push_back(lookupProblem);
+    if (ports.map().empty()) {
+        lines.push_back(
+            "no parallel port found (none in /proc/sys/dev/parport; "
+            "KPX41_PARPORTS=0x378=/dev/parport0 names one)");
+    }
+    for (const std::string& p : ports.Problems()) lines.push_back(p);
+    return lines;
+}
+
 }  // namespace kpx

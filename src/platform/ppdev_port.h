@@ -55,8 +55,10 @@ class PpdevPortIo final : public PortIo {
     void Release() override;
 
     const ParportMap& map() const { return map_; }
-    // One line per device that could not be used, since the object was made.
+    // One line per device that could not be used, since the object was made (or the last
+    // ForgetProblems).
     const std::vector<std::string>& Problems() const { return problems_; }
+    void ForgetProblems() { problems_.clear(); }
 
   private:
     struct Device {
@@ -72,5 +74,10 @@ class PpdevPortIo final : public PortIo {
     std::map<std::uint16_t, Device> devices_;
     std::vector<std::string> problems_;
 };
+
+// Why no memory answered on these ports, a line each: the lookup's problem, no port at all,
+// every device that could not be opened or claimed. Empty when there is nothing to say.
+std::vector<std::string> ParallelPortReasons(const PpdevPortIo& ports,
+                                             const std::string& lookupProblem);
 
 }  // namespace kpx

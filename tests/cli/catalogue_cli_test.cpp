@@ -268,6 +268,30 @@ TEST(CatalogueCli, ImportSaysWhatItLeftAtTheDefaults) {
     EXPECT_EQ(diff.out, "Frequency Of Pager: 15300000 -> 15300500\n");
 }
 
+// The window warns when a battery pick leaves the levels out of order, and keeps the value;
+// import says the same and writes the file.
+TEST(CatalogueCli, ImportWarnsAsTheWindowDoesAboutTheBatteryLevels) {
+    const struct {
+        const char* levels;
+        bool warned;
+    } cases[] = {
+        {"\"Battery Gauge Level-Low\": \"1.58V\"", true},
+        {"\"Battery Gauge Level-High\": \"1.00V\", \"Battery Gauge Level-Med\": \"1.05V\"", true},
+        {"\"Battery Gauge Level-Low\": \"1.00V\"", false},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.levels);
+        const std::string json =
+            WriteText(dir, "bat.json", std::string("{\"Alerts and Status\": {") + c.levels + "}}");
+        const Result r = Kpx41({"import", json, "-o", dir.File("bat.tbl")});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const std::string warning =
+            "kpx41 import: Waring ! You must let ( Level-High > Level-Med > Level-Low ).\n";
+        EXPECT_EQ(r.err.find(warning) != std::string::npos, c.warned) << r.err;
+    }
+}
+
 TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
     std::ifstream in(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json");
     std::ostringstream text;

@@ -1,19 +1,27 @@
 // The Pager menu of an LPT build against the EEPROM simulator on the parallel port.
 #include <gtest/gtest.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <cerrno>
 
 #include "gui/board_link.h"
+#include "gui/dialogs/programming_form.h"
 #include "gui/dialogs/verify_differences.h"
 #include "gui/main_window.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "platform/port_map.h"
+#include "platform/ppdev_port.h"
 #include "platform/steady_clock.h"
 #include "platform/termios_port.h"
 #include "settings/capcode.h"
@@ -48,15 +56,79 @@ PagerImage GermanImage() {
     return image;
 }
 
+// The kernel's ppdev calls for the three bases' /dev/parport devices, with the memory behind the
+// device of its base; it counts the claims and releases the program makes.
+class KernelPorts : public ParportSystem {
+  public:
+    explicit KernelPorts(sim::EepromSimulator& memory) : memory_(memory) {}
+    int Open(const std::string& path) override {
+        if (openResult < 0) return openResult;
+        for (std::size_t i = 0; i < kLptBases.size(); ++i) {
+            if (path == Path(i)) return static_cast<int>(i) + 10;
+        }
+        return -ENOENT;
+    }
+    int Ioctl(int fd, unsigned long request, std::uint8_t* value) override {
+        const auto base = kLptBases[static_cast<std::size_t>(fd - 10)];
+        switch (request) {
+            case PPCLAIM:
+                if (claimResult < 0) return claimResult;
+                ++claims;
+                ++held;
+                return 0;
+            case PPRELEASE:
+                ++releases;
+                --held;
+                return 0;
+            case PPWDATA:
+                memory_.Out(base, *value);
+                return 0;
+            case PPRDATA:
+                *value = memory_.In(base);
+                return 0;
+            case PPRSTATUS:
+                *value = memory_.In(static_cast<std::uint16_t>(base + 1));
+                return 0;
+            default:
+                return -EINVAL;
+        }
+    }
+    void Close(int) override {}
+    static std::string Path(std::size_t i) { return "/dev/parport" + std::to_string(i); }
+    static ParportMap Map() {
+        ParportMap map;
+        for (std::size_t i = 0; i < kLptBases.size(); ++i) map[kLptBases[i]] = Path(i);
+        return map;
+    }
+
+    int openResult = 0;
+    int claimResult = 0;
+    int claims = 0;
+    int releases = 0;
+    int held = 0;
+
+  private:
+    sim::EepromSimulator& memory_;
+};
+
 class ParallelWindow : public ::testing::Test {
   protected:
     // Builds and loads the window with the memory on the parallel port; the load step probes.
-    void StartWindow(sim::EepromOptions options = {}) {
+    // With ppdev, the port is the machine's adapter over the kernel calls of `kernel`.
+    void StartWindow(sim::EepromOptions options = {}, bool ppdev = false,
+                     ParportMap map = KernelPorts::Map()) {
         if (!options.memory) options.memory = MemoryOf(BuildDefaultImage());
         memory = std::make_unique<sim::EepromSimulator>(clock, options);
         window =
             std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
-        link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs, memory.get());
+        PortIo* io = memory.get();
+        if (ppdev) {
+            kernel = std::make_unique<KernelPorts>(*memory);
+            ports = std::make_unique<PpdevPortIo>(std::move(map), *kernel);
+            io = ports.get();
+        }
+        link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs, io);
+        if (ppdev) link->ExplainParallelFailures(*ports, "");
         window->resize(1000, 700);
         window->show();
         window->activateWindow();
@@ -69,6 +141,8 @@ class ParallelWindow : public ::testing::Test {
 
     SteadyClock clock;
     std::unique_ptr<sim::EepromSimulator> memory;
+    std::unique_ptr<KernelPorts> kernel;
+    std::unique_ptr<PpdevPortIo> ports;
     PortMap map;
     TermiosSerialPort port{map};
     kpx::testing::ScriptedLister lister;
@@ -80,6 +154,22 @@ class ParallelWindow : public ::testing::Test {
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<BoardLink> link;
 };
+
+// Presses Exit of the auto-increase dialog as soon as it waits for Write.
+void ExitOnceWaiting(BoardLink& link) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, &link] {
+        Form2* f = link.Dialog();
+        if (!f) return;
+        auto* exit = f->findChild<QPushButton*>("cmdExit");
+        if (exit->isHidden() || !exit->isEnabled()) return;
+        poll->stop();
+        poll->deleteLater();
+        exit->click();
+    });
+    poll->start();
+}
 
 TEST_F(ParallelWindow, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     StartWindow();
@@ -184,6 +274,107 @@ TEST_F(ParallelWindow, WithoutTheMemoryEveryCommandSaysTheBoardIsNotResponding) 
     EXPECT_EQ(link->Dialog(), nullptr);
     EXPECT_EQ(memory->dataWrites(), 0);
     EXPECT_TRUE(window->Image() == before);
+}
+
+// Every way through the programming dialog hands the port back: the printer driver may have
+// it while the program waits.
+TEST_F(ParallelWindow, EveryWayOutOfTheDialogReleasesThePort) {
+    struct Case {
+        const char* path;
+        bool memoryThere;
+        bool writeMode;
+        bool autoIncrease;
+        int operation;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"read", true, false, false, 0, {"Read success!"}},
+        {"verify", true, false, false, 2, {"Verify Success!"}},
+        {"write", true, true, false, 1, {"Verify Success!"}},
+        {"Modify refusal", true, false, false, 1, {"Modify Mode can not write! Please check!"}},
+        {"auto-increase Exit without a Write", true, true, true, 1, {}},
+        {"no memory found", false, true, false, 1, {"The Programmed Board is not responding!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        sim::EepromOptions options;
+        if (!c.memoryThere) options.base = 0x300;
+        StartWindow(options, true);
+        ASSERT_GE(kernel->claims, 1) << "the start-up probe claimed the port";
+        EXPECT_EQ(kernel->held, 0) << "and handed it back";
+        // The pager holds what the window holds, so a verify finds them equal.
+        PagerImage onPager = window->Image();
+        EncodeTextRegions(onPager);
+        std::copy(onPager.bytes().begin(), onPager.bytes().end(), memory->memory().begin());
+        const int claimsBefore = kernel->claims;
+        if (c.writeMode) window->findChild<QRadioButton*>("WriteOpt")->setChecked(true);
+        window->findChild<QCheckBox*>("optAuto1")->setChecked(c.autoIncrease);
+        if (c.autoIncrease) ExitOnceWaiting(*link);
+        dialogs.Clear();
+        if (c.operation == 0) window->mnuEntire_Click();
+        if (c.operation == 1) window->mnuEB_Click();
+        if (c.operation == 2) window->mnuEB1_Click();
+        EXPECT_EQ(dialogs.Texts(), c.messages);
+        EXPECT_EQ(link->Dialog(), nullptr);
+        EXPECT_GT(kernel->claims, claimsBefore) << "the command looked for the memory";
+        EXPECT_EQ(kernel->held, 0)
+            << "claims " << kernel->claims << ", releases " << kernel->releases;
+        link.reset();
+        window.reset();
+        ports.reset();
+        kernel.reset();
+    }
+}
+
+// After "The Programmed Board is not responding!" the window says why, as kpx41 does.
+TEST_F(ParallelWindow, NoMemoryFoundNamesTheReason) {
+    struct Case {
+        const char* what;
+        int openResult;
+        int claimResult;
+        bool noPorts;
+        std::string reason;
+    } cases[] = {
+        {"permission", -EACCES, 0, false,
+         "cannot open /dev/parport0 for the port at 0x378: Permission denied (join the group "
+         "lp: sudo usermod -aG lp $USER, then log in again)"},
+        {"claimed elsewhere", 0, -EBUSY, false,
+         "cannot claim /dev/parport0: Device or resource busy"},
+        {"no port", 0, 0, true,
+         "no parallel port found (none in /proc/sys/dev/parport; "
+         "KPX41_PARPORTS=0x378=/dev/parport0 names one)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Only the first base has a device; the kernel refuses it as the case says.
+        ParportMap map;
+        if (!c.noPorts) map[kLptBases[0]] = KernelPorts::Path(0);
+        dialogs.Clear();
+        memory = std::make_unique<sim::EepromSimulator>(clock);
+        KernelPorts refusing(*memory);
+        refusing.openResult = c.openResult;
+        refusing.claimResult = c.claimResult;
+        window =
+            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+        ports = std::make_unique<PpdevPortIo>(map, refusing);
+        link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs, ports.get());
+        link->ExplainParallelFailures(*ports, "");
+        window->show();
+        window->Load();
+        QApplication::processEvents();
+        window->Timer1()->stop();
+        const std::vector<std::string> expected = {"The Programmed Board is not responding!",
+                                                   c.reason};
+        EXPECT_EQ(dialogs.Texts(), expected) << "at start";
+        // Every command tells it again, not only the first.
+        for (int round = 0; round < 2; ++round) {
+            dialogs.Clear();
+            window->mnuEB1_Click();
+            EXPECT_EQ(dialogs.Texts(), expected);
+        }
+        link.reset();
+        window.reset();
+        ports.reset();
+    }
 }
 
 }  // namespace

@@ -69,20 +69,29 @@ TEST(Allocation, PersonalMemoryIsCorrectedToWhatFits) {
     EXPECT_EQ(pick.total, 424);
 }
 
-TEST(Allocation, OverBudgetImagesRefuseTheChange) {
+TEST(Allocation, OverBudgetImagesTakeEveryPickThatDoesNotRaiseTheTotal) {
     struct Case {
         const char* what;
         int list;
         int drops;     // memory of every drop
         int personal;  // memory of the personal address
         int lastTwo;   // memory of drops D and E, when it differs
+        int row;
+        bool refused;
+        int stored;  // the list's byte afterwards
     } cases[] = {
-        // The others hold 13 x 32 + 240 = 656: no drop row fits.
-        {"drop", 3, 32, 240, 32},
-        // The others hold 428: not even 0.5KB fits (the correction row would be -1).
-        {"drop at the edge", 0, 16, 240, 6},
-        // The drops alone hold 14 x 30 = 420: personal 3KB would make 468.
-        {"personal", kPersonalMemoryList, 30, 64, 30},
+        // The others hold 13 x 32 + 240 = 656; 0.5KB, the same 2.0KB and a smaller 1.5KB are
+        // taken, a larger 2.5KB has no row that fits.
+        {"drop down to 0.5KB", 3, 32, 240, 32, 0, false, 8},
+        {"drop kept at 2.0KB", 3, 32, 240, 32, 3, false, 32},
+        {"drop down to 1.5KB", 3, 32, 240, 32, 2, false, 24},
+        {"drop up to 2.5KB", 3, 32, 240, 32, 4, true, 32},
+        // The others hold 428: the drop's foreign 6 units go up to 0.5KB, which does not fit.
+        {"drop at the edge up", 13, 16, 240, 6, 0, true, 6},
+        // The drops alone hold 14 x 30 = 420: personal 3KB lowers the foreign 64 and is taken;
+        // from a foreign 32, 3KB raises the total and nothing fits.
+        {"personal down to 3KB", kPersonalMemoryList, 30, 64, 30, 0, false, 48},
+        {"personal up to 3KB", kPersonalMemoryList, 30, 32, 30, 0, true, 32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -91,15 +100,35 @@ TEST(Allocation, OverBudgetImagesRefuseTheChange) {
             im.set(0x01E + d, static_cast<std::uint8_t>(d >= 12 ? c.lastTwo : c.drops));
         }
         im.set(0x00A, static_cast<std::uint8_t>(c.personal));
-        const PagerImage before = im;
+        const int address = c.list == kPersonalMemoryList ? 0x00A : 0x01E + c.list;
+        const int totalBefore = TotalMemory(im);
         testing::RecordingDialogs d;
-        const BudgetPick pick = PickMemory(im, c.list, 0, d);
-        ExpectMessage(d, kMemoryBudgetMessage);
-        EXPECT_TRUE(pick.refused);
-        EXPECT_EQ(im, before);
+        const BudgetPick pick = PickMemory(im, c.list, c.row, d);
+        ExpectMessage(d, c.refused ? kMemoryBudgetMessage : nullptr);
+        EXPECT_EQ(pick.refused, c.refused);
+        EXPECT_EQ(im.at(address), c.stored);
         EXPECT_EQ(pick.row, MemoryRow(im, c.list));
         EXPECT_EQ(pick.total, TotalMemory(im));
+        EXPECT_LE(pick.total, totalBefore);
     }
+
+    // Every history byte at 10 (140 places): every row is taken, "0" included.
+    PagerImage im;
+    for (int d = 0; d < kMailDrops; ++d) im.set(0x00F + d, 10);
+    for (int row = 9; row >= 0; --row) {
+        testing::RecordingDialogs d;
+        const BudgetPick pick = PickHistory(im, 0, row, d);
+        ExpectMessage(d, nullptr);
+        EXPECT_FALSE(pick.refused);
+        EXPECT_EQ(im.at(0x00F), row + 1);
+        EXPECT_EQ(pick.total, 130 + row + 1);
+    }
+    // Back up from "0" raises the total past 70: refused, the byte stays.
+    testing::RecordingDialogs d;
+    const BudgetPick up = PickHistory(im, 0, 1, d);
+    ExpectMessage(d, kHistoryBudgetMessage);
+    EXPECT_TRUE(up.refused);
+    EXPECT_EQ(im.at(0x00F), 1);
 }
 
 TEST(Allocation, HistoryBudget) {

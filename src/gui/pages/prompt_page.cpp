@@ -1,5 +1,6 @@
 #include "gui/pages/prompt_page.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -85,6 +86,10 @@ PromptPage::PromptPage(MainWindow& window) : window_(window) {
     window_.ShowPromptPages = [this] { ShowPages(); };
     window_.LeavePromptPages = [this] { glyphs_->CloseKeyboard(); };
     for (PromptBox* box : txtPrompt_) box->installEventFilter(this);
+    // A box can hold the focus without a focus-in reaching it (focused while the window was
+    // not active, or before the page came to the front).
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { FollowFocus(now); });
 }
 
 PromptPage::~PromptPage() = default;
@@ -310,6 +315,13 @@ void PromptPage::ShowPages() {
         window_.ShowPage(picSet5_);
         glyphs_->CloseKeyboard();
     }
+    FollowFocus(QApplication::focusWidget());
+}
+
+void PromptPage::FollowFocus(QWidget* focused) {
+    for (int i = 0; i < kPromptCount; ++i) {
+        if (focused && focused == txtPrompt_[static_cast<std::size_t>(i)]) txtPrompt_GotFocus(i);
+    }
 }
 
 bool PromptPage::eventFilter(QObject* watched, QEvent* event) {
@@ -317,7 +329,10 @@ bool PromptPage::eventFilter(QObject* watched, QEvent* event) {
         if (watched != txtPrompt_[static_cast<std::size_t>(i)]) continue;
         switch (event->type()) {
             case QEvent::FocusIn:
-                if (!IsWindowFocusChange(event)) txtPrompt_GotFocus(i);
+                // However the box got the focus (a click, Tab, the page coming to the front
+                // with the box already focused, the window coming back), it is the one the
+                // alignment buttons and "Load Default" act on.
+                txtPrompt_GotFocus(i);
                 break;
             case QEvent::FocusOut:
                 if (!IsWindowFocusChange(event)) txtPrompt_LostFocus(i);

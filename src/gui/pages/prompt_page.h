@@ -74,6 +74,8 @@ class PromptPage : public QObject {
     void ReadLanguageRow();
     void ReadLogoFont();
     void ShowPages();
+    // ActivePromptIndex follows the focus into a prompt box.
+    void FollowFocus(QWidget* focused);
     void ApplyFont(PromptBox* box, const EditFont& font);
     enum class Align { Left, Centre, Right };
     void AlignBox(int index, Align align);

@@ -42,6 +42,11 @@ void ParallelTransfers::Progress(int position) {
 bool ParallelTransfers::Connect() {
     if (link_.lpt_connect()) return true;
     Release();
+    if (notFoundReasons) {
+        std::string why;
+        for (const std::string& line : notFoundReasons()) why += (why.empty() ? "" : "\n") + line;
+        if (!why.empty()) link_.dialogs().Warn(why);
+    }
     return false;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "image/pager_image.h"
 #include "link/link_host.h"
@@ -38,6 +41,9 @@ class ParallelTransfers : public PagerTransfers {
     // The bus stopped and the port handed back.
     void Release() override;
     void SetView(TransferView* view) override { link_.SetView(view); }
+    // Why no memory answered (no port, a device that cannot be opened or claimed), told after
+    // "The Programmed Board is not responding!" when it says anything.
+    std::function<std::vector<std::string>()> notFoundReasons;
 
   private:
     bool Fail(const char* message);

@@ -41,6 +41,8 @@ ProgrammingDialog::ProgrammingDialog(PagerTransfers& usb, PagerTransfers* lpt, L
 }
 
 ProgrammingDialog::~ProgrammingDialog() {
+    // However the dialog goes, a port it connected is handed back.
+    if (connected_) ReleaseLink();
     link().SetView(nullptr);
 }
 
@@ -51,22 +53,30 @@ PagerTransfers& ProgrammingDialog::link() const {
 }
 
 bool ProgrammingDialog::Connect() {
-    return LinkIsUsb() || link().Connect();
+    if (LinkIsUsb()) return true;
+    connected_ = link().Connect();
+    return connected_;
+}
+
+void ProgrammingDialog::ReleaseLink() {
+    if (LinkIsUsb()) return;
+    link().Release();
+    connected_ = false;
 }
 
 void ProgrammingDialog::tbl_writeall(PagerImage& image, int start, int end) {
     link().writeall(image, start, end);
-    if (!LinkIsUsb()) link().Release();
+    ReleaseLink();
 }
 
 void ProgrammingDialog::tbl_readall(int start, int end) {
     link().readall(image_, start, end);
-    if (!LinkIsUsb()) link().Release();
+    ReleaseLink();
 }
 
 void ProgrammingDialog::tbl_verify(const PagerImage& image, int start, int end) {
     link().verify(image, start, end);
-    if (!LinkIsUsb()) link().Release();
+    ReleaseLink();
 }
 
 void ProgrammingDialog::Form_Activate(int ProgramOperation, bool AutoIncrease1,
@@ -93,6 +103,7 @@ void ProgrammingDialog::Form_Activate(int ProgramOperation, bool AutoIncrease1,
         return;
     }
     if (host_.ModifyModeSelected()) {
+        ReleaseLink();
         dialogs_.Warn(kModifyModeRefusal);
         view_.CloseDialog();
         return;
@@ -105,6 +116,8 @@ void ProgrammingDialog::Form_Activate(int ProgramOperation, bool AutoIncrease1,
         view_.CloseDialog();
         return;
     }
+    // The port is free while the dialog waits for Write; each write claims it again.
+    ReleaseLink();
     view_.ShowWriteButtons();
 }
 

@@ -58,6 +58,8 @@ class ProgrammingDialog {
   private:
     PagerTransfers& link() const;
     bool Connect();
+    // The parallel port handed back (the bus stopped); nothing on the serial link.
+    void ReleaseLink();
 
     PagerTransfers& usb_;
     PagerTransfers* lpt_;
@@ -66,6 +68,7 @@ class ProgrammingDialog {
     PagerImage& image_;
     ProgrammingDialogView& view_;
     bool activated_ = false;
+    bool connected_ = false;  // a parallel Connect not yet released
     bool autoIncrease1_ = false;
     bool autoIncrease2_ = false;
 };

@@ -57,12 +57,16 @@ std::optional<int> BatteryRowFromImage(const PagerImage& image, int level) {
     return std::nullopt;
 }
 
+bool BatteryLevelsInOrder(const PagerImage& image) {
+    return image.at(0x381) < image.at(0x382) && image.at(0x382) < image.at(0x383);
+}
+
 void SelectBatteryLevel(PagerImage& image, int level, int row, UserDialogs& dialogs) {
     CheckRow(level, kBatteryLevels, "battery level");
     CheckRow(row, kBatteryRows.size(), "battery row");
     image.set(0x381 + level, U8(kBatteryRows[static_cast<std::size_t>(row)].value));
     image.set(0x380, image.at(0x381));
-    if (image.at(0x381) >= image.at(0x382) || image.at(0x382) >= image.at(0x383)) {
+    if (!BatteryLevelsInOrder(image)) {
         dialogs.Message(kBatteryOrderWarning, DialogButtons::Ok, DialogIcon::Critical);
     }
 }

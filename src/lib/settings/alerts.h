@@ -52,6 +52,8 @@ inline constexpr const char* kBatteryOrderWarning =
 // The first row carrying the stored level of list `level` (0 low, 1 med, 2 high); nothing for
 // a level no row carries (the list then keeps its row).
 std::optional<int> BatteryRowFromImage(const PagerImage& image, int level);
+// High above medium above low: otherwise a pick warns (and keeps its value).
+bool BatteryLevelsInOrder(const PagerImage& image);
 // Stores the row's level and the 0x380 copy; warns (critical icon) when the levels are out of
 // order afterwards, but keeps the value.
 void SelectBatteryLevel(PagerImage& image, int level, int row, UserDialogs& dialogs);

@@ -93,7 +93,9 @@ BudgetPick PickHistory(PagerImage& image, int drop, int row, UserDialogs& dialog
     CheckDrop(drop);
     CheckRow(row, kHistoryRows.size());
     const int others = TotalHistory(image) - image.at(0x00F + drop);
-    if (row + 1 + others > kHistoryBudget) {
+    // A pick that does not raise the total is always taken, so an image that is already over
+    // its budget can be brought back under it.
+    if (row + 1 + others > kHistoryBudget && row + 1 > image.at(0x00F + drop)) {
         dialogs.Message(kHistoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
         row = kHistoryBudget - 1 - others;
         if (row < 0) return {HistoryRow(image, drop), TotalHistory(image), true};
@@ -108,7 +110,7 @@ BudgetPick PickMemory(PagerImage& image, int list, int row, UserDialogs& dialogs
     CheckRow(row, personal ? kPersonalMemoryRows.size() : kDropMemoryRows.size());
     const int others = TotalMemory(image) - image.at(a);
     const int wanted = personal ? PersonalMemory(row) : DropMemory(row);
-    if (wanted + others > kMemoryBudget) {
+    if (wanted + others > kMemoryBudget && wanted > image.at(a)) {
         dialogs.Message(kMemoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
         const int room = kMemoryBudget - others;
         // The smallest row must still fit; otherwise nothing may be stored.

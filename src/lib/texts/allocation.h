@@ -52,10 +52,11 @@ void WriteMailAlert(PagerImage& image, int drop, int row);
 int TotalHistory(const PagerImage& image);
 int TotalMemory(const PagerImage& image);
 
-// A history or memory pick under its budget. A pick over the budget shows the budget's message
-// (critical icon) and is reduced to the largest row that fits. When even the smallest row does
-// not fit (the others already hold the budget, as an image from a file or a pager can), the
-// pick is refused: the byte keeps its value and `row` is the row it stands for.
+// A history or memory pick under its budget. A pick that does not raise the total is always
+// taken (an image from a file or a pager may already be over the budget, and must be
+// repairable). A pick that raises the total past the budget shows the budget's message
+// (critical icon) and is reduced to the largest row that fits; when even the smallest row does
+// not fit, the pick is refused: the byte keeps its value and `row` is the row it stands for.
 struct BudgetPick {
     std::optional<int> row;  // the row the list shows afterwards
     int total;               // the budget's total afterwards

@@ -119,7 +119,7 @@ TEST_F(Form6Test, HistoryBudgetCorrectsToTheLargestRowThatFits) {
     });
 }
 
-TEST_F(Form6Test, AnImageAlreadyOverBudgetRefusesTheChange) {
+TEST_F(Form6Test, AnImageOverBudgetIsRepairedAndRefusesOnlyRaises) {
     SetDrops(32, 6, 240);               // memory 688 units, history 84
     window->Image().set(0x00F + 3, 0);  // a history byte of 0 shows no row
     window->init_ctl();
@@ -129,16 +129,32 @@ TEST_F(Form6Test, AnImageAlreadyOverBudgetRefusesTheChange) {
         EXPECT_EQ(Bar(f, "pbMem")->value(), 432) << "the bar stops full";
         EXPECT_EQ(Bar(f, "pbMem")->text(), "688");
         EXPECT_EQ(List(f, "cboHis", 3)->currentIndex(), -1);
+        // Raising picks past the budget: refused, nothing outside the lists is written.
+        Pick(List(f, "cboMem", 3), 4);
+        Pick(List(f, "cboHis", 3), 0);
+        Pick(List(f, "cboHis", 4), 6);
+        EXPECT_EQ(dialogs.Texts(),
+                  (std::vector<std::string>{kMemoryBudgetMessage, kHistoryBudgetMessage,
+                                            kHistoryBudgetMessage}));
+        EXPECT_EQ(window->Image(), before);
+        EXPECT_EQ(List(f, "cboMem", 3)->currentText(), "2.0KB") << "back on its old row";
+        EXPECT_EQ(List(f, "cboHis", 3)->currentIndex(), -1);
+        EXPECT_EQ(List(f, "cboHis", 4)->currentText(), "5");
+        // Lowering picks are taken at once, without a message.
+        dialogs.Clear();
         Pick(List(f, "cboMem", 3), 0);
         Pick(List(f, "cboMem", 14), 0);
-        Pick(List(f, "cboHis", 3), 0);
-        EXPECT_EQ(dialogs.Texts(),
-                  (std::vector<std::string>{kMemoryBudgetMessage, kMemoryBudgetMessage,
-                                            kHistoryBudgetMessage}));
-        EXPECT_EQ(window->Image(), before) << "nothing outside the lists is written";
-        EXPECT_EQ(List(f, "cboMem", 3)->currentText(), "2.0KB") << "back on its old row";
-        EXPECT_EQ(List(f, "cboMem", 14)->currentText(), "15KB");
-        EXPECT_EQ(List(f, "cboHis", 3)->currentIndex(), -1);
+        Pick(List(f, "cboHis", 4), 0);
+        EXPECT_TRUE(dialogs.Texts().empty());
+        EXPECT_EQ(Byte(0x01E + 3), 8);
+        EXPECT_EQ(Byte(0x00A), 48);
+        EXPECT_EQ(Byte(0x00F + 4), 1);
+        EXPECT_EQ(Bar(f, "pbMem")->text(), QString::number(688 - 24 - 192));
+        EXPECT_EQ(Bar(f, "pbTotal")->text(), QString::number(78 - 5));
+        // The same pick again does not raise the total either.
+        Pick(List(f, "cboMem", 5), 3);
+        EXPECT_TRUE(dialogs.Texts().empty());
+        EXPECT_EQ(Byte(0x01E + 5), 32);
     });
 }
 

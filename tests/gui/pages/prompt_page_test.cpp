@@ -241,6 +241,58 @@ TEST_F(Prompts, AlignmentButtonsWorkOnTheActiveBoxWithItsLimit) {
     EXPECT_EQ(Text("txtPrompt(1)"), QString(18, 'W'));
 }
 
+// The user's own clicks and keys, not focus set by the test: the box the user is in is the one
+// the buttons act on, whether it got the focus by a click, by Tab, or by the page being shown.
+TEST_F(Prompts, AlignmentAndDefaultActOnTheBoxTheUserIsIn) {
+    const QString logo = Text("txtPrompt(0)");
+    auto clickButton = [&](const char* name) {
+        QTest::mouseClick(Get<QAbstractButton>(name), Qt::LeftButton);
+        QApplication::processEvents();
+    };
+    struct Case {
+        const char* how;
+        int box;
+        const char* button;
+        const char* expected;
+    } cases[] = {
+        {"click", 1, "optRight(0)", "        NO PAGES"},
+        {"tab", 2, "optRight(0)", "         UP OR ESCAPE"},
+        {"shown", 1, "optCenter(0)", "    NO PAGES"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        QTest::mouseClick(Get<QAbstractButton>("EMoptStatus"), Qt::LeftButton);
+        QTest::mouseClick(Get<QAbstractButton>("EMoptPrompts"), Qt::LeftButton);
+        QApplication::processEvents();
+        if (std::string(c.how) == "click") {
+            QTest::mouseClick(PromptAt(c.box), Qt::LeftButton);
+        } else if (std::string(c.how) == "tab") {
+            QTest::mouseClick(PromptAt(c.box - 1), Qt::LeftButton);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } else {
+            // The first box already holds the focus when the page comes to the front.
+            PromptAt(c.box)->setFocus(Qt::OtherFocusReason);
+            QTest::mouseClick(Get<QAbstractButton>("EMoptStatus"), Qt::LeftButton);
+            QTest::mouseClick(Get<QAbstractButton>("EMoptPrompts"), Qt::LeftButton);
+            ASSERT_EQ(QApplication::focusWidget(), PromptAt(c.box));
+        }
+        QApplication::processEvents();
+        ASSERT_TRUE(PromptAt(c.box)->hasFocus());
+        clickButton(c.button);
+        EXPECT_EQ(Text(Box(c.box).toLatin1().constData()), c.expected);
+        EXPECT_TRUE(PromptAt(c.box)->hasFocus());
+        EXPECT_EQ(Text("txtPrompt(0)"), logo) << "the logo box stays as it was";
+        Leave();
+    }
+    // "Load Default" puts back the text of the box the user clicked into.
+    Edit(3, "X");
+    QTest::mouseClick(Get<QAbstractButton>("EMoptStatus"), Qt::LeftButton);
+    QTest::mouseClick(Get<QAbstractButton>("EMoptPrompts"), Qt::LeftButton);
+    QTest::mouseClick(PromptAt(3), Qt::LeftButton);
+    clickButton("optDefault");
+    EXPECT_EQ(Text("txtPrompt(3)").trimmed(), "MESSAGE LOCK");
+}
+
 TEST_F(Prompts, LogoFontAlignmentAndTheLogoBoxLimit) {
     auto* font = Get<QComboBox>("cboLogo");
     font->setCurrentIndex(4);
