@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/file_messages.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
@@ -27,6 +28,7 @@
 #include "platform/locked_log.h"
 #include "platform/platform_serial.h"
 #include "platform/steady_clock.h"
+#include "platform/termios_port.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "support/sha256.h"
@@ -103,7 +105,7 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
         } else if (o.file.empty()) {
             o.file = a;
         } else {
-            problem = "one FILE only";
+            problem = "unexpected argument " + a + " (one FILE only)";
             return std::nullopt;
         }
     }
@@ -141,7 +143,7 @@ struct Line {
         if (log->Append(FormatLogRow(row) + "\n", &error)) return;
         counter.Halt();
         logBroken = true;
-        err << "kpx41 produce: cannot write the log " << logPath << ": " << error << "; capcodes "
+        err << logPath << ": cannot be written: " << error << "; capcodes "
             << CapcodeDigits(row.capcodes[0]) << " " << CapcodeDigits(row.capcodes[1]) << " ("
             << row.result << ") are missing from it or cut short; the series stops\n";
         err.flush();
@@ -204,6 +206,8 @@ class BoardLink {
     virtual PagerTransfers& transfers() = 0;
     // Unplugged during the series: it takes no more pagers.
     virtual bool gone() const = 0;
+    // After a failed connect: why the link could not be used, as the transfer commands say it.
+    virtual void SayWhy(std::ostream&) const {}
 };
 
 // A serial board with its own port objects, so that boards run on threads of their own.
@@ -238,6 +242,7 @@ class ParallelBoardLink : public BoardLink {
     }
     PagerTransfers& transfers() override { return session_.transfers; }
     bool gone() const override { return false; }
+    void SayWhy(std::ostream& err) const override { session_.SayWhy(err); }
 
   private:
     SteadyClock clock_;
@@ -287,7 +292,13 @@ class Board {
 
         // The dialog connects a link that needs it only in the build of that link.
         const bool connected = observed_.Connect();
-        if (connected) dialog_.cmdWrite_Click();
+        if (connected) {
+            dialog_.cmdWrite_Click();
+        } else {
+            std::ostringstream why;
+            link_->SayWhy(why);
+            line_.Print(line_.err, why.str());
+        }
         observed_.Release();
 
         const bool ok = connected && !dialog_.TransferFailed();
@@ -354,19 +365,39 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     // The pager holds its texts in its own character set.
     EncodeTextRegions(image);
 
+    // The boards and the trace before the log: a run that cannot start leaves no log behind.
+    for (const std::string& path : o.ports) {
+        if (const std::string problem = SerialPortProblem(path); !problem.empty()) {
+            io.err << problem << "\n";
+            return kExitFailure;
+        }
+    }
+    if (o.lpt && ParallelSession::NoPortAtAll(o.lptPath, io.err)) return kExitFailure;
+    std::unique_ptr<TraceFile> trace;
+    if (o.trace) {
+        trace = TraceFile::Open(*o.trace, io.err);
+        if (!trace) return kExitFailure;
+    }
+
     // The log is locked for the whole run and read under the lock: two runs on one log would
     // hand out the same capcodes.
     std::string error;
     std::unique_ptr<LockedLog> log = LockedLog::Open(o.log, &error);
     std::string content;
     if (!log || !log->ReadAll(&content, &error)) {
-        io.err << "kpx41 produce: the log: " << error << "\n";
+        TellAboutFile(io.err, o.log, error);
         return kExitFailure;
+    }
+    if (!IsProductionLog(content)) {
+        TellAboutFile(io.err, o.log,
+                      std::string("not a production log (its first line is not \"") + kLogHeader +
+                          "\"); it is left as it is");
+        return kExitUsage;
     }
     std::vector<std::string> warnings;
     std::istringstream logText(content);
     const std::vector<LogRow> logged = ParseLog(logText, &warnings);
-    for (const std::string& w : warnings) io.err << "kpx41 produce: " << o.log << ": " << w << "\n";
+    for (const std::string& w : warnings) TellAboutFile(io.err, o.log, w);
 
     CapcodePair start{CapcodeValue(image, 0), CapcodeValue(image, 1)};
     if (o.resume) start = ResumeCapcodes(logged, o.autoIncrease, start);
@@ -392,16 +423,13 @@ int Produce(const ProduceOptions& o, CliIo& io) {
                              : content.back() != '\n' ? "\n"
                                                       : "";
     if (!lead.empty() && !log->Append(lead, &error)) {
-        io.err << "kpx41 produce: cannot write the log " << o.log << ": " << error << "\n";
+        TellAboutFile(io.err, o.log, "cannot be written: " + error);
         return kExitFailure;
     }
     Line line(counter, io.out, io.err);
     line.logPath = o.log;
     line.log = std::move(log);
-    if (o.trace) {
-        line.trace = TraceFile::Open(*o.trace, io.err);
-        if (!line.trace) return kExitFailure;
-    }
+    line.trace = std::move(trace);
     line.backups = OpenBackups(!o.noBackup);
 
     std::vector<std::unique_ptr<Board>> boards;
@@ -413,10 +441,6 @@ int Produce(const ProduceOptions& o, CliIo& io) {
             }));
     }
     for (const std::string& path : o.ports) {
-        if (std::error_code ec; !std::filesystem::exists(path, ec)) {
-            io.err << "kpx41: no such port: " << path << "\n";
-            return kExitFailure;
-        }
         const int com = PortMap::Default().Register(path);
         // The trace names ports by COM number, the log by path: say once which is which.
         if (line.trace) line.trace->trace().NamePort(com, path);
@@ -439,7 +463,11 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         if (!o.noWait) {
             io.out << "put the next pagers on the boards and press Enter" << std::endl;
             std::string answer;
-            if (!std::getline(io.in ? *io.in : std::cin, answer)) break;
+            if (!std::getline(io.in ? *io.in : std::cin, answer)) {
+                io.err << "kpx41 produce: standard input ended; " << o.count - counter.done()
+                       << " pagers not programmed\n";
+                break;
+            }
         }
     }
     const double hours =
