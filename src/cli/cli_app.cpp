@@ -11,9 +11,19 @@ namespace {
 
 // The command table: add a command here, one line each.
 const CliCommand* const kCommandTable[] = {
-    &kNewCommand,   &kCheckCommand,  &kReadCommand,    &kWriteCommand,  &kVerifyCommand,
-    &kPortsCommand, &kProbeCommand,  &kProduceCommand, &kDoctorCommand, &kDumpCommand,
-    &kDiffCommand,  &kExportCommand, &kImportCommand,
+    &kNewCommand,
+    &kCheckCommand,
+    &kReadCommand,
+    &kWriteCommand,
+    &kVerifyCommand,
+    &kPortsCommand,
+    &kProbeCommand,
+    &kProduceCommand,
+    &kDoctorCommand,
+    &kDumpCommand,
+    &kDiffCommand,
+    &kExportCommand,
+    &kImportCommand,
 };
 
 std::vector<CliCommand> CopyTable() {
