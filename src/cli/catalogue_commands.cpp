@@ -233,7 +233,6 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
     if (!a || !problem.empty()) return UsageError("import", problem, io);
     const std::string& path = a->sources[0].file;
     const std::string& output = *a->output;
-    if (const int refused = CheckOutput(io.err, output, a->force)) return refused;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         TellAboutFile(io.err, path, "cannot be read");
@@ -256,6 +255,8 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
                       "the image has no model text KPX41 at 0x3E1-0x3E5; nothing written");
         return kExitFailure;
     }
+    // After the JSON's own problems, so that all of them are heard at once.
+    if (const int refused = CheckOutput(io.err, output, a->force)) return refused;
     const std::string failure = SaveTableFile(output, *result.image);
     if (!failure.empty()) {
         TellAboutFile(io.err, output, failure);

@@ -357,7 +357,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     }
     const TableFileLoad load = LoadTableFile(o.file);
     if (load.status != TableFileStatus::Ok) {
-        io.err << load.message << "\n";
+        TellTableFileProblem(io.err, o.file, load);
         return kExitFailure;
     }
     PagerImage image(load.bytes);

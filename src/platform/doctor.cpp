@@ -24,8 +24,8 @@ constexpr const char* kRuleInstall =
     "sudo cp dist/60-kpx41-cable.rules /etc/udev/rules.d/ && sudo udevadm control --reload && "
     "sudo udevadm trigger";
 constexpr const char* kRuleFix =
-    "the udev rule /usr/lib/udev/rules.d/60-kpx41-cable.rules (installed with the package) "
-    "gives the cable to the group dialout; without the package: "
+    "install the udev rule that gives the cable to the group dialout: the package puts it in "
+    "/usr/lib/udev/rules.d/60-kpx41-cable.rules, active at once; without the package: "
     "sudo cp dist/60-kpx41-cable.rules /etc/udev/rules.d/ && sudo udevadm control --reload && "
     "sudo udevadm trigger";
 

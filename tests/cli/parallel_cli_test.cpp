@@ -184,7 +184,7 @@ TEST_F(ParallelCli, AnUnusableDeviceIsSaidSo) {
 
     setenv("KPX41_PARPORTS", "", 1);
     const Result none = Kpx41({"verify", "--lpt=/dev/null", dir.File("missing.tbl")});
-    EXPECT_EQ(none.err, "This file is not exit!\n");
+    EXPECT_EQ(none.err, dir.File("missing.tbl") + ": This file is not exit!\n");
     const Result empty = Kpx41({"read", "--lpt", "-o", dir.File("o")});
     EXPECT_EQ(empty.err,
               "The Programmed Board is not responding!\n"
