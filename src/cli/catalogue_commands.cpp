@@ -9,6 +9,7 @@
 #include "catalogue/field_catalogue.h"
 #include "cli/catalogue_json.h"
 #include "cli/commands.h"
+#include "cli/file_messages.h"
 #include "cli/transfer_commands.h"
 #include "image/table_file.h"
 #include "texts/cp1252.h"
@@ -19,6 +20,7 @@ namespace {
 
 // Where an image comes from: a table file, or a pager (on the board or the parallel port).
 struct ImageSource {
+    std::string given;  // the argument as typed, to name it in a usage error
     std::string file;
     PagerSource pager;
     bool IsPager() const { return pager.port || pager.lpt; }
@@ -31,32 +33,49 @@ struct Arguments {
     std::optional<std::string> output;
     bool json = false;
     bool showPasswords = false;
+    bool force = false;    // -o may replace an existing file
+    bool verbose = false;  // import: every setting left out, by name
 };
 
-// FILE, --port PATH, -o FILE and the flags the command allows; a problem text on a usage error.
-std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool allowFlags,
-                                   bool allowOutput, std::string& problem) {
+// The flags a command takes beyond its images, --trace and --no-backup.
+struct Takes {
+    bool flags = false;    // --json, --show-passwords
+    bool output = false;   // -o FILE, --force
+    bool verbose = false;  // --verbose
+};
+
+// FILE, --port PATH, -o FILE and the flags the command takes; a problem text naming the
+// argument on a usage error.
+std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, const Takes& takes,
+                                   std::string& problem) {
     Arguments a;
+    auto unexpected = [&](const std::string& arg) {
+        problem = "unexpected argument " + arg;
+        return std::nullopt;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "--port" || arg == "--trace" ||
-                                (allowOutput && (arg == "-o" || arg == "--output"));
+        const bool isOutput = arg == "-o" || arg == "--output";
+        if (isOutput && !takes.output) return unexpected(arg);
+        const bool takesValue = arg == "--port" || arg == "--trace" || isOutput;
         if (takesValue && i + 1 >= args.size()) {
             problem = arg + " needs a value";
             return std::nullopt;
         }
         if (arg == "--port") {
             ImageSource board;
+            board.given = arg + " " + args[i + 1];
             board.pager.port = args[++i];
             a.sources.push_back(board);
         } else if (arg == "--trace") {
             a.trace = args[++i];
         } else if (arg == "--no-backup") {
             a.noBackup = true;
-        } else if (takesValue) {
+        } else if (isOutput) {
             a.output = args[++i];
         } else if (arg == "--lpt" || arg.rfind("--lpt=", 0) == 0) {
             ImageSource lpt;
+            lpt.given = arg;
             lpt.pager.lpt = true;
             if (arg.size() > 6) {
                 lpt.pager.lptPath = arg.substr(6);
@@ -64,15 +83,21 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
                 lpt.pager.lptPath = args[++i];  // a device path, as the transfer commands take it
             }
             a.sources.push_back(lpt);
-        } else if (allowFlags && arg == "--json") {
-            a.json = true;
-        } else if (allowFlags && arg == "--show-passwords") {
-            a.showPasswords = true;
+        } else if (arg == "--json" || arg == "--show-passwords") {
+            if (!takes.flags) return unexpected(arg);
+            (arg == "--json" ? a.json : a.showPasswords) = true;
+        } else if (arg == "--force" || arg == "-f") {
+            if (!takes.output) return unexpected(arg);
+            a.force = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            if (!takes.verbose) return unexpected(arg);
+            a.verbose = true;
         } else if (!arg.empty() && arg[0] == '-') {
             problem = "unknown option " + arg;
             return std::nullopt;
         } else {
             ImageSource table;
+            table.given = arg;
             table.file = arg;
             a.sources.push_back(table);
         }
@@ -86,6 +111,12 @@ std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, bool al
     return a;
 }
 
+// The usage problem of a command that takes `wanted` images, naming the first one too many.
+std::string ImageCountProblem(const Arguments& a, std::size_t wanted, const std::string& needs) {
+    if (a.sources.size() > wanted) return "unexpected argument " + a.sources[wanted].given;
+    return a.sources.size() < wanted ? needs : std::string();
+}
+
 std::optional<PagerImage> Load(const ImageSource& source, const Arguments& a, CliIo& io) {
     if (source.IsPager()) {
         PagerSource pager = source.pager;
@@ -95,7 +126,7 @@ std::optional<PagerImage> Load(const ImageSource& source, const Arguments& a, Cl
     }
     const TableFileLoad load = LoadTableFile(source.file);
     if (load.status != TableFileStatus::Ok) {
-        io.err << load.message << "\n";
+        TellTableFileProblem(io.err, source.file, load);
         return std::nullopt;
     }
     return PagerImage(load.bytes);
@@ -107,9 +138,9 @@ void PrintUtf8(std::ostream& out, const std::string& cp1252Line) {
 
 int RunDump(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
-    const auto a = ParseArgs(args, true, false, problem);
-    if (!a) return UsageError("dump", problem, io);
-    if (a->sources.size() != 1) return UsageError("dump", "expects one FILE or --port PATH", io);
+    const auto a = ParseArgs(args, {.flags = true}, problem);
+    if (a) problem = ImageCountProblem(*a, 1, "needs a FILE or --port PATH");
+    if (!a || !problem.empty()) return UsageError("dump", problem, io);
     const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
     if (!image) return kExitFailure;
     if (a->json) {
@@ -130,10 +161,10 @@ int RunDump(const std::vector<std::string>& args, CliIo& io) {
 
 int RunDiff(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
-    auto a = ParseArgs(args, true, false, problem);
-    if (a && a->json) problem = "unknown option --json";
-    if (!a || a->json) return UsageError("diff", problem, io);
-    if (a->sources.size() != 2) return UsageError("diff", "expects two images: A B", io);
+    auto a = ParseArgs(args, {.flags = true}, problem);
+    if (a && a->json) problem = "unexpected argument --json";
+    if (a && problem.empty()) problem = ImageCountProblem(*a, 2, "needs two images: A B");
+    if (!a || !problem.empty()) return UsageError("diff", problem, io);
     const std::optional<PagerImage> before = Load(a->sources[0], *a, io);
     if (!before) return kExitUsage;
     const std::optional<PagerImage> after = Load(a->sources[1], *a, io);
@@ -149,51 +180,86 @@ int RunExport(const std::vector<std::string>& args, CliIo& io) {
         return kExitOk;
     }
     std::string problem;
-    const auto a = ParseArgs(args, false, true, problem);
-    if (!a) return UsageError("export", problem, io);
-    if (a->sources.size() != 1 || !a->output) {
-        return UsageError("export", "expects FILE.tbl (or --port PATH) and -o FILE.json", io);
-    }
+    const auto a = ParseArgs(args, {.output = true}, problem);
+    if (a) problem = ImageCountProblem(*a, 1, "needs FILE.tbl (or --port PATH)");
+    if (a && problem.empty() && !a->output) problem = "needs -o FILE.json";
+    if (!a || !problem.empty()) return UsageError("export", problem, io);
+    // Before a pager is read: its result would have nowhere to go.
+    if (const int refused = CheckOutput(io.err, *a->output, a->force)) return refused;
     const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
     if (!image) return kExitFailure;
     const std::string failure = SaveFileAtomically(*a->output, ExportJson(*image));
     if (!failure.empty()) {
-        io.err << failure << "\n";
+        TellAboutFile(io.err, *a->output, failure);
         return kExitFailure;
     }
     return kExitOk;
 }
 
+// Import's account of what it left to the start image: one line each for the settings and the
+// unnamed bytes, or every one of them with --verbose.
+void TellNotGiven(const JsonImport& result, bool verbose, std::ostream& err) {
+    if (verbose) {
+        for (const std::string& name : result.settingsNotGiven) {
+            err << "kpx41 import: " << name << " is not given: it keeps the start image's value\n";
+        }
+        for (const std::string& range : result.unnamedNotGiven) {
+            err << "kpx41 import: unnamed bytes " << range
+                << " are not given: they keep the start image's values\n";
+        }
+        return;
+    }
+    const std::size_t settings = result.settingsNotGiven.size();
+    if (settings > 0) {
+        err << "kpx41 import: " << settings << (settings == 1 ? " setting" : " settings")
+            << " not given keep the start image's values; --verbose lists them\n";
+    }
+    const std::size_t ranges = result.unnamedNotGiven.size();
+    if (ranges > 0) {
+        err << "kpx41 import: " << ranges
+            << (ranges == 1 ? " range of unnamed bytes" : " ranges of unnamed bytes")
+            << " not given keep the start image's values; --verbose lists them\n";
+    }
+}
+
 int RunImport(const std::vector<std::string>& args, CliIo& io) {
     std::string problem;
-    const auto a = ParseArgs(args, false, true, problem);
-    if (!a) return UsageError("import", problem, io);
-    if (a->sources.size() != 1 || a->sources[0].IsPager() || !a->output) {
-        return UsageError("import", "expects FILE.json and -o FILE.tbl", io);
+    const auto a = ParseArgs(args, {.output = true, .verbose = true}, problem);
+    if (a) problem = ImageCountProblem(*a, 1, "needs FILE.json");
+    if (a && problem.empty() && a->sources[0].IsPager()) {
+        problem = "unexpected argument " + a->sources[0].given + " (import reads a JSON file)";
     }
+    if (a && problem.empty() && !a->output) problem = "needs -o FILE.tbl";
+    if (!a || !problem.empty()) return UsageError("import", problem, io);
     const std::string& path = a->sources[0].file;
+    const std::string& output = *a->output;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        io.err << "kpx41 import: cannot read " << path << "\n";
+        TellAboutFile(io.err, path, "cannot be read");
         return kExitFailure;
     }
     std::ostringstream text;
     text << in.rdbuf();
     const JsonImport result = ImportJson(text.str());
+    if (!result.notJson.empty())
+        TellAboutFile(io.err, path, "not a JSON file (" + result.notJson + ")");
     for (const std::string& e : result.errors) io.err << path << ":" << e << "\n";
     if (!result.image) {
-        io.err << "kpx41 import: nothing written\n";
+        TellAboutFile(io.err, output, "nothing written");
         return kExitFailure;
     }
+    TellNotGiven(result, a->verbose, io.err);
     for (const std::string& note : result.notes) io.err << "kpx41 import: " << note << "\n";
     if (!HasModelText(result.image->bytes())) {
-        io.err << "kpx41 import: the image has no model text KPX41 at 0x3E1-0x3E5; nothing "
-                  "written\n";
+        TellAboutFile(io.err, path,
+                      "the image has no model text KPX41 at 0x3E1-0x3E5; nothing written");
         return kExitFailure;
     }
-    const std::string failure = SaveTableFile(*a->output, *result.image);
+    // After the JSON's own problems, so that all of them are heard at once.
+    if (const int refused = CheckOutput(io.err, output, a->force)) return refused;
+    const std::string failure = SaveTableFile(output, *result.image);
     if (!failure.empty()) {
-        io.err << failure << "\n";
+        TellAboutFile(io.err, output, failure);
         return kExitFailure;
     }
     return kExitOk;
@@ -213,12 +279,13 @@ const CliCommand kDiffCommand{
 
 const CliCommand kExportCommand{"export",
                                 "export (FILE.tbl | --port PATH [--trace FILE] [--no-backup]) -o "
-                                "FILE.json",
+                                "FILE.json [--force]",
                                 "the image as JSON: named settings and unnamed bytes", RunExport};
 
 const CliCommand kImportCommand{
-    "import", "import FILE.json -o FILE.tbl",
-    "a table file from JSON, with the window's checks; omitted settings keep the defaults",
+    "import", "import FILE.json -o FILE.tbl [--force] [--verbose]",
+    "a table file from JSON, with the window's checks; omitted settings keep the start image's "
+    "values (--verbose names them)",
     RunImport};
 
 }  // namespace kpx::cli

@@ -1,5 +1,6 @@
 #include "cli/catalogue_json.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <map>
@@ -47,18 +48,19 @@ class LineCountingIterator {
 class KeyLineSax {
   public:
     using Dom = nlohmann::detail::json_sax_dom_parser<Json>;
-    KeyLineSax(Json& root, const int* line) : dom_(root, true), line_(line) {}
+    KeyLineSax(Json& root, const int* line) : dom_(root, false), line_(line) {}
 
-    bool null() { return dom_.null(); }
-    bool boolean(bool v) { return dom_.boolean(v); }
-    bool number_integer(Json::number_integer_t v) { return dom_.number_integer(v); }
-    bool number_unsigned(Json::number_unsigned_t v) { return dom_.number_unsigned(v); }
+    bool null() { return Value() && dom_.null(); }
+    bool boolean(bool v) { return Value() && dom_.boolean(v); }
+    bool number_integer(Json::number_integer_t v) { return Value() && dom_.number_integer(v); }
+    bool number_unsigned(Json::number_unsigned_t v) { return Value() && dom_.number_unsigned(v); }
     bool number_float(Json::number_float_t v, const std::string& s) {
-        return dom_.number_float(v, s);
+        return Value() && dom_.number_float(v, s);
     }
-    bool string(std::string& v) { return dom_.string(v); }
-    bool binary(Json::binary_t& v) { return dom_.binary(v); }
+    bool string(std::string& v) { return Value() && dom_.string(v); }
+    bool binary(Json::binary_t& v) { return Value() && dom_.binary(v); }
     bool start_object(std::size_t n) {
+        Value();
         path_.emplace_back();
         return dom_.start_object(n);
     }
@@ -78,6 +80,7 @@ class KeyLineSax {
         return dom_.end_object();
     }
     bool start_array(std::size_t n) {
+        Value();
         path_.emplace_back();
         return dom_.start_array(n);
     }
@@ -85,15 +88,29 @@ class KeyLineSax {
         path_.pop_back();
         return dom_.end_array();
     }
+    // Kept instead of thrown, so that the user hears it in plain words.
     template <typename Exception>
     bool parse_error(std::size_t position, const std::string& token, const Exception& e) {
-        return dom_.parse_error(position, token, e);
+        failed = true;
+        errorPosition = position;
+        errorToken = token;
+        errorText = e.what();
+        return false;
     }
 
     std::map<std::string, int> lines;  // "page" or "page/field" -> line
     std::vector<std::string> duplicates;
+    int firstValueLine = 0;  // where the document's value begins
+    bool failed = false;
+    std::size_t errorPosition = 0;  // characters read up to and with the offending one
+    std::string errorToken;
+    std::string errorText;
 
   private:
+    bool Value() {
+        if (firstValueLine == 0) firstValueLine = *line_;
+        return true;
+    }
     std::string Where() const { return path_.size() == 1 ? path_[0] : path_[0] + "/" + path_[1]; }
     Dom dom_;
     const int* line_;
@@ -229,6 +246,76 @@ Json FieldSchema(const CatalogueField& f) {
     return {{"anyOf", {value, {{"$ref", "#/$defs/raw"}}}}};
 }
 
+// The parser's name of a token, in the words of someone who writes the file by hand.
+std::string Plain(const std::string& token) {
+    static const std::map<std::string, std::string> words = {
+        {"'[', '{', or a literal", "a value"},
+        {"string literal", "a name in double quotes"},
+        {"number literal", "a number"},
+        {"true literal", "true"},
+        {"false literal", "false"},
+        {"null literal", "null"},
+        {"end of input", "the end of the file"},
+    };
+    const auto it = words.find(token);
+    return it == words.end() ? token : it->second;
+}
+
+// What the text holds where the parser stopped, for "found ...".
+std::string Found(const std::string& lexerProblem, const std::string& token) {
+    std::string shown = token.size() > 24 ? token.substr(0, 24) + "..." : token;
+    if (token.empty()) return "the end of the file";
+    if (lexerProblem.rfind("invalid string", 0) == 0) return "a broken text " + shown;
+    if (lexerProblem.rfind("invalid number", 0) == 0) return "a broken number " + shown;
+    return shown;
+}
+
+// "line L, column C: expected X, found Y" from where the parser stopped and why. The parser's
+// message is built as "syntax error [while parsing C ]- <problem>[; expected E]", the problem
+// either "unexpected T" or a lexer's complaint followed by "; last read: '<token>'".
+std::string SyntaxErrorText(const std::string& text, const KeyLineSax& sax) {
+    const std::size_t stop =
+        std::min(sax.errorPosition == 0 ? 0 : sax.errorPosition - 1, text.size());
+    int line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < stop; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    const std::size_t column = stop - lineStart + 1;
+
+    const std::string& message = sax.errorText;
+    std::string expected = "a value";
+    std::string found;
+    const std::size_t dash = message.find("- ");
+    std::string problem = dash == std::string::npos ? std::string() : message.substr(dash + 2);
+    const std::size_t lastRead = problem.find("; last read: '");
+    const std::size_t expectedAt =
+        problem.find("; expected ", lastRead == std::string::npos ? 0 : lastRead);
+    if (expectedAt != std::string::npos) {
+        expected = Plain(problem.substr(expectedAt + 11));
+        problem.resize(expectedAt);
+    }
+    if (problem.rfind("unexpected ", 0) == 0) {
+        found = Plain(problem.substr(11));
+        if (found == "a name in double quotes") found = "a text";
+    } else {
+        found = Found(problem.substr(0, lastRead), sax.errorToken);
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": expected " +
+           expected + ", found " + found;
+}
+
+const char* KindOf(const Json& j) {
+    if (j.is_array()) return "a list";
+    if (j.is_string()) return "a text";
+    if (j.is_number()) return "a number";
+    if (j.is_boolean()) return "true or false";
+    return "null";
+}
+
 }  // namespace
 
 std::string SchemaJson() {
@@ -294,13 +381,17 @@ JsonImport ImportJson(const std::string& text) {
     try {
         Json::sax_parse(LineCountingIterator(text.data(), &line),
                         LineCountingIterator(text.data() + text.size(), &line), &sax);
-    } catch (const Json::exception& e) {
-        result.errors.push_back(std::to_string(line) + ": " + e.what());
+    } catch (const Json::exception&) {
+        sax.failed = true;
+    }
+    if (sax.failed) {
+        result.notJson = SyntaxErrorText(text, sax);
         return result;
     }
     result.errors = sax.duplicates;
     if (!doc.is_object()) {
-        result.errors.push_back("1: expects an object of pages");
+        result.errors.push_back(std::to_string(std::max(sax.firstValueLine, 1)) +
+                                ": expects an object of pages, not " + KindOf(doc));
         return result;
     }
     auto refuse = [&](const std::string& where, const std::string& what) {
@@ -332,6 +423,18 @@ JsonImport ImportJson(const std::string& text) {
                 const UnnamedRun run{range->first, range->second, 0xFF, *bytes};
                 if (std::string why = CheckUnnamedRun(run); !why.empty()) {
                     refuse(where, "unnamed bytes " + key + ": " + why);
+                    continue;
+                }
+                // Two ranges over one address would leave which byte wins to their order.
+                std::string overlapped;
+                for (const UnnamedRun& other : unnamed) {
+                    if (other.first <= run.last && run.first <= other.last) {
+                        overlapped = RunName(other.first, other.last);
+                        break;
+                    }
+                }
+                if (!overlapped.empty()) {
+                    refuse(where, "unnamed bytes " + key + " overlap " + overlapped);
                     continue;
                 }
                 for (int a = run.first; a <= run.last; ++a)
@@ -372,8 +475,7 @@ JsonImport ImportJson(const std::string& text) {
     for (const CatalogueField& f : FieldCatalogue()) {
         bool given = false;
         for (const FieldReading& r : fields) given = given || r.field == &f;
-        if (!given)
-            result.notes.push_back(f.name + " is not given: it keeps the default image's value");
+        if (!given) result.settingsNotGiven.push_back(f.name);
     }
     const ByteMasks named = NamedMasks();
     int missingFrom = -1;
@@ -382,8 +484,7 @@ JsonImport ImportJson(const std::string& text) {
                              !unnamedGiven[static_cast<std::size_t>(a)];
         if (missing && missingFrom < 0) missingFrom = a;
         if (!missing && missingFrom >= 0) {
-            result.notes.push_back("unnamed bytes " + RunName(missingFrom, a - 1) +
-                                   " are not given: they keep the default image's values");
+            result.unnamedNotGiven.push_back(RunName(missingFrom, a - 1));
             missingFrom = -1;
         }
     }

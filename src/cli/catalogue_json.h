@@ -24,9 +24,14 @@ std::string SchemaJson();
 
 struct JsonImport {
     std::optional<PagerImage> image;  // set only when nothing was refused
+    // Set when the text is no JSON at all: "line L, column C: expected X, found Y".
+    std::string notJson;
     // "LINE: what" for every refusal: unknown pages, fields and bytes, wrong values.
     std::vector<std::string> errors;
-    // What the import did on its own: omitted fields and bytes, kept bytes a writer differed on.
+    // The settings and unnamed byte ranges the text leaves out: they keep the start image's.
+    std::vector<std::string> settingsNotGiven;
+    std::vector<std::string> unnamedNotGiven;  // "0x3D8-0x3EF"
+    // Unnamed bytes kept from the file where the fields' writers would have set others.
     std::vector<std::string> notes;
 };
 JsonImport ImportJson(const std::string& text);

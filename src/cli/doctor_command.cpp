@@ -9,8 +9,11 @@ namespace kpx::cli {
 
 namespace {
 
-const char* Mark(Verdict v) {
-    return v == Verdict::Ok ? "ok  " : v == Verdict::Warn ? "warn" : "FAIL";
+// A problem on the link this build does not drive stops no transfer: it is only information.
+const char* Mark(Verdict v, bool thisLink) {
+    if (v == Verdict::Ok) return "ok  ";
+    if (!thisLink) return "info";
+    return v == Verdict::Warn ? "warn" : "FAIL";
 }
 
 int CmdDoctor(const std::vector<std::string>& args, CliIo& io) {
@@ -21,7 +24,7 @@ int CmdDoctor(const std::vector<std::string>& args, CliIo& io) {
                             : a == "--dev"  ? &env.devRoot
                             : a == "--proc" ? &env.procRoot
                                             : nullptr;
-        if (!root) return UsageError("doctor", "unknown argument " + a, io);
+        if (!root) return UsageError("doctor", "unexpected argument " + a, io);
         if (i + 1 >= args.size()) return UsageError("doctor", a + " needs a folder", io);
         *root = args[++i];
     }
@@ -29,10 +32,11 @@ int CmdDoctor(const std::vector<std::string>& args, CliIo& io) {
     const bool parallel = !LinkIsUsb();
     for (bool section : {false, true}) {
         io.out << (section ? "Parallel port" : "Serial cable")
-               << (section == parallel ? " (the link of this build):\n" : ":\n");
+               << (section == parallel ? " (the link of this build):\n"
+                                       : " (not used by this build; for information):\n");
         for (const Finding& f : report.findings) {
             if (f.parallel != section) continue;
-            io.out << "  " << Mark(f.verdict) << "  " << f.text << "\n";
+            io.out << "  " << Mark(f.verdict, section == parallel) << "  " << f.text << "\n";
             if (!f.fix.empty()) io.out << "        fix: " << f.fix << "\n";
         }
     }

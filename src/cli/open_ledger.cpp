@@ -4,23 +4,33 @@
 
 #include <ostream>
 
+#include "cli/file_messages.h"
 #include "platform/locked_log.h"
 #include "platform/pg/pg_ledger.h"
 #include "production/csv_log.h"
 #include "production/ledger_report.h"
+#include "production/production.h"
 
 namespace kpx::cli {
 
 namespace {
 
 // The log locked for the whole run and read under the lock: two runs on one log would hand
-// out the same capcodes.
-std::unique_ptr<LockedLog> OpenLog(const std::string& path, std::string* content,
-                                   std::ostream& err) {
+// out the same capcodes. Rows are appended only to a production log: a table file or notes
+// named by mistake are left as they are.
+std::unique_ptr<LockedLog> OpenLog(const std::string& path, std::string* content, std::ostream& err,
+                                   bool* notALog) {
     std::string error;
     std::unique_ptr<LockedLog> log = LockedLog::Open(path, &error);
     if (!log || !log->ReadAll(content, &error)) {
-        err << "kpx41 produce: the log: " << error << "\n";
+        TellAboutFile(err, path, error);
+        return nullptr;
+    }
+    if (!IsProductionLog(*content)) {
+        TellAboutFile(err, path,
+                      std::string("not a production log (its first line is not \"") + kLogHeader +
+                          "\"); it is left as it is");
+        if (notALog) *notALog = true;
         return nullptr;
     }
     return log;
@@ -35,10 +45,11 @@ std::string HostName() {
 }
 
 std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const SeriesRequest& request,
-                                          std::ostream& out, std::ostream& err) {
+                                          std::ostream& out, std::ostream& err,
+                                          bool* notALog) {
     if (!choice.ledger) {
         std::string content;
-        std::unique_ptr<LockedLog> log = OpenLog(choice.log, &content, err);
+        std::unique_ptr<LockedLog> log = OpenLog(choice.log, &content, err, notALog);
         if (!log) return nullptr;
         return CsvLog::Start(choice.log, content, std::move(log), request, out, err);
     }
@@ -60,10 +71,10 @@ std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const Seri
     if (choice.log.empty()) return ledger;
 
     std::string content;
-    std::unique_ptr<LockedLog> copy = OpenLog(choice.log, &content, err);
+    std::unique_ptr<LockedLog> copy = OpenLog(choice.log, &content, err, notALog);
     if (!copy) return nullptr;
     if (const std::string lead = LogLead(content); !lead.empty() && !copy->Append(lead, &error)) {
-        err << "kpx41 produce: cannot write the log " << choice.log << ": " << error << "\n";
+        TellAboutFile(err, choice.log, "cannot be written: " + error);
         return nullptr;
     }
     return std::make_unique<CopiedLedger>(std::move(ledger), choice.log, std::move(copy));

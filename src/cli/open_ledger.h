@@ -19,9 +19,10 @@ struct LedgerChoice {
 };
 
 // The ledger of the run, its series started; nothing, with the reason on `err`, when it
-// cannot be opened.
+// cannot be opened. `notALog` is set when the log named is some other file, left untouched.
 std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const SeriesRequest& request,
-                                          std::ostream& out, std::ostream& err);
+                                          std::ostream& out, std::ostream& err,
+                                          bool* notALog = nullptr);
 
 // This machine's name, the station a ledger row names by default.
 std::string HostName();

@@ -39,6 +39,9 @@ struct ParallelSession {
 
     // lpt_connect has told the user; this says why the machine's ports did not do.
     void SayWhy(std::ostream& err) const;
+    // True, told on err as a failed read says it, when the machine has no parallel port at all
+    // (no PATH given and none found), so that a series fails before it starts.
+    static bool NoPortAtAll(const std::optional<std::string>& lptPath, std::ostream& err);
 
     Clock& clock;
     NullEventPump pump;

@@ -15,6 +15,7 @@
 #include "catalogue/open_table.h"
 #include "cli/commands.h"
 #include "cli/open_ledger.h"
+#include "cli/file_messages.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
@@ -27,9 +28,10 @@
 #include "link/serial_transfers.h"
 #include "platform/platform_serial.h"
 #include "platform/steady_clock.h"
-#include "production/production.h"
+#include "platform/termios_port.h"
 #include "production/ledger.h"
 #include "production/ledger_url.h"
+#include "production/production.h"
 #include "settings/bands.h"
 #include "settings/capcode.h"
 #include "support/sha256.h"
@@ -113,7 +115,7 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
         } else if (o.file.empty()) {
             o.file = a;
         } else {
-            problem = "one FILE only";
+            problem = "unexpected argument " + a + " (one FILE only)";
             return std::nullopt;
         }
     }
@@ -211,6 +213,8 @@ class BoardLink {
     virtual PagerTransfers& transfers() = 0;
     // Unplugged during the series: it takes no more pagers.
     virtual bool gone() const = 0;
+    // After a failed connect: why the link could not be used, as the transfer commands say it.
+    virtual void SayWhy(std::ostream&) const {}
 };
 
 // A serial board with its own port objects, so that boards run on threads of their own.
@@ -245,6 +249,7 @@ class ParallelBoardLink : public BoardLink {
     }
     PagerTransfers& transfers() override { return session_.transfers; }
     bool gone() const override { return false; }
+    void SayWhy(std::ostream& err) const override { session_.SayWhy(err); }
 
   private:
     SteadyClock clock_;
@@ -295,7 +300,13 @@ class Board {
 
         // The dialog connects a link that needs it only in the build of that link.
         const bool connected = observed_.Connect();
-        if (connected) dialog_.cmdWrite_Click();
+        if (connected) {
+            dialog_.cmdWrite_Click();
+        } else {
+            std::ostringstream why;
+            link_->SayWhy(why);
+            line_.Print(line_.err, why.str());
+        }
         observed_.Release();
 
         const bool ok = connected && !dialog_.TransferFailed();
@@ -359,7 +370,7 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     StreamDialogs fileDialogs(io.err, o.yes);
     const OpenedTable opened = OpenTableAsWindow(o.file, DefaultProgramSettings(), fileDialogs);
     if (opened.status != TableFileStatus::Ok) {
-        io.err << opened.message << "\n";
+        TellTableFileProblem(io.err, o.file, {opened.status, {}, opened.message, opened.reason});
         return kExitFailure;
     }
     PagerImage image = opened.image;
@@ -367,15 +378,28 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     // The pager holds its texts in its own character set.
     EncodeTextRegions(image);
 
+    // The boards and the trace before the ledger: a run that cannot start leaves no log behind.
+    for (const std::string& path : o.ports) {
+        if (const std::string problem = SerialPortProblem(path); !problem.empty()) {
+            io.err << problem << "\n";
+            return kExitFailure;
+        }
+    }
+    if (o.lpt && ParallelSession::NoPortAtAll(o.lptPath, io.err)) return kExitFailure;
+    std::unique_ptr<TraceFile> trace;
+    if (o.trace) {
+        trace = TraceFile::Open(*o.trace, io.err);
+        if (!trace) return kExitFailure;
+    }
+
     const SeriesRequest request{
         {CapcodeValue(image, 0), CapcodeValue(image, 1)}, o.autoIncrease, o.count, o.resume};
-    const std::unique_ptr<CapcodeLedger> ledger = OpenLedger(o.ledger, request, io.out, io.err);
-    if (!ledger) return kExitFailure;
+    bool notALog = false;
+    const std::unique_ptr<CapcodeLedger> ledger =
+        OpenLedger(o.ledger, request, io.out, io.err, &notALog);
+    if (!ledger) return notALog ? kExitUsage : kExitFailure;
     Line line(*ledger, io.out, io.err);
-    if (o.trace) {
-        line.trace = TraceFile::Open(*o.trace, io.err);
-        if (!line.trace) return kExitFailure;
-    }
+    line.trace = std::move(trace);
     line.backups = OpenBackups(!o.noBackup);
 
     std::vector<std::unique_ptr<Board>> boards;
@@ -387,10 +411,6 @@ int Produce(const ProduceOptions& o, CliIo& io) {
             }));
     }
     for (const std::string& path : o.ports) {
-        if (std::error_code ec; !std::filesystem::exists(path, ec)) {
-            io.err << "kpx41: no such port: " << path << "\n";
-            return kExitFailure;
-        }
         const int com = PortMap::Default().Register(path);
         // The trace names ports by COM number, the log by path: say once which is which.
         if (line.trace) line.trace->trace().NamePort(com, path);
@@ -413,7 +433,11 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         if (!o.noWait) {
             io.out << "put the next pagers on the boards and press Enter" << std::endl;
             std::string answer;
-            if (!std::getline(io.in ? *io.in : std::cin, answer)) break;
+            if (!std::getline(io.in ? *io.in : std::cin, answer)) {
+                io.err << "kpx41 produce: standard input ended; " << o.count - ledger->done()
+                       << " pagers not programmed\n";
+                break;
+            }
         }
     }
     const double hours =

@@ -1,10 +1,10 @@
 // Table-file commands: new and check.
 
-#include <filesystem>
 #include <ostream>
 
 #include "catalogue/startup_image.h"
 #include "cli/commands.h"
+#include "cli/file_messages.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 
@@ -20,31 +20,35 @@ int RunNew(const std::vector<std::string>& args, CliIo& io) {
             force = true;
         } else if (a.size() > 1 && a.front() == '-') {
             return UsageError("new", "unknown option " + a, io);
+        } else if (!files.empty()) {
+            return UsageError("new", "unexpected argument " + a + " (one FILE only)", io);
         } else {
             files.push_back(a);
         }
     }
-    if (files.size() != 1) return UsageError("new", "expects exactly one FILE", io);
+    if (files.empty()) return UsageError("new", "needs a FILE", io);
     const std::string& path = files.front();
 
-    std::error_code ec;
-    if (!force && std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
-        io.err << "kpx41 new: " << path << " already exists; use --force to overwrite it\n";
-        return kExitFailure;
-    }
+    if (const int refused = CheckOutput(io.err, path, force)) return refused;
     const std::string failure = SaveTableFile(path, BuildStartupImage(DefaultProgramSettings()));
     if (!failure.empty()) {
-        io.err << failure << "\n";
+        TellAboutFile(io.err, path, failure);
         return kExitFailure;
     }
     return kExitOk;
 }
 
 int RunCheck(const std::vector<std::string>& args, CliIo& io) {
-    if (args.size() != 1) return UsageError("check", "expects exactly one FILE", io);
+    if (args.empty()) return UsageError("check", "needs a FILE", io);
+    for (const std::string& a : args) {
+        if (a.size() > 1 && a.front() == '-') return UsageError("check", "unknown option " + a, io);
+    }
+    if (args.size() > 1) {
+        return UsageError("check", "unexpected argument " + args[1] + " (one FILE only)", io);
+    }
     const TableFileLoad load = LoadTableFile(args.front());
     if (load.status != TableFileStatus::Ok) {
-        io.err << load.message << "\n";
+        TellTableFileProblem(io.err, args.front(), load);
         return kExitFailure;
     }
     io.out << "ok\n";

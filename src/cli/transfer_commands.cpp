@@ -1,13 +1,13 @@
 #include "cli/transfer_commands.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
 #include "catalogue/field_catalogue.h"
 #include "catalogue/open_table.h"
 #include "cli/commands.h"
+#include "cli/file_messages.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
@@ -60,6 +60,18 @@ void ParallelSession::SayWhy(std::ostream& err) const {
     }
 }
 
+bool ParallelSession::NoPortAtAll(const std::optional<std::string>& lptPath, std::ostream& err) {
+    if (parallelOverride || lptPath) return false;
+    std::string problem;
+    ParportMap map = MachineParports(&problem);
+    if (!map.empty()) return false;
+    err << kBoardNotResponding << "\n";
+    for (const std::string& line : ParallelPortReasons(PpdevPortIo(std::move(map)), problem)) {
+        err << "kpx41: " << line << "\n";
+    }
+    return true;
+}
+
 namespace {
 
 struct Options {
@@ -71,6 +83,7 @@ struct Options {
     bool yes = false;
     std::optional<std::string> trace;
     bool noBackup = false;
+    bool force = false;
 };
 
 // The main window as a command line sees it: no controls, the band taken from the file.
@@ -148,9 +161,8 @@ struct Session {
             return false;
         }
         if (o.port) {
-            std::error_code ec;
-            if (!std::filesystem::exists(*o.port, ec)) {
-                err << "kpx41: no such port: " << *o.port << "\n";
+            if (const std::string problem = SerialPortProblem(*o.port); !problem.empty()) {
+                err << problem << "\n";
                 return false;
             }
             link.boardPort = PortMap::Default().Register(*o.port);
@@ -186,25 +198,50 @@ struct Session {
     std::unique_ptr<ParallelSession> parallel;
 };
 
-std::optional<Options> Parse(const std::vector<std::string>& args, std::string& problem) {
+// What a command takes besides --port, --lpt and --trace.
+struct Takes {
+    std::size_t files = 0;  // FILE arguments
+    bool output = false;    // -o FILE (and --force)
+    bool yes = false;       // --yes
+    bool backup = true;     // --no-backup
+    bool port = true;       // --port and --lpt
+};
+
+// Every argument that the command does not take is named in the problem.
+std::optional<Options> Parse(const std::vector<std::string>& args, const Takes& takes,
+                             std::string& problem) {
     Options o;
+    auto unexpected = [&](const std::string& a, const std::string& why = "") {
+        problem = "unexpected argument " + a + why;
+        return std::nullopt;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--port" || a == "-o" || a == "--output" || a == "--trace") {
+        const bool isOutput = a == "-o" || a == "--output";
+        if (a == "--port" || isOutput || a == "--trace") {
+            if ((isOutput && !takes.output) || (a == "--port" && !takes.port)) return unexpected(a);
             if (i + 1 >= args.size()) {
                 problem = a + " needs a value";
                 return std::nullopt;
             }
             (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
         } else if (ParseLptOption(args, i, o.lptPath)) {
+            if (!takes.port) return unexpected(a);
             o.lpt = true;
         } else if (a == "--no-backup") {
+            if (!takes.backup) return unexpected(a);
             o.noBackup = true;
         } else if (a == "--yes" || a == "-y") {
+            if (!takes.yes) return unexpected(a);
             o.yes = true;
+        } else if (a == "--force" || a == "-f") {
+            if (!takes.output) return unexpected(a);
+            o.force = true;
         } else if (!a.empty() && a[0] == '-') {
             problem = "unknown option " + a;
             return std::nullopt;
+        } else if (o.files.size() >= takes.files) {
+            return unexpected(a, takes.files == 0 ? "" : " (one FILE only)");
         } else {
             o.files.push_back(a);
         }
@@ -221,7 +258,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
 bool OpenTable(Session& s, const std::string& path, std::ostream& err) {
     const OpenedTable opened = OpenTableAsWindow(path, DefaultProgramSettings(), s.dialogs);
     if (opened.status != TableFileStatus::Ok) {
-        err << opened.message << "\n";
+        TellTableFileProblem(err, path, {opened.status, {}, opened.message, opened.reason});
         return false;
     }
     s.image = opened.image;
@@ -259,15 +296,16 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& err = io.err;
     static constexpr const char* kName = "read";
     std::string problem;
-    auto o = Parse(args, problem);
+    auto o = Parse(args, {.output = true}, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (!o->output || !o->files.empty() || o->yes)
-        return UsageError(kName, "read needs -o FILE", io);
+    if (!o->output) return UsageError(kName, "needs -o FILE", io);
+    // Before the pager is read: a read takes seconds, and its result would have nowhere to go.
+    if (const int refused = CheckOutput(err, *o->output, o->force)) return refused;
     const std::optional<PagerImage> image = ReadWith(*o, io);
     if (!image) return 1;
     const std::string failure = SaveTableFile(*o->output, *image);
     if (!failure.empty()) {
-        err << failure << "\n";
+        TellAboutFile(err, *o->output, failure);
         return 1;
     }
     out << "read the pager into " << *o->output << "\n";
@@ -279,9 +317,9 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& err = io.err;
     static constexpr const char* kName = "write";
     std::string problem;
-    auto o = Parse(args, problem);
+    auto o = Parse(args, {.files = 1, .yes = true}, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (o->files.size() != 1 || o->output) return UsageError(kName, "write needs one FILE", io);
+    if (o->files.empty()) return UsageError(kName, "needs a FILE", io);
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.Connect(*o, err)) return 1;
@@ -302,11 +340,9 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& err = io.err;
     static constexpr const char* kName = "verify";
     std::string problem;
-    auto o = Parse(args, problem);
+    auto o = Parse(args, {.files = 1, .backup = false}, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (o->files.size() != 1 || o->output || o->yes) {
-        return UsageError(kName, "verify needs one FILE", io);
-    }
+    if (o->files.empty()) return UsageError(kName, "needs a FILE", io);
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
     if (!s.Connect(*o, err)) return 1;
@@ -333,7 +369,7 @@ int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
     (void)err;
-    if (!args.empty()) return UsageError("ports", "takes no arguments", io);
+    if (!args.empty()) return UsageError("ports", "unexpected argument " + args[0], io);
     std::vector<SysfsDeviceLister::Port> ports;
     if (io.lister) {
         // A given list names ports by COM number only; the paths are the port map's.
@@ -356,11 +392,8 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& err = io.err;
     static constexpr const char* kName = "probe";
     std::string problem;
-    auto o = Parse(args, problem);
+    auto o = Parse(args, {.backup = false, .port = false}, problem);
     if (!o) return UsageError(kName, problem, io);
-    if (o->port || o->lpt || o->output || !o->files.empty() || o->yes) {
-        return UsageError(kName, "probe takes only --trace FILE", io);
-    }
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
@@ -373,11 +406,13 @@ void UseParallelPort(PortIo* io, Clock* clock) {
     parallelClock = clock;
 }
 
-const CliCommand kReadCommand = {"read",
-                                 "read [--port PATH | --lpt [PATH]] -o FILE [--trace FILE] "
-                                 "[--no-backup]",
-                                 "read the pager on the board and save it as a table file",
-                                 CmdRead};
+const CliCommand kReadCommand = {
+    "read",
+    "read [--port PATH | --lpt [PATH]] -o FILE [--force] [--trace FILE] "
+    "[--no-backup]",
+    "read the pager on the board and save it as a table file (refuses an existing FILE "
+    "unless --force)",
+    CmdRead};
 const CliCommand kWriteCommand = {
     "write", "write [--port PATH | --lpt [PATH]] FILE [--yes] [--trace FILE] [--no-backup]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",

@@ -22,6 +22,7 @@
 #include "platform/platform_serial.h"
 #include "platform/ppdev_port.h"
 #include "sim/eeprom_simulator.h"
+#include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
 #include "support/version.h"
 #include "texts/prompt_slots.h"
@@ -56,14 +57,10 @@ class SilentDialogs final : public UserDialogs {
     }
 };
 
-// A pager memory holding the program's default image, on the first parallel port.
+// A pager memory on the first parallel port, as writing the start-up image leaves it.
 std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock) {
     sim::EepromOptions options;
-    sim::EepromMemory memory;
-    memory.fill(0xFF);
-    const PagerImage image = BuildDefaultImage();
-    std::copy(image.bytes().begin(), image.bytes().end(), memory.begin());
-    options.memory = memory;
+    options.memory = sim::FreshEepromMemory();
     return std::make_unique<sim::EepromSimulator>(clock, options);
 }
 
@@ -203,7 +200,8 @@ int RunProgrammer(int argc, char** argv) {
                 std::fprintf(stderr, "kpx41-programmer: %s\n", lookupProblem.c_str());
         }
     }
-    // A simulated board holding the default image, plugged in before the start-up probe looks.
+    // A simulated board holding a freshly written pager, plugged in before the start-up probe
+    // looks.
     std::unique_ptr<sim::SimulatedBoard> board;
     if (simulate && LinkIsUsb()) {
         board = std::make_unique<sim::SimulatedBoard>();

@@ -17,10 +17,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The package installs the rule as /usr/lib/udev/rules.d/60-kpx41-cable.rules, where it is
+// active at once; a program built from the source has it in dist/.
+constexpr const char* kRulePath = "/usr/lib/udev/rules.d/60-kpx41-cable.rules";
+constexpr const char* kRuleInstall =
+    "sudo cp dist/60-kpx41-cable.rules /etc/udev/rules.d/ && sudo udevadm control --reload && "
+    "sudo udevadm trigger";
 constexpr const char* kRuleFix =
-    "install the udev rule that comes with the program: sudo cp "
-    "/usr/lib/udev/rules.d/60-kpx41-cable.rules /etc/udev/rules.d/ (or the copy in the "
-    "source's dist/ folder), then sudo udevadm control --reload && sudo udevadm trigger";
+    "install the udev rule that gives the cable to the group dialout: the package puts it in "
+    "/usr/lib/udev/rules.d/60-kpx41-cable.rules, active at once; without the package: "
+    "sudo cp dist/60-kpx41-cable.rules /etc/udev/rules.d/ && sudo udevadm control --reload && "
+    "sudo udevadm trigger";
 
 std::string ModeText(unsigned mode) {
     std::string text = S_ISCHR(mode) ? "c" : S_ISREG(mode) ? "-" : "?";
@@ -134,8 +141,9 @@ void SerialChecks(const DoctorEnv& env, const std::vector<Process>& processes,
                 if (file != path && file != "/dev/" + cable.name) continue;
                 out.push_back({false, Verdict::Fail,
                                p.name + " (process " + p.pid + ") holds /dev/" + cable.name,
-                               "end it, or if it is ModemManager: sudo systemctl stop "
-                               "ModemManager; the udev rule keeps it away for good"});
+                               std::string("end it, or if it is ModemManager: sudo systemctl "
+                                           "stop ModemManager; the udev rule ") +
+                                   kRulePath + " keeps it away for good"});
                 break;
             }
         }
@@ -145,7 +153,11 @@ void SerialChecks(const DoctorEnv& env, const std::vector<Process>& processes,
             out.push_back({false, Verdict::Warn,
                            "ModemManager is running (process " + p.pid +
                                "); it probes new serial ports and can talk to the board",
-                           std::string("unless the udev rule is in place, ") + kRuleFix});
+                           std::string("nothing to do when the udev rule is in place (") +
+                               kRulePath +
+                               " from the package, or /etc/udev/rules.d/60-kpx41-cable.rules); "
+                               "otherwise: " +
+                               kRuleInstall});
         } else if (p.name == "brltty") {
             out.push_back({false, Verdict::Warn,
                            "brltty is running (process " + p.pid +

@@ -3,13 +3,35 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace kpx {
+
+std::string SerialPortProblem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return path + ": no such port";
+        return path + " cannot be opened: " + std::strerror(errno);
+    }
+    const std::string notSerial = path + " is not a serial port";
+    if (!S_ISCHR(st.st_mode)) return notSerial;
+    // Non-blocking, so that a port waiting for its carrier does not hold us up.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        return path + " cannot be opened: " + std::strerror(error) +
+               (error == EACCES ? " (kpx41 doctor says why)" : "");
+    }
+    const bool tty = ::isatty(fd) == 1;
+    ::close(fd);
+    return tty ? std::string() : notSerial;
+}
 
 TermiosSerialPort::~TermiosSerialPort() {
     for (const auto& [port, fd] : fds_) ::close(fd);

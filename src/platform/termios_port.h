@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 
 #include "link/serial_port.h"
 #include "platform/port_map.h"
@@ -10,6 +11,11 @@ namespace kpx {
 // SerialPort on the tty a COM number maps to: raw 9600 8N1, no flow control, no echo; the modem
 // lines are left as the driver has them. A device that has hung up or gone away gives negative
 // results, and its descriptor is given back at once.
+// Why a path given as the board's port cannot be one, before any transfer starts (whose only
+// word would be "Read error!"): "PATH: no such port", "PATH is not a serial port" (a file, a
+// folder, /dev/null), "PATH cannot be opened: why". Empty for a terminal device that opens.
+std::string SerialPortProblem(const std::string& path);
+
 class TermiosSerialPort : public SerialPort {
   public:
     explicit TermiosSerialPort(PortMap& map = PortMap::Default()) : map_(map) {}

@@ -10,6 +10,7 @@
 
 #include "sim/board_simulator.h"
 #include "support/version.h"
+#include "sim/fresh_memory.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
     out << "usage: kpx41-boardsim [--memory FILE] [--model TEXT] [--gp] [--dump FILE]\n"
            "                      [--pace] [--fault KIND[@N]]\n"
            "       kpx41-boardsim --help | --version\n"
-           "  --memory FILE   pager memory at power-up (up to 2048 bytes)\n"
+           "  --memory FILE   pager memory at power-up (up to 2048 bytes); without it, what\n"
+           "                  writing the programmer's start-up image leaves on a pager\n"
            "  --model TEXT    identification text at 0x3E1 (default KPX41V1.0V1.03)\n"
            "  --gp            mark the pager GP(RoHS) (0xAA at 0x3F8)\n"
            "  --dump FILE     write the memory there on exit and on SIGUSR1\n"
@@ -47,6 +49,7 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
 int main(int argc, char** argv) {
     kpx::sim::BoardSimulator::Config config;
     std::string memoryFile;
+    bool modelGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -54,7 +57,10 @@ int main(int argc, char** argv) {
             const char* v = value();
             if (!v) return Usage((arg + " needs a value").c_str());
             if (arg == "--memory") memoryFile = v;
-            if (arg == "--model") config.board.identification = v;
+            if (arg == "--model") {
+                config.board.identification = v;
+                modelGiven = true;
+            }
             if (arg == "--dump") config.dumpPath = v;
             if (arg == "--fault") {
                 auto plan = kpx::sim::ParseFault(v);
@@ -82,6 +88,18 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (config.board.gpMarker) (*config.board.memory)[0x3F8] = 0xAA;
+    } else {
+        // A pager as the programmer's own start-up image leaves it, so that reading it shows
+        // what the window shows at start.
+        kpx::sim::BoardMemory memory = kpx::sim::FreshBoardMemory();
+        if (modelGiven) {
+            const std::string& model = config.board.identification;
+            for (std::size_t i = 0; i < model.size() && i < 14; ++i) {
+                memory[0x3E1 + i] = static_cast<std::uint8_t>(model[i]);
+            }
+        }
+        if (config.board.gpMarker) memory[0x3F8] = 0xAA;
+        config.board.memory = memory;
     }
 
     kpx::sim::BoardSimulator sim(config);

@@ -1,8 +1,6 @@
 #include "sim/simulated_board.h"
 
-#include <algorithm>
-
-#include "image/default_image.h"
+#include "sim/fresh_memory.h"
 
 namespace kpx::sim {
 
@@ -10,9 +8,7 @@ namespace {
 
 BoardSimulator::Config WithDefaultMemory(BoardSimulator::Config config) {
     if (!config.board.memory) {
-        BoardMemory memory{};
-        const PagerImage image = BuildDefaultImage();
-        std::copy(image.bytes().begin(), image.bytes().end(), memory.begin());
+        BoardMemory memory = FreshBoardMemory();
         if (config.board.gpMarker) memory[0x3F8] = 0xAA;
         config.board.memory = memory;
     }

@@ -11,8 +11,8 @@ namespace kpx::sim {
 // A simulated board plugged in as a cable port, for `kpx41-programmer --simulate` and for
 // tests: the simulator runs on its own thread and its pseudo-terminal is registered in the
 // port map, so the device list shows it as "Prolific USB-to-Serial Comm Port (COMn)" and the
-// serial port opens it like a cable's tty. Without a memory in the options the pager holds the
-// program's default image.
+// serial port opens it like a cable's tty. Without a memory in the options the pager holds what
+// writing the start-up image leaves on one (FreshBoardMemory).
 class SimulatedBoard {
   public:
     explicit SimulatedBoard(BoardSimulator::Config config = {}, PortMap& map = PortMap::Default());

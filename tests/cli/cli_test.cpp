@@ -51,7 +51,7 @@ TEST(Cli, NewKeepsAnExistingFileUnlessForced) {
     const std::string path = dir.File("old.tbl");
     { std::ofstream(path) << "old"; }
     const CliResult refused = Cli({"new", path});
-    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.code, 2);
     EXPECT_NE(refused.err.find("already exists"), std::string::npos);
     EXPECT_EQ(std::filesystem::file_size(path), 3u);
 
@@ -70,11 +70,12 @@ TEST(Cli, CheckReportsBadAndMissingFiles) {
     const CliResult badRun = Cli({"check", bad});
     EXPECT_EQ(badRun.code, 1);
     EXPECT_EQ(badRun.out, "");
-    EXPECT_EQ(badRun.err, "The [" + bad + "] is not correct format, the file will discard !\n");
+    EXPECT_EQ(badRun.err,
+              bad + ": The [" + bad + "] is not correct format, the file will discard !\n");
 
     const CliResult missing = Cli({"check", dir.File("none.tbl")});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "This file is not exit!\n");
+    EXPECT_EQ(missing.err, dir.File("none.tbl") + ": This file is not exit!\n");
 }
 
 TEST(Cli, UsageErrorsExitWith2AndHelpWith0) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "link/serial_link.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {
@@ -45,6 +46,44 @@ TEST(DoctorCli, ExitsZeroOnlyWhenTheCableIsThereAndMayBeOpened) {
 
     std::ostringstream o, e;
     EXPECT_EQ(RunCli({"doctor", "--sysfs"}, o, e), 2);
+}
+
+// The link this build does not drive is information only: FAIL is printed exactly when the
+// exit is 1, in either build.
+TEST(DoctorCli, AFailLineAppearsExactlyWhenTheExitIsOne) {
+    testing::TempDir dir;
+    const std::string sys = dir.File("sys"), dev = dir.File("dev"), proc = dir.File("proc");
+    for (const auto& d : {sys + "/class/tty", dev, proc}) fs::create_directories(d);
+    auto run = [&](std::string& out) {
+        std::ostringstream o, e;
+        const int code = RunCli({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc}, o, e);
+        out = o.str();
+        return code;
+    };
+    auto fails = [](const std::string& out) { return out.find("FAIL") != std::string::npos; };
+    // Only the link of this build is in place: the other one's problems are information.
+    if (LinkIsUsb()) {
+        const fs::path usb = sys + "/devices/usb1/1-1";
+        fs::create_directories(usb / "1-1:1.0/ttyUSB0");
+        std::ofstream(usb / "idVendor") << "067b\n";
+        fs::create_directories(sys + "/class/tty/ttyUSB0");
+        fs::create_directory_symlink(usb / "1-1:1.0", sys + "/class/tty/ttyUSB0/device");
+        std::ofstream(dev + "/ttyUSB0") << "";
+    } else {
+        std::ofstream(proc + "/modules") << "ppdev 24576 0 - Live 0x0\nlp 20480 0 - Live 0x0\n";
+        std::ofstream(dev + "/parport0") << "";
+    }
+    std::string out;
+    EXPECT_EQ(run(out), 0) << out;
+    EXPECT_FALSE(fails(out)) << out;
+    EXPECT_NE(out.find("  info  "), std::string::npos) << out;
+    EXPECT_NE(out.find("(not used by this build; for information):\n"), std::string::npos) << out;
+
+    // Now this build's own link is missing.
+    fs::remove(dev + (LinkIsUsb() ? "/ttyUSB0" : "/parport0"));
+    if (!LinkIsUsb()) fs::remove(proc + "/modules");
+    EXPECT_EQ(run(out), 1) << out;
+    EXPECT_TRUE(fails(out)) << out;
 }
 
 }  // namespace

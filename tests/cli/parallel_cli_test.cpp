@@ -186,7 +186,7 @@ TEST_F(ParallelCli, AnUnusableDeviceIsSaidSo) {
     {
         const kpx::testing::ScopedEnv noParports("KPX41_PARPORTS", "");
         const Result none = Kpx41({"verify", "--lpt=/dev/null", dir.File("missing.tbl")});
-        EXPECT_EQ(none.err, "This file is not exit!\n");
+        EXPECT_EQ(none.err, dir.File("missing.tbl") + ": This file is not exit!\n");
         const Result empty = Kpx41({"read", "--lpt", "-o", dir.File("o")});
         EXPECT_EQ(empty.err,
                   "The Programmed Board is not responding!\n"

@@ -315,7 +315,7 @@ TEST(Produce, ResumesAfterAHalfWrittenLastRow) {
     Board board;
     const Result first = Kpx41(series.Produce({board.path()}, "1", 2, {"--resume", "--no-backup"}));
     ASSERT_EQ(first.code, 0) << first.err;
-    EXPECT_EQ(first.err.rfind("kpx41 produce: " + series.log() +
+    EXPECT_EQ(first.err.rfind(series.log() +
                                   ": line 3 has no result ok or failed; capcodes 0008001 0000000 "
                                   "count as written\n",
                               0),
@@ -368,7 +368,7 @@ TEST(Produce, RefusesALogInUseOrNoPlainFile) {
         ASSERT_NE(held, nullptr) << error;
         const Result r = Kpx41(series.Produce({board.path()}, "1", 1, {"--no-backup"}));
         EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.err, "kpx41 produce: the log: " + series.log() + " is in use by another run\n");
+        EXPECT_EQ(r.err, series.log() + " is in use by another run\n");
         EXPECT_EQ(board.simulator.writes(), 0);
     }
     EXPECT_EQ(Kpx41(series.Produce({board.path()}, "1", 1, {"--no-backup"})).code, 0);
@@ -377,7 +377,7 @@ TEST(Produce, RefusesALogInUseOrNoPlainFile) {
     *(std::find(args.begin(), args.end(), "--log") + 1) = "/dev/zero";  // endless to read
     const Result r = Kpx41(args);
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "kpx41 produce: the log: /dev/zero is not a plain file\n");
+    EXPECT_EQ(r.err, "/dev/zero is not a plain file\n");
 }
 
 // A full disk under the log: the pager whose row is lost is named, nothing more is programmed,
@@ -408,8 +408,7 @@ TEST(Produce, ALogThatCannotBeWrittenStopsTheSeries) {
     signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("kpx41 produce: cannot write the log " + series.log() + ": " +
-                         std::strerror(EFBIG) +
+    EXPECT_NE(r.err.find(series.log() + ": cannot be written: " + std::strerror(EFBIG) +
                          "; capcodes 0009101 0000042 (ok) are missing from it or "
                          "cut short; the series stops\n"),
               std::string::npos)

@@ -100,10 +100,10 @@ TEST(TransferCli, FileProblemsAndUsageErrors) {
     TempDir dir;
     const Result missing = Kpx41({"write", "--port", "/dev/null", dir.File("none.tbl")});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "This file is not exit!\n");
+    EXPECT_EQ(missing.err, dir.File("none.tbl") + ": This file is not exit!\n");
     const Result noPort = Kpx41({"read", "--port", dir.File("ttyNone"), "-o", dir.File("o.tbl")});
     EXPECT_EQ(noPort.code, 1);
-    EXPECT_EQ(noPort.err, "kpx41: no such port: " + dir.File("ttyNone") + "\n");
+    EXPECT_EQ(noPort.err, dir.File("ttyNone") + ": no such port\n");
 
     struct Case {
         std::vector<std::string> args;

@@ -76,11 +76,13 @@ int Fuzz_table_file(const std::uint8_t* data, std::size_t size) {
     const std::string path = ScratchFile("open.tbl", data, size);
     const TableFileLoad load = LoadTableFile(path);
 
-    // What the file should give: its first 1024 bytes, zeros behind a short one.
+    // What the file should give: its first 1024 bytes; a shorter file is refused.
     ImageBytes expected{};
     std::copy_n(data, std::min<std::size_t>(size, kImageSize), expected.begin());
-    const bool model = HasModelText(expected);
+    const bool model = HasModelText(expected) && size >= static_cast<std::size_t>(kImageSize);
     Check((load.status == TableFileStatus::Ok) == model, kName, "model check disagrees");
+    Check(load.reason.empty() == (size >= static_cast<std::size_t>(kImageSize)), kName,
+          "a short file's length not told");
     if (load.status != TableFileStatus::Ok) {
         Check(load.status == TableFileStatus::BadFormat, kName, "a plain file failed to read");
         Check(load.message == BadFormatMessage(path), kName, "wrong refusal message");

@@ -266,3 +266,30 @@ TEST(CapcodeCounter, RefusesLoggedCapcodesAndStops) {
 
 }  // namespace
 }  // namespace kpx
+
+namespace kpx {
+namespace {
+
+// Rows go only into a file that is a production log already, or into an empty one.
+TEST(ProductionLog, OnlyALogOrAnEmptyFileTakesRows) {
+    const std::string header = kLogHeader;
+    const struct {
+        std::string content;
+        bool log;
+    } cases[] = {
+        {"", true},
+        {header, true},
+        {header + "\n", true},
+        {header + "\r\n2026-12-08T12:00:00Z,p,0000007,0000042,ab,ok,\r\n", true},
+        {header + "\n2026-12-08T12:00:00Z,p,0000007,0000042,ab,ok,\n", true},
+        {"call the supplier\n", false},
+        {"\n" + header + "\n", false},
+        {" " + header + "\n", false},
+        {"time,port\n", false},
+        {std::string("\x00\x01KPX41", 7), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsProductionLog(c.content), c.log) << c.content;
+}
+
+}  // namespace
+}  // namespace kpx

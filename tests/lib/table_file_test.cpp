@@ -52,12 +52,12 @@ PagerImage SampleImage() {
     return image;
 }
 
-TEST(TableFile, OpensAtMost1024BytesIntoAZeroedBuffer) {
+TEST(TableFile, OpensTheFirst1024Bytes) {
     TempDir dir;
     struct Case {
         std::size_t size;
     };
-    for (const Case c : {Case{1000}, Case{1024}, Case{1500}}) {
+    for (const Case c : {Case{1024}, Case{1500}}) {
         const std::string path = dir.File("f" + std::to_string(c.size) + ".tbl");
         const auto bytes = ModelFile(c.size);
         WriteFile(path, bytes);
@@ -67,6 +67,62 @@ TEST(TableFile, OpensAtMost1024BytesIntoAZeroedBuffer) {
         for (std::size_t a = 0; a < kImageSize; ++a) {
             EXPECT_EQ(load.bytes[a], a < c.size ? bytes[a] : 0) << c.size << " at " << a;
         }
+    }
+}
+
+// Every file the program writes is 1024 bytes; a shorter one was cut off and would put zeros
+// over a pager's identification. It is refused as not of the format, and says its length.
+TEST(TableFile, RefusesAFileShorterThan1024BytesSayingItsLength) {
+    TempDir dir;
+    for (const std::size_t size : {0u, 0x3E3u, 998u, 1000u, 1023u}) {
+        const std::string path = dir.File("cut" + std::to_string(size) + ".tbl");
+        WriteFile(path, ModelFile(size));
+        const TableFileLoad load = LoadTableFile(path);
+        EXPECT_EQ(load.status, TableFileStatus::BadFormat) << size;
+        EXPECT_EQ(load.message, BadFormatMessage(path));
+        EXPECT_EQ(load.reason,
+                  path + " is " + std::to_string(size) + " bytes; a table file holds 1024");
+    }
+    WriteFile(dir.File("whole.tbl"), ModelFile(1024));
+    EXPECT_EQ(LoadTableFile(dir.File("whole.tbl")).reason, "");
+}
+
+// The look at an output before the work that fills it: what a save would meet, and nothing
+// left behind.
+TEST(TableFile, CheckOutputFileSaysWhatASaveWouldMeet) {
+    TempDir dir;
+    WriteFile(dir.File("old.tbl"), ModelFile(1024));
+    const struct {
+        std::string path;
+        bool replace;
+        OutputStatus status;
+        std::string why;
+    } cases[] = {
+        {dir.File("new.tbl"), false, OutputStatus::Ok, ""},
+        {dir.File("old.tbl"), false, OutputStatus::Exists, "it exists"},
+        {dir.File("old.tbl"), true, OutputStatus::Ok, ""},
+        {dir.path(), true, OutputStatus::Unwritable, "it is a folder"},
+        {"/dev/null", true, OutputStatus::Unwritable, "it is a device"},
+        {dir.File("none/new.tbl"), false, OutputStatus::Unwritable, "the folder does not exist"},
+        {"", false, OutputStatus::Unwritable, "no file name given"},
+    };
+    for (const auto& c : cases) {
+        const OutputCheck check = CheckOutputFile(c.path, c.replace);
+        EXPECT_EQ(check.status, c.status) << c.path;
+        EXPECT_EQ(check.why, c.why) << c.path;
+    }
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path())) {
+        left.push_back(e.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"old.tbl"});
+    if (::geteuid() != 0) {  // root may write anywhere
+        fs::create_directory(dir.File("locked"));
+        fs::permissions(dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+        const OutputCheck locked = CheckOutputFile(dir.File("locked/x.tbl"), false);
+        EXPECT_EQ(locked.status, OutputStatus::Unwritable);
+        EXPECT_EQ(locked.why, "Permission denied");
+        fs::permissions(dir.File("locked"), fs::perms::owner_all);
     }
 }
 

@@ -87,7 +87,8 @@ TEST(Doctor, NoCableIsAFailureThatSaysWhatToDo) {
     FakeMachine m;
     EXPECT_EQ(m.Lines(false),
               "FAIL no programming cable is seen (no USB-serial converter of vendor 067b or on "
-              "the pl2303 driver) | plug the cable in; if it is in, `sudo dmesg | tail` should name a pl2303 converter "
+              "the pl2303 driver) | plug the cable in; if it is in, `sudo dmesg | tail` should "
+              "name a pl2303 converter "
               "attached to ttyUSB; try another socket or cable\n");
     EXPECT_FALSE(RunDoctor(m.env).Ready(false));
 
@@ -173,6 +174,23 @@ TEST(Doctor, ModemManagerAndBrlttyAreNamed) {
               std::string::npos)
         << lines;
     EXPECT_FALSE(RunDoctor(m.env).Ready(false));
+}
+
+// Both ModemManager findings name the rule file where the package puts it.
+TEST(Doctor, TheModemManagerFixNamesTheInstalledRule) {
+    FakeMachine m;
+    m.PlugCable("ttyUSB0");
+    m.env.gids.push_back(kDialout);
+    m.Process("812", "ModemManager");
+    m.Process("813", "ModemManager", "/dev/ttyUSB0");
+    int named = 0;
+    for (const Finding& f : RunDoctor(m.env).findings) {
+        if (f.text.rfind("ModemManager", 0) != 0) continue;
+        EXPECT_NE(f.fix.find("/usr/lib/udev/rules.d/60-kpx41-cable.rules"), std::string::npos)
+            << f.fix;
+        ++named;
+    }
+    EXPECT_EQ(named, 3);  // two running, one of them holding the cable
 }
 
 TEST(Doctor, ParallelPort) {

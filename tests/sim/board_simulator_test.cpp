@@ -21,6 +21,7 @@
 #include "platform/steady_clock.h"
 #include "platform/sysfs_lister.h"
 #include "platform/termios_port.h"
+#include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
@@ -182,7 +183,7 @@ TEST(BoardSimulatorOnPty, StopHangsUpAndDumpsTheMemory) {
     EXPECT_EQ(std::filesystem::file_size(config.dumpPath), 2048u);
 }
 
-TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
+TEST(SimulatedBoard, ListedAsACablePortHoldingAFreshlyWrittenPager) {
     PortMap map;
     sim::SimulatedBoard board({}, map);
     ASSERT_TRUE(board.Start());
@@ -200,9 +201,7 @@ TEST(SimulatedBoard, ListedAsACablePortHoldingTheDefaultImage) {
     SerialLink link(machine.port, lister, machine.registry, machine.clock, pump, dialogs);
     ASSERT_TRUE(link.usb_probe());
     EXPECT_EQ(link.boardPort, board.com());
-    const auto memory = board.simulator().Memory();
-    const PagerImage expected = BuildDefaultImage();
-    EXPECT_TRUE(std::equal(expected.bytes().begin(), expected.bytes().end(), memory.begin()));
+    EXPECT_EQ(board.simulator().Memory(), sim::FreshBoardMemory());
     board.Stop();
     EXPECT_EQ(map.PathForCom(board.com()), std::nullopt);
     const auto after = lister.GetDevInfo(kCableDescription);

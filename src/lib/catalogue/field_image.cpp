@@ -33,6 +33,10 @@ bool SameUnder(const PagerImage& a, const PagerImage& b, const ByteMasks& masks)
 // The writer given the value; exceptions from arithmetic on foreign values are refusals too.
 std::string Encode(const CatalogueField& field, PagerImage& image, const FieldValue& value) {
     if (const RawBits* raw = std::get_if<RawBits>(&value)) {
+        if (raw->bytes.size() != field.bits.size()) {
+            return "raw holds " + std::to_string(raw->bytes.size()) + " bytes; the field has " +
+                   std::to_string(field.bits.size());
+        }
         return ApplyRaw(image, field, *raw) ? std::string()
                                             : "raw value does not fit the field's bits";
     }

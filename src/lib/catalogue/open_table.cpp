@@ -99,6 +99,7 @@ OpenedTable OpenTableAsWindow(const std::string& path, const ProgramSettings& se
     const TableFileLoad load = LoadTableFile(path);
     opened.status = load.status;
     opened.message = load.message;
+    opened.reason = load.reason;
     if (load.status != TableFileStatus::Ok) return opened;
     opened.image = OpenImageAsWindow(load.bytes, settings, dialogs, &opened.frequency);
     return opened;

@@ -29,6 +29,7 @@ struct OpenedTable {
     PagerImage image;
     FrequencyState frequency;
     std::string message;  // what to tell the user when status is not Ok
+    std::string reason;   // for a short file, why it is refused
 };
 // LoadTableFile, then OpenImageAsWindow on a file that passed its check.
 OpenedTable OpenTableAsWindow(const std::string& path, const ProgramSettings& settings,

@@ -104,9 +104,14 @@ TableFileLoad LoadTableFile(const std::string& path) {
         return result;
     }
 
-    if (!HasModelText(buffer)) {
+    const std::streamsize length = in.gcount();
+    if (length < kImageSize || !HasModelText(buffer)) {
         result.status = TableFileStatus::BadFormat;
         result.message = BadFormatMessage(path);
+        if (length < kImageSize) {
+            result.reason = path + " is " + std::to_string(length) + " bytes; a table file holds " +
+                            std::to_string(kImageSize);
+        }
         return result;
     }
     result.status = TableFileStatus::Ok;
@@ -161,6 +166,36 @@ std::string SaveFileAtomically(const std::string& path, std::string_view content
         fs::remove(temp, ec);
         return SaveFailure(path, why);
     }
+    return {};
+}
+
+OutputCheck CheckOutputFile(const std::string& path, bool replace) {
+    auto unwritable = [](std::string why) { return OutputCheck{OutputStatus::Unwritable, why}; };
+    if (path.empty()) return unwritable("no file name given");
+    std::error_code ec;
+    fs::path target = fs::weakly_canonical(fs::absolute(fs::path(path)), ec);
+    if (ec) target = fs::absolute(fs::path(path));
+    const fs::file_status targetStatus = fs::status(target, ec);
+    const bool exists = fs::exists(targetStatus);
+    if (exists) {
+        if (const char* why = NotAPlainFile(targetStatus)) return unwritable(why);
+        if (!replace) return {OutputStatus::Exists, "it exists"};
+    }
+    if (!fs::is_directory(fs::status(target.parent_path(), ec))) {
+        return unwritable("the folder does not exist");
+    }
+    if (exists) {
+        errno = 0;
+        std::ofstream probe(target, std::ios::binary | std::ios::app);
+        if (!probe) return unwritable(LastErrorText());
+    }
+    // The save writes a file beside the target and renames it: the folder must take one.
+    const fs::path temp = TemporaryNameBeside(target);
+    errno = 0;
+    std::ofstream probe(temp, std::ios::binary | std::ios::trunc);
+    if (!probe) return unwritable(LastErrorText());
+    probe.close();
+    fs::remove(temp, ec);
     return {};
 }
 

@@ -26,7 +26,7 @@ std::unique_ptr<CsvLog> CsvLog::Start(const std::string& path, const std::string
     std::vector<std::string> warnings;
     std::istringstream text(content);
     const std::vector<LogRow> logged = ParseLog(text, &warnings);
-    for (const std::string& w : warnings) err << "kpx41 produce: " << path << ": " << w << "\n";
+    for (const std::string& w : warnings) err << path << ": " << w << "\n";
 
     CapcodePair start = request.fromFile;
     if (request.resume) start = ResumeCapcodes(logged, request.autoIncrease, start);
@@ -48,7 +48,7 @@ std::unique_ptr<CsvLog> CsvLog::Start(const std::string& path, const std::string
     std::string error;
     if (const std::string lead = LogLead(content);
         !lead.empty() && !log->file_->Append(lead, &error)) {
-        err << "kpx41 produce: cannot write the log " << path << ": " << error << "\n";
+        err << path << ": cannot be written: " << error << "\n";
         return nullptr;
     }
     return log;
@@ -72,7 +72,7 @@ bool CsvLog::Finish(const LogRow& row, std::string* error) {
     std::string why;
     if (file_->Append(FormatLogRow(row) + "\n", &why)) return true;
     counter_.Halt();
-    *error = "cannot write the log " + path_ + ": " + why + "; capcodes " +
+    *error = path_ + ": cannot be written: " + why + "; capcodes " +
              CapcodeDigits(row.capcodes[0]) + " " + CapcodeDigits(row.capcodes[1]) + " (" +
              row.result + ") are missing from it or cut short; the series stops";
     return false;

@@ -82,6 +82,13 @@ std::string FormatLogRow(const LogRow& row) {
            CsvField(row.result) + "," + CsvField(row.message);
 }
 
+bool IsProductionLog(const std::string& content) {
+    if (content.empty()) return true;
+    std::string first = content.substr(0, content.find('\n'));
+    if (!first.empty() && first.back() == '\r') first.pop_back();
+    return first == kLogHeader;
+}
+
 std::vector<LogRow> ParseLog(std::istream& in, std::vector<std::string>* warnings) {
     std::vector<LogRow> rows;
     std::string line;

@@ -43,6 +43,9 @@ struct LogRow {
     std::string message;
 };
 inline constexpr const char* kLogHeader = "time,port,capcode1,capcode2,sha256,result,message";
+// Whether a file's content may take the rows of a series: empty, or beginning with the header
+// line. Rows appended to any other file (a table file, notes) would damage it.
+bool IsProductionLog(const std::string& content);
 inline constexpr const char* kResultOk = "ok";
 inline constexpr const char* kResultFailed = "failed";
 // A CSV field: quoted when it holds a comma or a quote; line breaks become blanks.

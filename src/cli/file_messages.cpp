@@ -1,0 +1,37 @@
+#include "cli/file_messages.h"
+
+#include <ostream>
+
+#include "cli/cli_app.h"
+
+namespace kpx::cli {
+
+void TellAboutFile(std::ostream& err, const std::string& path, const std::string& message) {
+    // Some texts name the file first already ("x.csv is in use by another run").
+    const bool named = message.rfind(path, 0) == 0 && message.size() > path.size() &&
+                       (message[path.size()] == ' ' || message[path.size()] == ':');
+    if (!named) err << path << ": ";
+    err << message << "\n";
+}
+
+void TellTableFileProblem(std::ostream& err, const std::string& path, const TableFileLoad& load) {
+    TellAboutFile(err, path, load.message);
+    if (!load.reason.empty()) err << load.reason << "\n";
+}
+
+int CheckOutput(std::ostream& err, const std::string& path, bool force) {
+    const OutputCheck check = CheckOutputFile(path, force);
+    switch (check.status) {
+        case OutputStatus::Ok:
+            return kExitOk;
+        case OutputStatus::Exists:
+            err << path << " already exists; use --force to replace it\n";
+            return kExitUsage;
+        case OutputStatus::Unwritable:
+            break;
+    }
+    TellAboutFile(err, path, "cannot be written: " + check.why);
+    return kExitFailure;
+}
+
+}  // namespace kpx::cli
