@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <fstream>
 
 #include "gui/board_link.h"
+#include "gui/display_check.h"
 #include "gui/form5.h"
 #include "gui/form6.h"
 #include "gui/programming_form.h"
@@ -21,6 +23,7 @@
 #include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
 #include "platform/ppdev_port.h"
+#include "platform/user_settings.h"
 #include "sim/eeprom_simulator.h"
 #include "sim/simulated_board.h"
 #include "texts/prompt_slots.h"
@@ -165,6 +168,12 @@ int RunProgrammer(int argc, char** argv) {
     if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // Without a display Qt aborts; say what to do instead.
+    if (!DisplayAvailable(RequestedPlatform(argc, argv).c_str(), std::getenv("DISPLAY"),
+                          std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("KPX41 Programmer");
     if (!screenshotDir.isEmpty()) {
@@ -217,7 +226,17 @@ int RunProgrammer(int argc, char** argv) {
     TracingSerialPort port(serial.port, trace.get());
     std::unique_ptr<TracingPortIo> tracedParallel;
     if (parallelPort) tracedParallel = std::make_unique<TracingPortIo>(*parallelPort, trace.get());
-    Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
+    // An installed program keeps default.tbl and its settings in the user's configuration
+    // folder; one run from its build tree keeps them beside itself.
+    const ProgramFolders folders =
+        ChooseProgramFolders(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+    std::unique_ptr<UserSettings> userSettings;
+    if (!folders.settingsFile.empty()) {
+        userSettings = std::make_unique<UserSettings>(folders.settingsFile);
+    }
+    Programmer programmer(DefaultProgramSettings(), dialogs,
+                          QFile::decodeName(folders.program.c_str()));
+    programmer.Window().KeepDialogFolderIn(userSettings.get());
     dialogs.SetParent(&programmer.Window());
     BoardLink link(programmer.Window(), port, serial.lister, serial.registry, dialogs,
                    tracedParallel.get());
