@@ -27,13 +27,14 @@ void MainWindow::Rescale() {
     const double sy = static_cast<double>(client->height()) / designHeight;
     double scale = std::min(sx, sy);
     // Margins and spacings keep their pixels, so a window below its design size can still be
-    // a little short of room: shrink the fonts a little more until the controls fit.
-    for (int step = 0; ScaleFonts(scale) && scale < 1.0 && step < 4; ++step) {
+    // a little short of room: shrink the fonts a little more until the controls fit. Text
+    // widths change in whole pixels, so each step takes at least 2 %.
+    for (int step = 0; ScaleFonts(scale) && scale < 1.0 && step < 8; ++step) {
         const QSize need = client->minimumSizeHint();
         const double fit = std::min(static_cast<double>(client->width()) / need.width(),
                                     static_cast<double>(client->height()) / need.height());
         if (fit >= 1.0) break;
-        scale *= std::max(fit, 0.9);
+        scale *= std::clamp(fit, 0.9, 0.98);
     }
 }
 

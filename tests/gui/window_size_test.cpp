@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
 #include <iostream>
 
 #include "gui_fixture.h"
@@ -15,6 +17,12 @@ namespace {
 
 class WindowSize : public WindowTest {
   protected:
+    static int TextWidth(const QFontMetrics& fm, const QString& text) {
+        int widest = 0;
+        for (const QString& line : text.split('\n'))
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        return widest;
+    }
     void ShowPage(const char* page) {
         const QString p = page;
         if (p == "picSet1") window->EMoptCode_Click();
@@ -46,7 +54,17 @@ class WindowSize : public WindowTest {
             EXPECT_TRUE(inside.contains(r))
                 << page << ": " << w->objectName().toStdString() << " at " << r.x() << "," << r.y()
                 << " " << r.width() << "x" << r.height() << " is cut off";
-            const QSize need = w->minimumSizeHint();
+            // The text has its room: a label or a check box its whole size hint, a button or
+            // a list its text beside its frame (the style's smallest button width aside).
+            QSize need = w->minimumSizeHint();
+            const QFontMetrics fm = w->fontMetrics();
+            if (auto* b = qobject_cast<QPushButton*>(w)) {
+                need.setWidth(TextWidth(fm, b->text()) + 6);
+            } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+                need.setWidth(TextWidth(fm, c->currentText()) + 24);
+            } else if (qobject_cast<QLineEdit*>(w)) {
+                need.setWidth(0);
+            }
             EXPECT_GE(w->width(), need.width()) << page << ": " << w->objectName().toStdString();
             EXPECT_GE(w->height(), need.height()) << page << ": " << w->objectName().toStdString();
             EXPECT_GE(w->font().pointSizeF(), 7.0) << page << ": " << w->objectName().toStdString();
@@ -62,6 +80,11 @@ TEST_F(WindowSize, EveryPageIsWholeAndReadableAt1000By700) {
               << window->centralWidget()->font().pointSizeF() << "\n";
     window->resize(1000, 700);
     QApplication::processEvents();
+    const QSize need = window->centralWidget()->minimumSizeHint();
+    std::cout << "at 1000x700: the controls need " << need.width() << "x" << need.height()
+              << ", font " << window->centralWidget()->font().pointSizeF() << " pt\n";
+    EXPECT_LE(need.width(), window->centralWidget()->width());
+    EXPECT_LE(need.height(), window->centralWidget()->height());
     EXPECT_EQ(window->size(), QSize(1000, 700));
     EXPECT_LE(window->minimumWidth(), 1000);
     EXPECT_LE(window->minimumHeight(), 700);
