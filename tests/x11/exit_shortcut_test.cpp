@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cctype>
 #include <memory>
+#include <ostream>
 
 #include "gui/main_window.h"
 #include "testsupport/fakes.h"
@@ -31,19 +32,23 @@ struct FocusCase {
 
 // One control of every kind the window has, on each page.
 const FocusCase kCases[] = {
-    {Page::Code, "txtFreq", true},         {Page::Code, "txtAddr(0)", true},
-    {Page::Code, "cboDft", true},          {Page::Code, "cboCtl(0)", false},
-    {Page::Code, "chkCtl(10)", false},     {Page::Code, "optAuto1", false},
-    {Page::Code, "ModifyOpt", false},      {Page::Code, "cmdFunc(0)", false},
-    {Page::Code, "cboType(0)", false},     {Page::Code, "picTabBack", false},
-    {Page::Status, "txtPass(0)", true},    {Page::Status, "cboTone", false},
-    {Page::Status, "chkMenu(0)", false},   {Page::Status, "Slider1", true},
-    {Page::Status, "cboBatLev(0)", false}, {Page::Prompts, "txtPrompt(0)", true},
-    {Page::Prompts, "txtPrompt(5)", true}, {Page::Prompts, "cboLng", false},
-    {Page::Prompts, "cboLogo", false},     {Page::Glyphs, "Image1(0)", true},
-    {Page::Glyphs, "Image1(41)", true},    {Page::Glyphs, "picSet6", false},
+    {Page::Code, "txtFreq", true},          {Page::Code, "txtAddr(0)", true},
+    {Page::Code, "cboDft", false},          {Page::Code, "cboCtl(0)", false},
+    {Page::Code, "chkCtl(10)", false},      {Page::Code, "optAuto1", false},
+    {Page::Code, "ModifyOpt", false},       {Page::Code, "cmdFunc(0)", false},
+    {Page::Code, "cboType(0)", false},      {Page::Code, "picTabBack", false},
+    {Page::Status, "txtPass(0)", true},     {Page::Status, "cboSLC", false},
+    {Page::Status, "chkMenu(0)", false},    {Page::Status, "Slider1", true},
+    {Page::Status, "cboBatLev(0)", false},  {Page::Status, "txtPrompt(0)", true},
+    {Page::Prompts, "txtPrompt(5)", true},  {Page::Status, "cboLng", false},
+    {Page::Prompts, "txtPrompt(20)", true}, {Page::Glyphs, "Image1(0)", true},
+    {Page::Glyphs, "Image1(41)", true},     {Page::Glyphs, "picSet6", false},
     {Page::Keyboard, "Picture1", false},
 };
+
+void PrintTo(const FocusCase& c, std::ostream* os) {
+    *os << c.control;
+}
 
 class ExitShortcut : public ::testing::TestWithParam<FocusCase> {
   protected:
