@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,15 @@ Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs, co
         window_->resize(1000, 700);
         window_->show();
         window_->Load([this] { splash_->EnableTimer2(); });
+        // Where the screen has room, the window grows to the size its controls were laid out
+        // for, at the design font; a 1024x768 screen keeps 1000x700 with the fonts scaled down.
+        const QSize frame = window_->size() - window_->centralWidget()->size();
+        QSize start(window_->designWidth + frame.width(), window_->designHeight + frame.height());
+        if (const QScreen* screen = window_->screen()) {
+            const QSize decoration = window_->frameGeometry().size() - window_->size();
+            start = start.boundedTo(screen->availableGeometry().size() - decoration);
+        }
+        window_->resize(start.expandedTo(window_->minimumSize()));
         splash_->raise();
     });
 }

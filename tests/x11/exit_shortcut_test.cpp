@@ -15,6 +15,7 @@
 #include <ostream>
 
 #include "gui/main_window.h"
+#include "gui/programmer.h"
 #include "testsupport/fakes.h"
 #include "texts/prompt_slots.h"
 
@@ -145,6 +146,34 @@ INSTANTIATE_TEST_SUITE_P(EveryKindOfControl, ExitShortcut, ::testing::ValuesIn(k
                              }
                              return name;
                          });
+
+}  // namespace
+}  // namespace kpx::gui
+
+namespace kpx::gui {
+namespace {
+
+// On a screen with room the window starts at its design size with the design font; it still
+// may be made as small as 1000x700.
+TEST(StartSize, AScreenWithRoomShowsTheDesignSize) {
+    kpx::testing::RecordingDialogs dialogs;
+    kpx::testing::TempDir folder;
+    Programmer programmer(DefaultProgramSettings(), dialogs, QString::fromStdString(folder.path()),
+                          0, 100000);
+    programmer.Start();
+    MainWindow& w = programmer.Window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.LoadFinished(); }, 10000));
+    QApplication::processEvents();
+    const double design = QApplication::font().pointSizeF();
+    EXPECT_GT(w.width(), 1000);
+    EXPECT_EQ(w.centralWidget()->width(), w.designWidth);
+    EXPECT_NEAR(w.centralWidget()->font().pointSizeF(), design, 0.01);
+    EXPECT_LE(w.centralWidget()->minimumSizeHint().width(), w.centralWidget()->width());
+    w.resize(1000, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), QSize(1000, 700));
+    EXPECT_LT(w.centralWidget()->font().pointSizeF(), design);
+}
 
 }  // namespace
 }  // namespace kpx::gui
