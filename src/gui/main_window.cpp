@@ -66,6 +66,10 @@ class TabBack : public QWidget {
 
 namespace {
 
+// Below this the controls would no longer be readable.
+constexpr int kMinimumWindowWidth = 1000;
+constexpr int kMinimumWindowHeight = 700;
+
 const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
 
 }  // namespace
@@ -84,10 +88,10 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
         QFileDialog::Options options;
         if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
         const QString filter = "Table files (*.tbl)";
-        return save ? QFileDialog::getSaveFileName(this, "Save As", programFolder_, filter, nullptr,
-                                                   options)
-                    : QFileDialog::getOpenFileName(this, "Open", programFolder_, filter, nullptr,
-                                                   options);
+        const QString folder = DialogFolder();
+        return save
+                   ? QFileDialog::getSaveFileName(this, "Save As", folder, filter, nullptr, options)
+                   : QFileDialog::getOpenFileName(this, "Open", folder, filter, nullptr, options);
     };
 
     BuildMenus();
@@ -152,6 +156,11 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     connect(emoptStatus_, &QPushButton::clicked, this, &MainWindow::EMoptStatus_Click);
     connect(emoptPrompts_, &QPushButton::clicked, this, &MainWindow::EMoptPrompts_Click);
 
+    // The window may be made smaller than its controls' room at the design font; the rescaling
+    // then scales them down.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+
     modifyOpt_->setChecked(true);
     EMoptCode_Click();
     // The window previews key presses (Space in Write Mode) and watches its entry boxes.
@@ -177,7 +186,10 @@ void MainWindow::BuildMenus() {
     add(file, "mnuSBTF", "Save", QKeySequence("Ctrl+S"), [this] { mnuSBTF_Click(); });
     add(file, "mnuSA", "Save As...", QKeySequence(), [this] { TableFileSave(); });
     file->addSeparator()->setObjectName("mnudash");
-    add(file, "mnuExit", "Exit", QKeySequence("Ctrl+E"), [] { QApplication::exit(0); });
+    QAction* exit =
+        add(file, "mnuExit", "Exit", QKeySequence("Ctrl+E"), [] { QApplication::exit(0); });
+    // Also from the Cyrillic keyboard window; a modal dialog still holds it back.
+    exit->setShortcutContext(Qt::ApplicationShortcut);
 
     mnuPager_ = menuBar()->addMenu("Pager");
     mnuPager_->setObjectName("mnuPager");
@@ -304,6 +316,13 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
         TableFileOpen();
         useCurrentPath = false;
     }
+
+    // The design size is where every control has room at the design font: the window's size,
+    // or more where the controls need more, so that a smaller window scales them down.
+    const QSize need = centralWidget()->minimumSizeHint();
+    designWidth = std::max(designWidth, need.width());
+    designHeight = std::max(designHeight, need.height());
+    Rescale();
 }
 
 // ---------------------------------------------------------------- refresh
@@ -484,8 +503,24 @@ QWidget* MainWindow::TabBackground() const {
     return picTabBack_;
 }
 
+bool MainWindow::IsMenuShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* a : menuBar()->findChildren<QAction*>()) {
+        if (!a->shortcut().isEmpty() && a->shortcut() == pressed && a->isEnabled()) return true;
+    }
+    return false;
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // The menu's keys come before a control's own use of them: on X11 a text box would take
+    // Ctrl+E (File/Exit) as "end of line". A key that no shortcut takes in the end still
+    // reaches the control.
+    if (type == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
@@ -529,21 +564,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program at once, splash or not.
     QMainWindow::closeEvent(event);
     QApplication::exit(0);
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Rescale();
-    RunReader(ReaderStep::PromptWidths);
-}
-
-void MainWindow::Rescale() {
-    if (designWidth <= 0 || designHeight <= 0 || baseFontSize_ <= 0) return;
-    const double sx = static_cast<double>(centralWidget()->width()) / designWidth;
-    const double sy = static_cast<double>(centralWidget()->height()) / designHeight;
-    QFont f = centralWidget()->font();
-    f.setPointSizeF(std::max(4.0, baseFontSize_ * std::min(sx, sy)));
-    centralWidget()->setFont(f);
 }
 
 // ---------------------------------------------------------------- pager commands

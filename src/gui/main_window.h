@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -21,6 +22,10 @@
 #include "settings/frequency.h"
 #include "support/user_dialogs.h"
 #include "timing/timing.h"
+
+namespace kpx {
+class UserSettings;
+}
 
 namespace kpx::gui {
 
@@ -138,6 +143,10 @@ class MainWindow : public QMainWindow {
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
+    // Where the file dialogs open: the program folder, or for an installed program (one that
+    // keeps its settings in store) the folder last used, else the home folder.
+    void KeepDialogFolderIn(UserSettings* store) { folderStore_ = store; }
+    QString DialogFolder() const;
 
     // ---- handlers ----
     void cboDft_Click(int row);
@@ -181,7 +190,11 @@ class MainWindow : public QMainWindow {
     void SetBandwidthVisible(bool visible);
     void RunPagerCommand(int operation);
     void UpdateCaption(const QString& path);
+    void NoteDialogFolder(const QString& chosen);
+    bool IsMenuShortcut(const QKeyEvent& key) const;
     void Rescale();
+    // Sets the fonts for a scale of the design size; false once they are at the smallest size.
+    bool ScaleFonts(double scale);
     template <class T>
     T* Find(const QString& name) const {
         return findChild<T*>(name);
@@ -190,6 +203,7 @@ class MainWindow : public QMainWindow {
     const ProgramSettings& settings_;
     UserDialogs& dialogs_;
     QString programFolder_;
+    UserSettings* folderStore_ = nullptr;
     std::unique_ptr<Clock> clock_;
     kpx::Timing timing_;
     PagerImage image_;

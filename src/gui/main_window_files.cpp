@@ -1,5 +1,6 @@
 // The window's table files: File/Open, Save and Save As, and the caption that names the file.
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -7,6 +8,8 @@
 #include "gui/dialogs/qt_dialogs.h"
 #include "gui/main_window.h"
 #include "image/table_file.h"
+#include "platform/data_dirs.h"
+#include "platform/user_settings.h"
 #include "settings/bands.h"
 
 namespace kpx::gui {
@@ -29,6 +32,20 @@ void MainWindow::UpdateCaption(const QString& path) {
     setWindowTitle(FromCp1252(CaptionWithPath(ToCp1252(windowTitle()), ToCp1252(path))));
 }
 
+QString MainWindow::DialogFolder() const {
+    if (!folderStore_) return programFolder_;
+    const QString last = QFile::decodeName(folderStore_->LastFolder().c_str());
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    return QFile::decodeName(HomeFolder().c_str());
+}
+
+void MainWindow::NoteDialogFolder(const QString& chosen) {
+    if (!folderStore_) return;
+    const QString folder = QFileInfo(chosen).absolutePath();
+    if (QFileInfo(folder).isDir())
+        folderStore_->SetLastFolder(QFile::encodeName(folder).toStdString());
+}
+
 bool MainWindow::TableFileOpen() {
     QString path;
     if (useCurrentPath) {
@@ -36,6 +53,7 @@ bool MainWindow::TableFileOpen() {
     } else {
         path = ChooseFile(false);
         if (path.isEmpty()) return false;  // cancel ends the command quietly
+        NoteDialogFolder(path);
         if (!QFileInfo::exists(path)) {
             dialogs_.Inform(kFileNotExist);
             return false;
@@ -66,6 +84,7 @@ bool MainWindow::TableFileSave() {
     } else {
         path = ChooseFile(true);
         if (path.isEmpty()) return false;
+        NoteDialogFolder(path);
         if (QFileInfo::exists(path) && !dialogs_.AskYesNo(kFileExistsQuestion)) return false;
         currentTablePath = path;
     }

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include "gui/dialogs/form6.h"
 #include "gui/dialogs/programming_form.h"
 #include "gui/dialogs/qt_dialogs.h"
+#include "gui/display_check.h"
 #include "gui/window_backups.h"
 #include "image/default_image.h"
 #include "link/bus_trace.h"
@@ -21,6 +24,7 @@
 #include "platform/data_dirs.h"
 #include "platform/platform_serial.h"
 #include "platform/ppdev_port.h"
+#include "platform/user_settings.h"
 #include "sim/eeprom_simulator.h"
 #include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
@@ -39,6 +43,15 @@ Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs, co
         window_->resize(1000, 700);
         window_->show();
         window_->Load([this] { splash_->EnableTimer2(); });
+        // Where the screen has room, the window grows to the size its controls were laid out
+        // for, at the design font; a 1024x768 screen keeps 1000x700 with the fonts scaled down.
+        const QSize frame = window_->size() - window_->centralWidget()->size();
+        QSize start(window_->designWidth + frame.width(), window_->designHeight + frame.height());
+        if (const QScreen* screen = window_->screen()) {
+            const QSize decoration = window_->frameGeometry().size() - window_->size();
+            start = start.boundedTo(screen->availableGeometry().size() - decoration);
+        }
+        window_->resize(start.expandedTo(window_->minimumSize()));
         splash_->raise();
     });
 }
@@ -170,6 +183,12 @@ int RunProgrammer(int argc, char** argv) {
     if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // Without a display Qt aborts; say what to do instead.
+    if (!DisplayAvailable(RequestedPlatform(argc, argv).c_str(), std::getenv("DISPLAY"),
+                          std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("KPX41 Programmer");
     if (!screenshotDir.isEmpty()) {
@@ -227,7 +246,17 @@ int RunProgrammer(int argc, char** argv) {
     TracingSerialPort port(serial.port, trace.get());
     std::unique_ptr<TracingPortIo> tracedParallel;
     if (parallelPort) tracedParallel = std::make_unique<TracingPortIo>(*parallelPort, trace.get());
-    Programmer programmer(DefaultProgramSettings(), dialogs, QApplication::applicationDirPath());
+    // An installed program keeps default.tbl and its settings in the user's configuration
+    // folder; one run from its build tree keeps them beside itself.
+    const ProgramFolders folders =
+        ChooseProgramFolders(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+    std::unique_ptr<UserSettings> userSettings;
+    if (!folders.settingsFile.empty()) {
+        userSettings = std::make_unique<UserSettings>(folders.settingsFile);
+    }
+    Programmer programmer(DefaultProgramSettings(), dialogs,
+                          QFile::decodeName(folders.program.c_str()));
+    programmer.Window().KeepDialogFolderIn(userSettings.get());
     dialogs.SetParent(&programmer.Window());
     // A trial run with --simulate lists only the simulated board: a real cable on the machine
     // is neither probed nor written by it (nor by the tests that start one).

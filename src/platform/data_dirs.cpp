@@ -4,10 +4,20 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace kpx {
 
 namespace {
+
+// A relative XDG base folder is invalid and is ignored.
+std::string XdgBase(const char* variable, const char* fallbackUnderHome) {
+    const char* value = std::getenv(variable);
+    return value && value[0] == '/' ? std::string(value) : HomeFolder() + fallbackUnderHome;
+}
+
+}  // namespace
 
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -15,14 +25,20 @@ std::string HomeFolder() {
     return ".";
 }
 
-}  // namespace
-
 std::string BackupFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    // A relative XDG_DATA_HOME is invalid and is ignored.
-    const std::string base =
-        data && data[0] == '/' ? std::string(data) : HomeFolder() + "/.local/share";
-    return base + "/kpx41/backups";
+    return XdgBase("XDG_DATA_HOME", "/.local/share") + "/kpx41/backups";
+}
+
+std::string ConfigFolder() {
+    return XdgBase("XDG_CONFIG_HOME", "/.config") + "/kpx41";
+}
+
+ProgramFolders ChooseProgramFolders(const std::string& executableFolder) {
+    if (::access(executableFolder.c_str(), W_OK) == 0) return {executableFolder, ""};
+    const std::string config = ConfigFolder();
+    std::error_code ignored;  // a folder that cannot be made fails later, at Save, with a message
+    std::filesystem::create_directories(config, ignored);
+    return {config, config + "/settings.reg"};
 }
 
 }  // namespace kpx

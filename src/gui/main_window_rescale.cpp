@@ -1,0 +1,67 @@
+// The window's rescaling: the fonts follow the window's size against its design size, down as
+// well as up, and the layouts give the controls their room.
+
+#include <QLayout>
+#include <QResizeEvent>
+#include <QVariant>
+#include <algorithm>
+
+#include "gui/main_window.h"
+
+namespace kpx::gui {
+
+namespace {
+constexpr double kSmallestFontSize = 4.0;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Rescale();
+    RunReader(ReaderStep::PromptWidths);
+}
+
+void MainWindow::Rescale() {
+    if (designWidth <= 0 || designHeight <= 0 || baseFontSize_ <= 0) return;
+    QWidget* client = centralWidget();
+    const double sx = static_cast<double>(client->width()) / designWidth;
+    const double sy = static_cast<double>(client->height()) / designHeight;
+    double scale = std::min(sx, sy);
+    // Margins and spacings keep their pixels, so a window below its design size can still be
+    // a little short of room: shrink the fonts a little more until the controls fit. Text
+    // widths change in whole pixels, so each step takes at least 2 %.
+    for (int step = 0; ScaleFonts(scale) && scale < 1.0 && step < 8; ++step) {
+        const QSize need = client->minimumSizeHint();
+        const double fit = std::min(static_cast<double>(client->width()) / need.width(),
+                                    static_cast<double>(client->height()) / need.height());
+        if (fit >= 1.0) break;
+        scale *= std::clamp(fit, 0.9, 0.98);
+    }
+}
+
+bool MainWindow::ScaleFonts(double scale) {
+    const double size = std::max(kSmallestFontSize, baseFontSize_ * scale);
+    QWidget* client = centralWidget();
+    const double old = client->font().pointSizeF();
+    // Controls with a font of their own keep their size in proportion to the window's.
+    for (QWidget* w : client->findChildren<QWidget*>()) {
+        if (!w->testAttribute(Qt::WA_SetFont)) continue;
+        QVariant ratio = w->property("designFontRatio");
+        if (!ratio.isValid()) {
+            ratio = w->font().pointSizeF() / old;
+            w->setProperty("designFontRatio", ratio);
+        }
+        const double own = std::max(kSmallestFontSize, size * ratio.toDouble());
+        if (w->font().pointSizeF() != own) {
+            QFont f = w->font();
+            f.setPointSizeF(own);
+            w->setFont(f);
+        }
+    }
+    QFont f = client->font();
+    f.setPointSizeF(size);
+    client->setFont(f);
+    client->layout()->activate();
+    return size > kSmallestFontSize;
+}
+
+}  // namespace kpx::gui
