@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "image/startup_image.h"
 #include "link/frame_templates.h"
 #include "link/frame_trace.h"
 #include "link/serial_link.h"
@@ -19,7 +20,13 @@ namespace {
 // `kpx41 read --trace`: the file holds the read's frames, and a second command appends.
 TEST(TraceCli, ReadWritesItsFramesToTheTraceFile) {
     testing::TempDir dir;
-    sim::BoardSimulator board({{}, false, ""});
+    // A pager as the program programs it: a blank one differs from its own file once the file
+    // is opened as the window opens it (its tone code 0 goes as "Tone 1").
+    sim::BoardOptions options;
+    const PagerImage start = BuildStartupImage(DefaultProgramSettings());
+    options.memory.emplace();
+    std::copy(start.bytes().begin(), start.bytes().end(), options.memory->begin());
+    sim::BoardSimulator board({options, false, ""});
     ASSERT_TRUE(board.Start());
     const std::string trace = dir.File("trace.txt");
     std::ostringstream out, err;

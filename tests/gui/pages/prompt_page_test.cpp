@@ -242,7 +242,8 @@ TEST_F(Prompts, AlignmentButtonsWorkOnTheActiveBoxWithItsLimit) {
 }
 
 // The user's own clicks and keys, not focus set by the test: the box the user is in is the one
-// the buttons act on, whether it got the focus by a click, by Tab, or by the page being shown.
+// the buttons act on, whether it got the focus by a click, by Tab, or while the window was not
+// active.
 TEST_F(Prompts, AlignmentAndDefaultActOnTheBoxTheUserIsIn) {
     const QString logo = Text("txtPrompt(0)");
     auto clickButton = [&](const char* name) {
@@ -257,7 +258,7 @@ TEST_F(Prompts, AlignmentAndDefaultActOnTheBoxTheUserIsIn) {
     } cases[] = {
         {"click", 1, "optRight(0)", "        NO PAGES"},
         {"tab", 2, "optRight(0)", "         UP OR ESCAPE"},
-        {"shown", 1, "optCenter(0)", "    NO PAGES"},
+        {"window back", 1, "optCenter(0)", "    NO PAGES"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
@@ -270,10 +271,16 @@ TEST_F(Prompts, AlignmentAndDefaultActOnTheBoxTheUserIsIn) {
             QTest::mouseClick(PromptAt(c.box - 1), Qt::LeftButton);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         } else {
-            // The first box already holds the focus when the page comes to the front.
+            // The box is given the focus while another window is active, so the only focus-in
+            // it gets is the window's coming back.
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
             PromptAt(c.box)->setFocus(Qt::OtherFocusReason);
-            QTest::mouseClick(Get<QAbstractButton>("EMoptStatus"), Qt::LeftButton);
-            QTest::mouseClick(Get<QAbstractButton>("EMoptPrompts"), Qt::LeftButton);
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+            QApplication::processEvents();
             ASSERT_EQ(QApplication::focusWidget(), PromptAt(c.box));
         }
         QApplication::processEvents();
