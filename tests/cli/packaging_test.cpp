@@ -19,13 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct Outcome {
     int code;
     std::string out;
 };
 
-Run Shell(const std::string& command) {
-    Run run{-1, ""};
+Outcome Shell(const std::string& command) {
+    Outcome run{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     std::array<char, 4096> chunk{};
@@ -54,7 +54,7 @@ TEST(Packaging, EveryProgramPrintsTheProjectVersionAndExitsZero) {
     EXPECT_TRUE(std::regex_match(std::string(ProgramVersion()), std::regex(R"(\d+\.\d+(\.\d+)?)")))
         << ProgramVersion();
     for (const std::string program : kPrograms) {
-        const Run run = Shell("QT_QPA_PLATFORM=offscreen " + Program(program) + " --version");
+        const Outcome run = Shell("QT_QPA_PLATFORM=offscreen " + Program(program) + " --version");
         EXPECT_EQ(run.code, 0) << program;
         EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
                   program + " " + std::string(ProgramVersion()));
@@ -98,7 +98,7 @@ bool NamesOption(const std::string& headings, const std::string& option) {
 }
 
 TEST(Packaging, TheKpx41PageDescribesEveryCommandAndOptionOfItsHelp) {
-    const Run help = Shell(Program("kpx41") + " --help");
+    const Outcome help = Shell(Program("kpx41") + " --help");
     ASSERT_EQ(help.code, 0);
     const std::string page = ManPage("kpx41");
     ASSERT_FALSE(page.empty()) << "no kpx41.1 in the build";
@@ -129,7 +129,7 @@ TEST(Packaging, TheKpx41PageDescribesEveryCommandAndOptionOfItsHelp) {
 
 TEST(Packaging, TheWindowAndSimulatorPagesDescribeEveryOptionOfTheirHelp) {
     for (const std::string program : {"kpx41-programmer", "kpx41-boardsim"}) {
-        const Run help = Shell(Program(program) + " --help");
+        const Outcome help = Shell(Program(program) + " --help");
         ASSERT_EQ(help.code, 0) << program;
         const std::string options = EntryHeadings(ManPage(program), "OPTIONS");
         ASSERT_FALSE(options.empty()) << program;
@@ -197,7 +197,7 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
             "':$PATH bash -c '. \"$0\"; COMP_WORDS=(\"${@:2}\"); COMP_CWORD=$1; "
             "_kpx41; printf \"%s\\n\" \"${COMPREPLY[@]}\"' '" +
             script + "' " + std::to_string(count - 1) + " " + words;
-        const Run run = Shell(command);
+        const Outcome run = Shell(command);
         EXPECT_EQ(run.code, 0) << c.line;
         std::vector<std::string> offered;
         std::istringstream out(run.out);
