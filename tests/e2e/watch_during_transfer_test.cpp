@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "gui/board_window_fixture.h"
-#include "gui/modal.h"
 #include "image/default_image.h"
 
 namespace kpx::gui::testing {
@@ -64,17 +63,33 @@ TEST_F(WatchDuringTransfers, TicksWaitWhileTheProductionDialogIsOpen) {
     Get<QCheckBox>("optAuto1")->setChecked(true);
     window->AutoIncrease1 = true;
     bool heldWhileOpen = false;
-    WhileModal([&] { window->mnuEB_Click(); },
-               [&](QDialog&) {
-                   lister.devices.clear();
-                   QTimer wait;
-                   wait.setSingleShot(true);
-                   wait.start(50);
-                   while (wait.isActive()) QApplication::processEvents();
-                   heldWhileOpen = link->Watch().TickHeld();
-                   EXPECT_EQ(link->Link().boardPort, board->com());
-                   EXPECT_EQ(BoardLine(), kConnect);
-               });
+    bool looked = false;
+    // The Pager command lets events run before it shows the dialog: wait for it to be up.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        Form2* form = link->Dialog();
+        if (!form || !form->isVisible() || looked) return;
+        looked = true;
+        lister.devices.clear();
+        QTimer wait;
+        wait.setSingleShot(true);
+        wait.start(50);
+        while (wait.isActive()) QApplication::processEvents();
+        heldWhileOpen = link->Watch().TickHeld();
+        EXPECT_EQ(link->Link().boardPort, board->com());
+        EXPECT_EQ(BoardLine(), kConnect);
+        form->cmdExit_Click();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (Form2* f = link->Dialog()) f->done(0);
+    });
+    guard.start(30000);
+    poll.start(5);
+    window->mnuEB_Click();
+    poll.stop();
+    EXPECT_TRUE(looked);
     EXPECT_TRUE(heldWhileOpen);
     EXPECT_EQ(BoardLine(), kDisconnect);
     EXPECT_EQ(link->Link().boardPort, -1);
