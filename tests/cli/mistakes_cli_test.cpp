@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/startup_image.h"
 #include "cli/cli_app.h"
 #include "cli/cli_run.h"
 #include "image/default_image.h"
-#include "catalogue/startup_image.h"
 #include "image/table_file.h"
-#include "production/production.h"
 #include "link/serial_link.h"
+#include "production/production.h"
 #include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx::cli {
 namespace {
@@ -323,11 +324,10 @@ TEST(Mistakes, ProduceOnAMachineWithoutAParallelPortSaysSo) {
     TempDir dir;
     const std::string table = dir.File("a.tbl");
     WriteAll(table, StartupBytes());
-    setenv("KPX41_PARPORTS", "", 1);
+    const kpx::testing::ScopedEnv noParports("KPX41_PARPORTS", "");
     const Result read = Kpx41({"read", "--lpt", "-o", dir.File("o.tbl"), "--no-backup"});
     const Result r = Kpx41({"produce", table, "--lpt", "--auto-increase", "1", "--count", "2",
                             "--log", dir.File("runs.csv"), "--no-wait", "--no-backup"});
-    unsetenv("KPX41_PARPORTS");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, read.err);
     EXPECT_NE(r.err.find("kpx41: no parallel port found"), std::string::npos) << r.err;

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <string>
 
+#include "testsupport/test_env.h"
+
 namespace kpx::gui {
 namespace {
 
@@ -42,7 +44,7 @@ TEST(DisplayCheck, AWindowIsTriedOnlyWhereThePlatformCanOpenOne) {
 }
 
 TEST(DisplayCheck, ThePlatformArgumentWinsOverTheEnvironment) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const kpx::testing::ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
     const char* plain[] = {"kpx41-programmer", "--simulate"};
     EXPECT_EQ(RequestedPlatform(2, const_cast<char**>(plain)), "offscreen");
     const char* given[] = {"kpx41-programmer", "-platform", "xcb"};

@@ -14,6 +14,7 @@
 #include "platform/data_dirs.h"
 #include "platform/user_settings.h"
 #include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
 
 namespace kpx {
 namespace {
@@ -27,25 +28,7 @@ std::string Contents(const std::string& path) {
     return s.str();
 }
 
-// Sets an environment variable for one test.
-class EnvVar {
-  public:
-    EnvVar(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
+using EnvVar = kpx::testing::ScopedEnv;
 
 TEST(ProgramFolders, AFolderTheUserCanWriteKeepsDefaultTblAndNoSettings) {
     testing::TempDir bin;
