@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "catalogue/startup_image.h"
 #include "cli/cli_app.h"
-#include "image/startup_image.h"
 #include "link/frame_templates.h"
 #include "link/frame_trace.h"
 #include "link/serial_link.h"
