@@ -6,9 +6,9 @@
 
 #include "gui/dialogs/frames.h"
 #include "gui/programmer.h"
+#include "gui/wait_until.h"
 #include "gui/widgets/custom_controls.h"
 #include "testsupport/fakes.h"
-#include "wait_until.h"
 
 namespace kpx::gui {
 namespace {
