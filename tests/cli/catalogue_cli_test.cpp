@@ -283,7 +283,7 @@ TEST(CatalogueCli, ImportWarnsAsTheWindowDoesAboutTheBatteryLevels) {
         SCOPED_TRACE(c.levels);
         const std::string json =
             WriteText(dir, "bat.json", std::string("{\"Alerts and Status\": {") + c.levels + "}}");
-        const Result r = Kpx41({"import", json, "-o", dir.File("bat.tbl")});
+        const Result r = Kpx41({"import", json, "-o", dir.File("bat.tbl"), "--force"});
         ASSERT_EQ(r.code, 0) << r.err;
         const std::string warning =
             "kpx41 import: Waring ! You must let ( Level-High > Level-Med > Level-Low ).\n";

@@ -237,6 +237,7 @@ TEST_F(ParallelWindow, AFailedVerifyOffersTheSettingsThatDiffer) {
     StoreCapcode(onPager, 2, 1234568);
     std::copy(onPager.bytes().begin(), onPager.bytes().end(), memory->memory().begin());
     dialogs.Clear();
+    dialogs.AnswerNext(DialogAnswer::Yes);
     window->mnuEB1_Click();
     ASSERT_EQ(dialogs.Texts(),
               (std::vector<std::string>{"Verify Error!", kShowDifferencesQuestion}));

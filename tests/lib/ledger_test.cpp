@@ -167,7 +167,7 @@ TEST(CsvLedger, ACopyThatCannotBeWrittenStopsTheStation) {
     ASSERT_TRUE(c);
     EXPECT_FALSE(other.Finish({"t", "p", *c, "00", "ok", ""}, &error));
     EXPECT_EQ(error,
-              "cannot write the log runs.csv: No space left on device; capcodes 0000600 0000042 "
+              "runs.csv: cannot be written: No space left on device; capcodes 0000600 0000042 "
               "(ok) are missing from it or cut short; the series stops");
     EXPECT_TRUE(other.Over());
 }
