@@ -70,7 +70,7 @@ TEST_F(TableFiles, SaveAfterARefusedOpenLeavesTheRefusedFileAlone) {
     const std::string table = Write("table.tbl", StartupBytes());
     Choose(table);
     ASSERT_TRUE(window->TableFileOpen());
-    const QByteArray photo("\xFF\xD8\xFF\xE0 not a table", 20);
+    const QByteArray photo("\xFF\xD8\xFF\xE0 not a table");
     const QByteArray text("shopping list\n");
     for (const auto& [name, bytes] : {std::pair{"photo.jpg", photo}, std::pair{"notes.txt", text},
                                       std::pair{"short.tbl", StartupBytes(0x3E3)}}) {
