@@ -61,6 +61,36 @@ TEST(Packaging, EveryProgramPrintsTheProjectVersionAndExitsZero) {
     }
 }
 
+std::set<std::string> Lines(const std::string& text) {
+    std::set<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.insert(line);
+    return lines;
+}
+
+// `./kpx run` on a fresh machine installs what builds and runs the programs, no database
+// server (Debian starts one at install) and no test tools; `./kpx test` adds those.
+TEST(Packaging, RunInstallsNeitherTheDatabaseServerNorTheTestTools) {
+    const std::string kpx = std::string(KPX41_SOURCE_DIR) + "/kpx packages ";
+    const Outcome run = Shell(kpx + "run");
+    const Outcome test = Shell(kpx + "test");
+    ASSERT_EQ(run.code, 0);
+    ASSERT_EQ(test.code, 0);
+    const std::set<std::string> forRun = Lines(run.out), forTest = Lines(test.out);
+    for (const char* needed : {"qt6-base-dev", "libpqxx-dev", "nlohmann-json3-dev", "cmake"}) {
+        EXPECT_TRUE(forRun.count(needed)) << needed;
+    }
+    for (const std::string& p : forRun) {
+        EXPECT_FALSE(p.starts_with("postgresql") || p.starts_with("libgtest") ||
+                     p.starts_with("libgmock") || p == "xvfb")
+            << p;
+        EXPECT_TRUE(forTest.count(p)) << p;
+    }
+    for (const char* needed : {"postgresql", "libgtest-dev", "libgmock-dev", "xvfb"}) {
+        EXPECT_TRUE(forTest.count(needed)) << needed;
+    }
+}
+
 // The manual page as the build made it from its source (with the version filled in).
 std::string ManPage(const std::string& program) {
     return Contents(fs::path(KPX41_BUILD_DIR) / "dist/man" / (program + ".1"));

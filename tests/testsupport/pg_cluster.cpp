@@ -15,7 +15,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBin = "/usr/lib/postgresql/15/bin/";
+// The folder of the newest server version installed: Debian keeps each major version in one
+// of its own (15 on Debian 12, 17 on Debian 13).
+const fs::path& ServerDir() {
+    static const fs::path dir = [] {
+        int best = -1;
+        fs::path found;
+        std::error_code ec;
+        for (const fs::directory_entry& e : fs::directory_iterator("/usr/lib/postgresql", ec)) {
+            const std::string name = e.path().filename().string();
+            if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+            const int version = std::stoi(name);
+            if (version > best && fs::exists(e.path() / "bin" / "initdb")) {
+                best = version;
+                found = e.path();
+            }
+        }
+        return found;
+    }();
+    return dir;
+}
+
+std::string Bin() {
+    return (ServerDir() / "bin").string() + "/";
+}
 
 std::string Quoted(const std::string& s) {
     std::string q = "'";
@@ -70,6 +93,10 @@ PgCluster::PgCluster() {
         }
     }
     fs::permissions(dir_, fs::perms::owner_all);
+    if (ServerDir().empty()) {
+        error_ = "no PostgreSQL server under /usr/lib/postgresql (./kpx test installs one)";
+        return;
+    }
     // The socket is in the folder, so the port only names it; one of its own all the same.
     port_ = 20000 + static_cast<int>(rd() % 20000);
     std::string out;
@@ -89,7 +116,8 @@ PgCluster::PgCluster() {
 // a fraction of one. The template is made aside and renamed into place whole.
 std::string PgCluster::Template(std::string* out) {
     const fs::path done =
-        fs::temp_directory_path() / ("kpx41-pg-template-15-" + std::to_string(geteuid()));
+        fs::temp_directory_path() /
+        ("kpx41-pg-template-" + ServerDir().filename().string() + "-" + std::to_string(geteuid()));
     if (fs::exists(done / "data" / "PG_VERSION")) return (done / "data").string();
     const fs::path making = done.string() + "." + std::to_string(getpid());
     std::error_code ec;
@@ -99,7 +127,7 @@ std::string PgCluster::Template(std::string* out) {
         const passwd* pw = getpwnam("postgres");
         if (!pw || chown(making.c_str(), pw->pw_uid, pw->pw_gid) != 0) return "";
     }
-    if (Run({kBin + "initdb", "-D", (making / "data").string(), "-A", "trust", "-U", "postgres",
+    if (Run({Bin() + "initdb", "-D", (making / "data").string(), "-A", "trust", "-U", "postgres",
              "--no-sync", "-E", "UTF8", "--locale=C"},
             out) != 0) {
         fs::remove_all(making, ec);
@@ -112,7 +140,7 @@ std::string PgCluster::Template(std::string* out) {
 }
 
 PgCluster::~PgCluster() {
-    if (running_) Run({kBin + "pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
+    if (running_) Run({Bin() + "pg_ctl", "-D", dir_ + "/data", "-m", "immediate", "-w", "stop"});
     if (!dir_.empty()) {
         std::error_code ec;
         fs::remove_all(dir_, ec);
@@ -123,7 +151,7 @@ bool PgCluster::Start() {
     std::string out;
     const std::string options =
         "-k " + dir_ + " -p " + std::to_string(port_) + " -c listen_addresses=''";
-    if (Run({kBin + "pg_ctl", "-D", dir_ + "/data", "-o", options, "-l", dir_ + "/server.log", "-w",
+    if (Run({Bin() + "pg_ctl", "-D", dir_ + "/data", "-o", options, "-l", dir_ + "/server.log", "-w",
              "-t", "60", "start"},
             &out) != 0) {
         error_ = "pg_ctl start failed: " + out;
@@ -135,7 +163,7 @@ bool PgCluster::Start() {
 
 bool PgCluster::Stop() {
     std::string out;
-    if (Run({kBin + "pg_ctl", "-D", dir_ + "/data", "-m", "fast", "-w", "-t", "60", "stop"},
+    if (Run({Bin() + "pg_ctl", "-D", dir_ + "/data", "-m", "fast", "-w", "-t", "60", "stop"},
             &out) != 0) {
         error_ = "pg_ctl stop failed: " + out;
         return false;
@@ -150,13 +178,13 @@ std::string PgCluster::Url(const std::string& db, const std::string& password) c
 }
 
 bool PgCluster::CreateDatabase(const std::string& name) {
-    return Run({kBin + "createdb", "-h", dir_, "-p", std::to_string(port_), "-U", "postgres",
+    return Run({Bin() + "createdb", "-h", dir_, "-p", std::to_string(port_), "-U", "postgres",
                 name}) == 0;
 }
 
 std::string PgCluster::Sql(const std::string& db, const std::string& sql) {
     std::string out;
-    Run({kBin + "psql", "-h", dir_, "-p", std::to_string(port_), "-U", "postgres", "-d", db, "-At",
+    Run({Bin() + "psql", "-h", dir_, "-p", std::to_string(port_), "-U", "postgres", "-d", db, "-At",
          "-c", sql},
         &out);
     return out;
