@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
@@ -158,6 +159,15 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     return ok;
 }
 
+void SetDesktopIdentity() {
+    QGuiApplication::setDesktopFileName("kpx41-programmer");
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/kpx41-programmer-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
 int RunProgrammer(int argc, char** argv) {
     QString screenshotDir;
     bool simulate = false;
@@ -191,6 +201,7 @@ int RunProgrammer(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("KPX41 Programmer");
+    SetDesktopIdentity();
     if (!screenshotDir.isEmpty()) {
         QString error;
         if (!WriteScreenshots(screenshotDir, &error)) {

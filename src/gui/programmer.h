@@ -28,6 +28,10 @@ class Programmer {
 // programming dialog into PNG files in dir.
 bool WriteScreenshots(const QString& dir, QString* error);
 
+// The window's icon (built in, 16 to 256 px) and the desktop entry the desktop matches its
+// windows with, so a dock or task bar shows the program's own icon and name.
+void SetDesktopIdentity();
+
 int RunProgrammer(int argc, char** argv);
 
 }  // namespace kpx::gui

@@ -27,13 +27,20 @@ TEST(LedgerUrl, EveryPasswordIsMaskedAndKnown) {
         {"postgresql:///db?password=only", "postgresql:///db?password=***", {"only"}},
         // The colon of a port is no password.
         {"postgresql://host:5432/db", "postgresql://host:5432/db", {}},
+        // key=value strings, with libpq's blanks, quotes and backslashes.
+        {"host=db1 dbname=line password=se\\ cret user=u",
+         "host=db1 dbname=line password=*** user=u",
+         {"se\\ cret", "se cret"}},
+        {"dbname = x password = 'a b\\'c' port=5", "dbname = x password = *** port=5",
+         {"'a b\\'c'", "a b'c"}},
+        {"host=/tmp dbname=x", "host=/tmp dbname=x", {}},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(IsLedgerUrl(c.url)) << c.url;
         EXPECT_EQ(RedactUrl(c.url), c.shown) << c.url;
         EXPECT_EQ(UrlSecrets(c.url), c.secrets) << c.url;
     }
-    for (const char* other : {"host=/tmp dbname=x password=y", "mysql://u:p@h/db", ""}) {
+    for (const char* other : {"mysql://u:p@h/db", "", "line", "=x", "dbname='open", "host=h x"}) {
         EXPECT_FALSE(IsLedgerUrl(other)) << other;
     }
 }

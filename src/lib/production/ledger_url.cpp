@@ -1,6 +1,7 @@
 #include "production/ledger_url.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace kpx {
@@ -48,12 +49,63 @@ std::vector<std::pair<std::size_t, std::size_t>> QueryPasswords(const std::strin
     return ranges;
 }
 
+// One key=value pair of a connection string, with where its value's text stands.
+struct KeyValue {
+    std::string key;
+    std::string value;  // with the quotes and backslashes undone
+    std::size_t from;   // the value as written, quotes included
+    std::size_t to;
+};
+
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// The pairs of "host=db1 dbname='my db' password=se\ cret", read as libpq reads them;
+// nothing when the text is no such string.
+std::optional<std::vector<KeyValue>> KeyValues(const std::string& text) {
+    std::vector<KeyValue> pairs;
+    std::size_t at = 0;
+    auto skipBlanks = [&] {
+        while (at < text.size() && Blank(text[at])) ++at;
+    };
+    for (skipBlanks(); at < text.size(); skipBlanks()) {
+        KeyValue kv;
+        while (at < text.size() && !Blank(text[at]) && text[at] != '=') kv.key += text[at++];
+        skipBlanks();
+        if (kv.key.empty() || at >= text.size() || text[at] != '=') return std::nullopt;
+        ++at;
+        skipBlanks();
+        kv.from = at;
+        const bool quoted = at < text.size() && text[at] == '\'';
+        if (quoted) ++at;
+        bool closed = !quoted;
+        for (; at < text.size(); ++at) {
+            if (!quoted && Blank(text[at])) break;
+            if (quoted && text[at] == '\'') {
+                ++at;
+                closed = true;
+                break;
+            }
+            if (text[at] == '\\' && at + 1 < text.size()) ++at;
+            kv.value += text[at];
+        }
+        if (!closed) return std::nullopt;
+        kv.to = at;
+        pairs.push_back(std::move(kv));
+    }
+    if (pairs.empty()) return std::nullopt;
+    return pairs;
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+}  // namespace
 
 std::string PercentDecoded(const std::string& text) {
     std::string out;
@@ -72,16 +124,33 @@ std::string PercentDecoded(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// Where the passwords of a URL or a key=value string are written.
+std::vector<std::pair<std::size_t, std::size_t>> PasswordRanges(const std::string& url) {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    if (SchemeEnd(url) == std::string::npos) {
+        if (const auto pairs = KeyValues(url)) {
+            for (const KeyValue& kv : *pairs) {
+                if (kv.key == "password") ranges.emplace_back(kv.from, kv.to);
+            }
+        }
+        return ranges;
+    }
+    ranges = QueryPasswords(url);
+    std::size_t from, to;
+    if (UserPassword(url, &from, &to)) ranges.insert(ranges.begin(), {from, to});
+    return ranges;
+}
+
 }  // namespace
 
 bool IsLedgerUrl(const std::string& url) {
-    return SchemeEnd(url) != std::string::npos;
+    return SchemeEnd(url) != std::string::npos || KeyValues(url).has_value();
 }
 
 std::string RedactUrl(const std::string& url) {
-    std::vector<std::pair<std::size_t, std::size_t>> ranges = QueryPasswords(url);
-    std::size_t from, to;
-    if (UserPassword(url, &from, &to)) ranges.insert(ranges.begin(), {from, to});
+    const std::vector<std::pair<std::size_t, std::size_t>> ranges = PasswordRanges(url);
     std::string out;
     std::size_t at = 0;
     for (const auto& [f, t] : ranges) {
@@ -102,6 +171,16 @@ std::vector<std::string> UrlSecrets(const std::string& url) {
         }
         secrets.push_back(s);
     };
+    if (SchemeEnd(url) == std::string::npos) {
+        if (const auto pairs = KeyValues(url)) {
+            for (const KeyValue& kv : *pairs) {
+                if (kv.key != "password") continue;
+                add(url.substr(kv.from, kv.to - kv.from));
+                add(kv.value);
+            }
+        }
+        return secrets;
+    }
     std::vector<std::pair<std::size_t, std::size_t>> ranges = QueryPasswords(url);
     std::size_t from, to;
     if (UserPassword(url, &from, &to)) ranges.emplace_back(from, to);
@@ -114,7 +193,10 @@ std::vector<std::string> UrlSecrets(const std::string& url) {
 }
 
 std::string ScrubSecrets(std::string text, const std::string& url) {
-    std::vector<std::string> secrets = UrlSecrets(url);
+    return MaskSecrets(std::move(text), UrlSecrets(url));
+}
+
+std::string MaskSecrets(std::string text, std::vector<std::string> secrets) {
     // The longest first, so that a password holding another is masked whole.
     std::sort(secrets.begin(), secrets.end(),
               [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
@@ -128,6 +210,10 @@ std::string ScrubSecrets(std::string text, const std::string& url) {
 }
 
 std::string LedgerMessage(const std::string& what, const std::string& url) {
+    return LedgerMessage(what, UrlSecrets(url));
+}
+
+std::string LedgerMessage(const std::string& what, const std::vector<std::string>& secrets) {
     std::string line;
     for (char c : what) {
         if (c == '\n' || c == '\t' || c == '\r') c = ' ';
@@ -135,7 +221,7 @@ std::string LedgerMessage(const std::string& what, const std::string& url) {
         line += c;
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    return ScrubSecrets(line, url);
+    return MaskSecrets(line, secrets);
 }
 
 }  // namespace kpx

@@ -13,7 +13,7 @@ constexpr int kRunLockKey = kLockKey + 1;
 
 // The client library's connection behind PgLedger.
 struct PgConnection {
-    explicit PgConnection(const std::string& url) : c(url) {}
+    explicit PgConnection(const std::string& conninfo) : c(conninfo) {}
     pqxx::connection c;
 };
 

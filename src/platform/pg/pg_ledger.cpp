@@ -60,24 +60,32 @@ std::string Now() {
 
 }  // namespace
 
-PgLedger::PgLedger(std::string url, std::unique_ptr<PgConnection> connection)
-    : url_(std::move(url)), connection_(std::move(connection)) {}
+PgLedger::PgLedger(LedgerConninfo info, std::unique_ptr<PgConnection> connection)
+    : info_(std::move(info)), connection_(std::move(connection)) {}
 
 PgLedger::~PgLedger() = default;
 
 std::unique_ptr<PgLedger> PgLedger::Open(const std::string& url, std::string* error) {
     if (!IsLedgerUrl(url)) {
-        *error = "the ledger " + RedactUrl(url) + " is no postgresql:// URL";
+        *error = "the ledger " + RedactUrl(url) +
+                 " is neither a postgresql:// URL nor a key=value connection string";
         return nullptr;
     }
+    std::string why;
+    std::optional<LedgerConninfo> info = ReadLedgerConninfo(url, "kpx41", &why);
+    if (!info) {
+        *error = "cannot reach the ledger " + RedactUrl(url) + ": " + why;
+        return nullptr;
+    }
+    const std::string shown = info->shown;
     std::unique_ptr<PgConnection> c;
     try {
-        c = std::make_unique<PgConnection>(url);
+        c = std::make_unique<PgConnection>(info->conninfo);
     } catch (const std::exception& e) {
-        *error = "cannot reach the ledger " + RedactUrl(url) + ": " + LedgerMessage(e.what(), url);
+        *error = "cannot reach the ledger " + shown + ": " + LedgerMessage(e.what(), info->secrets);
         return nullptr;
     }
-    std::unique_ptr<PgLedger> ledger(new PgLedger(url, std::move(c)));
+    std::unique_ptr<PgLedger> ledger(new PgLedger(std::move(*info), std::move(c)));
     try {
         // One station at a time: two starting at once must not both create the tables.
         pqxx::work w(ledger->connection_->c);
@@ -86,7 +94,7 @@ std::unique_ptr<PgLedger> PgLedger::Open(const std::string& url, std::string* er
         const pqxx::result r = w.exec("SELECT version FROM kpx41_schema");
         const int version = r.empty() ? 0 : r[0][0].as<int>();
         if (version > kSchemaVersion) {
-            *error = "the ledger " + RedactUrl(url) + " has tables of version " +
+            *error = "the ledger " + shown + " has tables of version " +
                      std::to_string(version) + "; this program knows version " +
                      std::to_string(kSchemaVersion) + " and older";
             return nullptr;
@@ -98,8 +106,8 @@ std::unique_ptr<PgLedger> PgLedger::Open(const std::string& url, std::string* er
         }
         w.commit();
     } catch (const std::exception& e) {
-        *error = "the ledger " + RedactUrl(url) +
-                 ": cannot set up its tables: " + LedgerMessage(e.what(), url);
+        *error = "the ledger " + shown +
+                 ": cannot set up its tables: " + LedgerMessage(e.what(), ledger->info_.secrets);
         return nullptr;
     }
     return ledger;
@@ -110,7 +118,7 @@ std::string PgLedger::Failure(const std::exception& e) {
     // mark, and the capcodes it has under way would look like those of a running station.
     broken_ = true;
     halted_ = true;
-    return LedgerMessage(e.what(), url_);
+    return LedgerMessage(e.what(), info_.secrets);
 }
 
 bool PgLedger::StartSeries(const std::string& name, const std::string& station,
@@ -139,6 +147,11 @@ bool PgLedger::StartSeries(const std::string& name, const std::string& station,
         *next = {r[1].as<std::int32_t>(), r[2].as<std::int32_t>()};
         // Held for the life of the connection: it goes with the process however that ends.
         pqxx::nontransaction n(connection_->c);
+        // The server's list of sessions names the station.
+        if (!info_.named) {
+            n.exec_params("SELECT set_config('application_name', $1, false)",
+                          "kpx41 station " + station);
+        }
         n.exec_params("SELECT pg_advisory_lock($1, $2)", kRunLockKey,
                       static_cast<int>(run_ % 2147483647));
     } catch (const std::exception& e) {

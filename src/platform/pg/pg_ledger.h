@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/pg/pg_conninfo.h"
 #include "production/ledger.h"
 #include "production/ledger_report.h"
 
@@ -25,8 +26,9 @@ class PgLedger : public CapcodeLedger {
     static constexpr int kSchemaVersion = 1;
 
     // Connects and brings the schema up to date. Nothing, with the reason in *error, when the
-    // server cannot be reached or the schema is newer than this program. No message ever holds
-    // the URL's password.
+    // server cannot be reached (within the connect_timeout) or the schema is newer than this
+    // program. `url` is a postgresql:// URL or a key=value string; no message ever holds its
+    // password.
     static std::unique_ptr<PgLedger> Open(const std::string& url, std::string* error);
     ~PgLedger() override;
 
@@ -51,12 +53,12 @@ class PgLedger : public CapcodeLedger {
     bool Export(const std::optional<std::string>& series, std::ostream& out, std::string* error);
 
   private:
-    PgLedger(std::string url, std::unique_ptr<PgConnection> connection);
+    PgLedger(LedgerConninfo info, std::unique_ptr<PgConnection> connection);
     bool OverLocked() const;
     // The failure of a database call: never the password, and the station stops.
     std::string Failure(const std::exception& e);
 
-    std::string url_;
+    LedgerConninfo info_;
     std::unique_ptr<PgConnection> connection_;
     mutable std::mutex mutex_;
     bool broken_ = false;

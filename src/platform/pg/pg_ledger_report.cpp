@@ -71,7 +71,7 @@ bool PgLedger::Status(std::vector<LedgerSeries>* all, std::string* error) {
         t.commit();
         return true;
     } catch (const std::exception& e) {
-        *error = "the ledger: " + LedgerMessage(e.what(), url_);
+        *error = "the ledger: " + LedgerMessage(e.what(), info_.secrets);
         return false;
     }
 }
@@ -103,7 +103,7 @@ bool PgLedger::Export(const std::optional<std::string>& series, std::ostream& ou
         t.commit();
         return true;
     } catch (const std::exception& e) {
-        *error = "the ledger: " + LedgerMessage(e.what(), url_);
+        *error = "the ledger: " + LedgerMessage(e.what(), info_.secrets);
         return false;
     }
 }

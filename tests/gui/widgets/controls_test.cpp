@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -116,6 +118,19 @@ TEST(Frames, StartUpOrder) {
     EXPECT_EQ(p.Window().windowTitle(), "Brightwater KPX41 Basic(USB) V01.2");
     ASSERT_TRUE(kpx::gui::testing::WaitUntil([&] { return !p.Splash().isVisible(); }));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The built-in icons are the package's PNGs: every size there, none blank.
+TEST(Frames, TheProgramCarriesItsIconAndDesktopEntry) {
+    SetDesktopIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "kpx41-programmer");
+    const QIcon icon = QApplication::windowIcon();
+    EXPECT_EQ(icon.availableSizes().size(), 8);
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QImage image = icon.pixmap(QSize(size, size)).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_GT(qAlpha(image.pixel(size / 2, size * 3 / 4)), 0) << size;
+    }
 }
 
 }  // namespace
