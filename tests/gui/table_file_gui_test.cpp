@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QMimeDatabase>
 
 #include "catalogue/startup_image.h"
 #include "gui/gui_fixture.h"
@@ -30,6 +32,31 @@ class TableFiles : public WindowTest {
 
 // A file cut short would put zeros over a pager's identification: File/Open refuses it with
 // the format message and keeps the image; a longer file opens by its first 1024 bytes.
+// The file type the package installs: a file manager knows a table by its name, or by its
+// model text when it is named otherwise, and opens it with the program.
+TEST_F(TableFiles, TheDesktopKnowsATableByItsNameOrItsModelText) {
+    const QString packages = qEnvironmentVariable("XDG_DATA_HOME") + "/mime/packages";
+    ASSERT_TRUE(QDir().mkpath(packages));
+    ASSERT_TRUE(QFile::copy(KPX41_SOURCE_DIR "/dist/kpx41-programmer.xml",
+                            packages + "/kpx41-programmer.xml"));
+    QByteArray lowerCase = StartupBytes();
+    lowerCase.replace(0x3E1, 5, "kpx41");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool table;
+    } cases[] = {
+        {"zeros.tbl", QByteArray(1024, '\0'), true},
+        {"pager.bak", StartupBytes(), true},
+        {"other.bin", lowerCase, false},
+    };
+    const QMimeDatabase types;
+    for (const auto& c : cases) {
+        const QString type = types.mimeTypeForFile(QString::fromStdString(Write(c.name, c.bytes))).name();
+        EXPECT_EQ(type == "application/x-kpx41-table", c.table) << c.name << " " << type.toStdString();
+    }
+}
+
 TEST_F(TableFiles, ShortFileIsRefusedLongerFileOpens) {
     QByteArray b = StartupBytes();
     b[0x0E9] = 2;
