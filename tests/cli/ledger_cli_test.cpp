@@ -467,11 +467,13 @@ TEST(LedgerCli, TheConnectionGetsTimeoutsAndANameAndShowsNoPasswordLibpqReads) {
         std::string shown;
         std::vector<std::string> given;  // in what libpq is given
     } cases[] = {
-        {"postgresql://u:p%41ss@h/db", "postgresql://u:***@h/db",
+        {"postgresql://u:p%41ss@h/db",
+         "postgresql://u:***@h/db",
          {"password='pAss'", "connect_timeout='10'", "keepalives='1'", "tcp_user_timeout='25000'",
           "application_name='kpx41'", "host='h'"}},
         // A key this program does not read as the password, libpq does: only the server shows.
-        {"postgresql://u@h:5433/db?pass%77ord=s%65cret", "host=h port=5433 dbname=db user=u",
+        {"postgresql://u@h:5433/db?pass%77ord=s%65cret",
+         "host=h port=5433 dbname=db user=u",
          {"password='secret'"}},
         {"host=h connect_timeout=3 application_name=mine password='it\\'s'",
          "host=h connect_timeout=3 application_name=mine password=***",
@@ -483,7 +485,8 @@ TEST(LedgerCli, TheConnectionGetsTimeoutsAndANameAndShowsNoPasswordLibpqReads) {
         ASSERT_TRUE(info) << c.text << ": " << error;
         EXPECT_EQ(info->shown, c.shown);
         for (const std::string& part : c.given) {
-            EXPECT_NE(info->conninfo.find(part), std::string::npos) << part << " in " << info->conninfo;
+            EXPECT_NE(info->conninfo.find(part), std::string::npos)
+                << part << " in " << info->conninfo;
         }
     }
     std::string error;

@@ -52,8 +52,10 @@ TEST_F(TableFiles, TheDesktopKnowsATableByItsNameOrItsModelText) {
     };
     const QMimeDatabase types;
     for (const auto& c : cases) {
-        const QString type = types.mimeTypeForFile(QString::fromStdString(Write(c.name, c.bytes))).name();
-        EXPECT_EQ(type == "application/x-kpx41-table", c.table) << c.name << " " << type.toStdString();
+        const QString type =
+            types.mimeTypeForFile(QString::fromStdString(Write(c.name, c.bytes))).name();
+        EXPECT_EQ(type == "application/x-kpx41-table", c.table)
+            << c.name << " " << type.toStdString();
     }
 }
 

@@ -31,7 +31,8 @@ TEST(LedgerUrl, EveryPasswordIsMaskedAndKnown) {
         {"host=db1 dbname=line password=se\\ cret user=u",
          "host=db1 dbname=line password=*** user=u",
          {"se\\ cret", "se cret"}},
-        {"dbname = x password = 'a b\\'c' port=5", "dbname = x password = *** port=5",
+        {"dbname = x password = 'a b\\'c' port=5",
+         "dbname = x password = *** port=5",
          {"'a b\\'c'", "a b'c"}},
         {"host=/tmp dbname=x", "host=/tmp dbname=x", {}},
     };

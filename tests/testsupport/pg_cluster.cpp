@@ -151,8 +151,8 @@ bool PgCluster::Start() {
     std::string out;
     const std::string options =
         "-k " + dir_ + " -p " + std::to_string(port_) + " -c listen_addresses=''";
-    if (Run({Bin() + "pg_ctl", "-D", dir_ + "/data", "-o", options, "-l", dir_ + "/server.log", "-w",
-             "-t", "60", "start"},
+    if (Run({Bin() + "pg_ctl", "-D", dir_ + "/data", "-o", options, "-l", dir_ + "/server.log",
+             "-w", "-t", "60", "start"},
             &out) != 0) {
         error_ = "pg_ctl start failed: " + out;
         return false;

@@ -94,9 +94,9 @@ std::unique_ptr<PgLedger> PgLedger::Open(const std::string& url, std::string* er
         const pqxx::result r = w.exec("SELECT version FROM kpx41_schema");
         const int version = r.empty() ? 0 : r[0][0].as<int>();
         if (version > kSchemaVersion) {
-            *error = "the ledger " + shown + " has tables of version " +
-                     std::to_string(version) + "; this program knows version " +
-                     std::to_string(kSchemaVersion) + " and older";
+            *error = "the ledger " + shown + " has tables of version " + std::to_string(version) +
+                     "; this program knows version " + std::to_string(kSchemaVersion) +
+                     " and older";
             return nullptr;
         }
         for (int v = version; v < kSchemaVersion; ++v) w.exec(kMigrations[v]);
