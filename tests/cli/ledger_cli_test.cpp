@@ -406,6 +406,33 @@ TEST_F(LedgerSchema, StationsStartingAtOnceCreateTheSchemaOnce) {
         << newer.err;
 }
 
+// The server's list of sessions names the program and the station, unless the connection
+// string names itself; a key=value string reaches the same ledger as the URL.
+TEST_F(LedgerSchema, EachConnectionIsNamedAfterItsStation) {
+    const std::string keyValue = "host=" + cluster.socketDir() +
+                                 " port=" + std::to_string(cluster.port()) +
+                                 " dbname=line user=postgres application_name=mine";
+    std::string error;
+    const auto plain = PgLedger::Open(url, &error);
+    ASSERT_TRUE(plain) << error;
+    const auto named = PgLedger::Open(keyValue, &error);
+    ASSERT_TRUE(named) << error;
+    const auto sessions = [&] {
+        return cluster.Sql("line",
+                           "SELECT application_name FROM pg_stat_activity WHERE application_name"
+                           " LIKE 'kpx41%' OR application_name = 'mine' ORDER BY 1");
+    };
+    EXPECT_EQ(sessions(), "kpx41\nmine\n");
+    SeriesRequest request;
+    request.fromFile = {1000, 42};
+    request.autoIncrease = {true, false};
+    request.count = 1;
+    CapcodePair next;
+    ASSERT_TRUE(plain->StartSeries("s", "bench 3", request, &next, &error)) << error;
+    ASSERT_TRUE(named->StartSeries("s", "bench 4", request, &next, &error)) << error;
+    EXPECT_EQ(sessions(), "kpx41 station bench 3\nmine\n");
+}
+
 // The URL's password never reaches the output, the log, the trace or an error message.
 TEST_F(LedgerTest, ThePasswordNeverShows) {
     const std::string secret = "Sesame-7q";
