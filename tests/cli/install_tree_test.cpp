@@ -33,13 +33,28 @@ TEST(InstallTree, HoldsTheProgramsTheMenuEntryTheRuleTheManualAndTheReadme) {
         EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none) << program;
     }
     const std::string desktop = Contents(root / "share/applications/kpx41-programmer.desktop");
-    for (const char* line : {"[Desktop Entry]\n", "Type=Application\n", "Exec=kpx41-programmer\n",
-                             "Icon=kpx41-programmer\n", "Name=KPX41 Programmer\n"}) {
+    for (const char* line : {"[Desktop Entry]\n", "Type=Application\n",
+                             "Exec=kpx41-programmer %f\n", "Icon=kpx41-programmer\n",
+                             "Name=KPX41 Programmer\n", "MimeType=application/x-kpx41-table;\n"}) {
         EXPECT_NE(desktop.find(line), std::string::npos) << line;
     }
     const std::string icon =
         Contents(root / "share/icons/hicolor/scalable/apps/kpx41-programmer.svg");
     EXPECT_NE(icon.find("<svg"), std::string::npos);
+    for (const char* size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128",
+                             "256x256"}) {
+        const fs::path png = root / "share/icons/hicolor" / size / "apps/kpx41-programmer.png";
+        EXPECT_EQ(Contents(png).substr(1, 3), "PNG") << png;
+    }
+    EXPECT_EQ(Contents(root / "share/mime/packages/kpx41-programmer.xml"),
+              Contents(fs::path(KPX41_SOURCE_DIR) / "dist/kpx41-programmer.xml"));
+    // The software centre's entry, every placeholder filled in.
+    const std::string metainfo = Contents(
+        root / "share/metainfo/example.c_seed_63e74f03.kpx41_programmer.metainfo.xml");
+    EXPECT_NE(metainfo.find("<modalias>usb:v067Bp"), std::string::npos);
+    EXPECT_EQ(metainfo.find('@'), std::string::npos);
+    // The pictures the README and the pages show.
+    EXPECT_TRUE(fs::exists(root / "share/doc/kpx41-programmer/docs/picSet1.png"));
     EXPECT_EQ(Contents(root / "lib/udev/rules.d/60-kpx41-cable.rules"),
               Contents(fs::path(KPX41_SOURCE_DIR) / "dist/60-kpx41-cable.rules"));
     EXPECT_EQ(Contents(root / "share/doc/kpx41-programmer/README.md"),
