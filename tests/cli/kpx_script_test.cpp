@@ -34,12 +34,17 @@ struct ScriptCase {
     const char* command;
     bool configures;
     const char* built;  // the arguments after the folder of "cmake --build"
+    // How a configure sets the tests: the window alone needs neither them nor GoogleTest.
+    const char* tests = "-DKPX41_BUILD_TESTS=ON";
 };
 
 TEST(KpxScript, ConfiguresAFolderSetUpOtherwiseAndRunBuildsOnlyThePrograms) {
     const std::string matching =
         "CMAKE_BUILD_TYPE:STRING=RelWithDebInfo\nKPX41_WERROR:BOOL=ON\n"
         "KPX41_BUILD_TESTS:BOOL=ON\nKPX41_LINK_KIND:STRING=USB\nKPX41_SANITIZE:BOOL=OFF\n";
+    const std::string withoutTests =
+        "CMAKE_BUILD_TYPE:STRING=RelWithDebInfo\nKPX41_WERROR:BOOL=ON\n"
+        "KPX41_BUILD_TESTS:BOOL=OFF\nKPX41_LINK_KIND:STRING=USB\nKPX41_SANITIZE:BOOL=OFF\n";
     const std::string release =
         "CMAKE_BUILD_TYPE:STRING=Release\nKPX41_WERROR:BOOL=OFF\n"
         "KPX41_BUILD_TESTS:BOOL=ON\nKPX41_LINK_KIND:STRING=USB\nKPX41_SANITIZE:BOOL=OFF\n";
@@ -50,6 +55,10 @@ TEST(KpxScript, ConfiguresAFolderSetUpOtherwiseAndRunBuildsOnlyThePrograms) {
          "-j 2 --target kpx41_soak"},
         {"a folder set up as needed", matching.c_str(), "soak", false, "-j 2 --target kpx41_soak"},
         {"the window", matching.c_str(), "run", false,
+         "-j 2 --target kpx41-programmer kpx41_tool kpx41-boardsim"},
+        {"the window in a fresh folder", "", "run", true,
+         "-j 2 --target kpx41-programmer kpx41_tool kpx41-boardsim", "-DKPX41_BUILD_TESTS=OFF"},
+        {"the window in its own folder", withoutTests.c_str(), "run", false,
          "-j 2 --target kpx41-programmer kpx41_tool kpx41-boardsim"},
     };
     for (const ScriptCase& c : cases) {
@@ -77,7 +86,7 @@ TEST(KpxScript, ConfiguresAFolderSetUpOtherwiseAndRunBuildsOnlyThePrograms) {
         EXPECT_EQ(configured, c.configures) << c.what << ":\n" << calls;
         if (configured) {
             for (const char* setting : {"-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DKPX41_WERROR=ON",
-                                        "-DKPX41_BUILD_TESTS=ON", "-DKPX41_LINK_KIND=USB"}) {
+                                        c.tests, "-DKPX41_LINK_KIND=USB"}) {
                 EXPECT_NE(calls.find(setting), std::string::npos) << c.what << ": " << setting;
             }
         }
