@@ -47,8 +47,8 @@ TEST_F(TableFiles, TheDesktopKnowsATableByItsNameOrItsModelText) {
         bool table;
     } cases[] = {
         {"zeros.tbl", QByteArray(1024, '\0'), true},
-        {"pager.bak", StartupBytes(), true},
-        {"other.bin", lowerCase, false},
+        {"pager-copy", StartupBytes(), true},
+        {"other-copy", lowerCase, false},
     };
     const QMimeDatabase types;
     for (const auto& c : cases) {
