@@ -48,7 +48,7 @@ TEST_F(FrequencyBlock, EntryEdgeCases) {
             sel->setCurrentIndex(c.spacingRow);
         }
         dialogs.Clear();
-        window->validationFailed = false;
+        window->State().validationFailed = false;
         const PagerImage before = window->Image();
         Enter("txtFreq", c.text);
         if (c.message) {
@@ -59,9 +59,9 @@ TEST_F(FrequencyBlock, EntryEdgeCases) {
         }
         if (c.shows) {
             EXPECT_EQ(Text("txtFreq"), c.shows);
-            EXPECT_FALSE(window->validationFailed);
+            EXPECT_FALSE(window->State().validationFailed);
         } else {
-            EXPECT_TRUE(window->validationFailed);
+            EXPECT_TRUE(window->State().validationFailed);
             EXPECT_TRUE(Get<QLineEdit>("txtFreq")->hasFocus()) << "the box takes the focus back";
             for (int a = 0x390; a <= 0x39D; ++a) {
                 if (a != 0x397) EXPECT_EQ(Byte(a), before.at(a)) << a;
@@ -105,7 +105,7 @@ TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
     QTest::keyClicks(box, "15a");
     ASSERT_FALSE(dialogs.Texts().empty());
     EXPECT_EQ(dialogs.Texts()[0], kNotDecimalNumeric);
-    EXPECT_FALSE(window->validationFailed);
+    EXPECT_FALSE(window->State().validationFailed);
 }
 
 TEST_F(FrequencyBlock, GpBandReadsBackUnchangedAndSurvivesSaveAndOpen) {
@@ -152,7 +152,7 @@ TEST_F(FrequencyBlock, ProgramMadeBandSelectionKeepsTheLoadedFrequency) {
     EXPECT_EQ(Text("txtFreq"), "46212500");
     EXPECT_EQ(Get<QComboBox>("cboChannel(0)")->currentText(), "12.5KHz");
     EXPECT_EQ(window->Image(), im);
-    EXPECT_FALSE(window->RefreshingControls);
+    EXPECT_FALSE(window->State().RefreshingControls);
 }
 
 // Every spacing list of the frequency block, in both copies.
@@ -279,8 +279,8 @@ TEST_F(Capcodes, LeavingWithoutTypingChangesNothing) {
 
 TEST_F(Capcodes, AutoIncreaseOptions) {
     Get<QCheckBox>("optAuto2")->setChecked(true);
-    EXPECT_FALSE(window->AutoIncrease1);
-    EXPECT_TRUE(window->AutoIncrease2);
+    EXPECT_FALSE(window->State().AutoIncrease1);
+    EXPECT_TRUE(window->State().AutoIncrease2);
 }
 
 }  // namespace
