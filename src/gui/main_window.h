@@ -47,35 +47,44 @@ class MainWindow : public QMainWindow, public PageHost {
     // The load step of start-up; enableSplashTimer2 starts the splash's closing timer.
     void Load(const std::function<void()>& enableSplashTimer2 = {});
 
-    PagerImage& Image() override { return image_; }
     const FrequencyState& Frequency() const;
-    const ProgramSettings& Settings() const override { return settings_; }
     QString ProgramFolder() const { return programFolder_; }
-    WindowState& State() override { return state_; }
-    QWidget* Frame() override { return this; }
     // The client area's size at which every control has room at the design font.
     QSize DesignSize() const { return {designWidth_, designHeight_}; }
 
-    // ---- the refresh and its readers ----
+    // ---- the refresh ----
     void init_ctl();
-    void RefreshControls() override { init_ctl(); }
     void ReadTaggedControls();
-
     // A whole new image (table file, pager read): band recognition, then the refresh with
     // loadingImage raised.
     void RefreshFromNewImage();
 
+    // ---- the pages' host ----
+    PagerImage& Image() override { return image_; }
+    UserDialogs& Dialogs() override { return dialogs_; }
+    void RunReader(ReaderStep step) override;
+    void ApplyTaggedVisibility() override;
+    WindowState& State() override { return state_; }
+    const ProgramSettings& Settings() const override { return settings_; }
+    QWidget* Frame() override { return this; }
+    void RefreshControls() override { init_ctl(); }
+    void InstallReader(ReaderStep step, std::function<void()> reader) override;
+    void OnTaggedVisibility(std::function<void(const TaggedVisibility&)> apply) override;
+    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent) override;
+    QComboBox* MakeTaggedList(int index, QWidget* parent) override;
+    QWidget* TabBackground() const override;
+    void AddPage(QWidget* page) override;
+    void ShowPage(QWidget* page) override;
+    void PlaceLogoFrame(QWidget* frame) override;
     bool ModifyMode() const override;
+    bool LoadFinished() const override { return loadFinished_; }
+
     // The Pager menu follows the board watch.
     void SetPagerMenuEnabled(bool enabled);
     QLabel* MessageLabel() const { return lblMsg_; }
     Clock& WindowClock() { return *clock_; }
     kpx::Timing& WindowTiming() { return timing_; }
     QTimer* Timer1() { return &timer1_; }
-    bool LoadFinished() const override { return loadFinished_; }
-    void AddPage(QWidget* page) override;
-    void ShowPage(QWidget* page) override;
-    void PlaceLogoFrame(QWidget* frame) override;
 
     // Seams for the serial link: the programming dialog run by Read/Write/Verify (argument:
     // ProgramOperation), the start-up probe, and the board watch tick.
@@ -84,15 +93,6 @@ class MainWindow : public QMainWindow, public PageHost {
     std::function<void()> Timer1_Timer;
     // Whether a probe or a transfer is talking to the board (Space must not start a write then).
     std::function<bool()> LinkBusy;
-    void InstallReader(ReaderStep step, std::function<void()> reader) override;
-    void RunReader(ReaderStep step) override;
-    void OnTaggedVisibility(std::function<void(const TaggedVisibility&)> apply) override;
-    void ApplyTaggedVisibility() override;
-
-    QCheckBox* MakeTaggedCheckBox(int index, QWidget* parent) override;
-    QComboBox* MakeTaggedList(int index, QWidget* parent) override;
-    QWidget* TabBackground() const override;
-    UserDialogs& Dialogs() override { return dialogs_; }
 
     // The file dialog; tests replace it. Returns an empty string for cancel.
     std::function<QString(bool save)> ChooseFile;
