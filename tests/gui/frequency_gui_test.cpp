@@ -86,16 +86,31 @@ TEST_F(FrequencyBlock, UntouchedBoxRestoresTheOldValue) {
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 
+// Enter in the frequency or a capcode box hands the focus to the tab background, which stores
+// the entry.
 TEST_F(FrequencyBlock, EnterEndsTheEntry) {
-    auto* box = Get<QLineEdit>("txtFreq");
-    box->setFocus(Qt::MouseFocusReason);
-    QApplication::processEvents();
-    QTest::keyClicks(box, "15300500");
-    QTest::keyClick(box, Qt::Key_Return);
-    QApplication::processEvents();
-    EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
-    EXPECT_EQ(Byte(0x395), 5);
-    EXPECT_EQ(Text("txtFreq"), "15300500");
+    struct Case {
+        const char* box;
+        const char* typed;
+        const char* shows;
+        int address;
+        int byte;
+    } cases[] = {
+        {"txtFreq", "15300500", "15300500", 0x395, 5},
+        {"txtAddr(1)", "42", "0000042", 0x365, 42},  // low byte of capcode 2
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        auto* box = Get<QLineEdit>(c.box);
+        box->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        QTest::keyClicks(box, c.typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
+        EXPECT_EQ(Byte(c.address), c.byte);
+        EXPECT_EQ(Text(c.box), c.shows);
+    }
 }
 
 TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
