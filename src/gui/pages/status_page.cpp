@@ -28,7 +28,8 @@ using Step = ReaderStep;
 
 }  // namespace
 
-StatusPage::StatusPage(PageHost& window, QWidget* panels) : QObject(window.Frame()), window_(window) {
+StatusPage::StatusPage(PageHost& window, QWidget* panels)
+    : QObject(window.Frame()), window_(window) {
     picSet2_ = new QWidget(panels);
     picSet2_->setObjectName("picSet2");
     picSet2_->setAutoFillBackground(true);
@@ -64,9 +65,8 @@ StatusPage::StatusPage(PageHost& window, QWidget* panels) : QObject(window.Frame
         cboORC_->setCurrentIndex(OutOfServiceRowFromImage(window_.Image()));
     });
     window_.InstallReader(Step::Contrast, [this] { read_contrast(); });
-    window_.InstallReader(Step::Tone, [this] {
-        cboTone_->setCurrentIndex(ToneRowFromImage(window_.Image()));
-    });
+    window_.InstallReader(Step::Tone,
+                          [this] { cboTone_->setCurrentIndex(ToneRowFromImage(window_.Image())); });
     window_.InstallReader(Step::Password, [this] { read_pass(); });
     window_.InstallReader(Step::BatteryLevels, [this] { read_BatLev(); });
     window_.InstallReader(Step::PagerMenu, [this] { read_pager_menu(); });
