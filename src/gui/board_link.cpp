@@ -105,7 +105,7 @@ void BoardLink::ExplainParallelFailures(PpdevPortIo& ports, std::string lookupPr
 void BoardLink::ShowProgrammingDialog(int operation) {
     // Created anew for every command, gone when it is unloaded.
     Form2 form(UsbForDialog(), LptForDialog(), host_, dialogs_, window_.Image(), operation,
-               window_.AutoIncrease1, window_.AutoIncrease2, &window_);
+               window_.State().AutoIncrease1, window_.State().AutoIncrease2, &window_);
     dialog_ = &form;
     watch_.SetDialogOpen(true);
     form.exec();

@@ -35,7 +35,7 @@ class WindowLinkHost final : public LinkHost {
     void ImageReplacedByRead() override;
     std::string CapcodeText(int index) const override;
     void SetCapcodeText(int index, const std::string& text) override;
-    void ReadCapcodes() override { window_.read_capcode(); }
+    void ReadCapcodes() override { window_.RunReader(ReaderStep::Capcodes); }
 
   private:
     QLineEdit* txtAddr(int index) const;

@@ -17,8 +17,7 @@
 
 #include "gui/dialogs/frames.h"
 #include "gui/dialogs/qt_dialogs.h"
-#include "gui/pages/function_table.h"
-#include "gui/pages/message_status.h"
+#include "gui/pages/code_page.h"
 #include "gui/pages/prompt_page.h"
 #include "gui/pages/status_page.h"
 #include "gui/widgets/list_click.h"
@@ -28,7 +27,6 @@
 #include "image/table_file.h"
 #include "platform/steady_clock.h"
 #include "settings/bands.h"
-#include "settings/capcode.h"
 
 namespace kpx::gui {
 
@@ -70,8 +68,6 @@ namespace {
 constexpr int kMinimumWindowWidth = 1000;
 constexpr int kMinimumWindowHeight = 700;
 
-const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
-
 }  // namespace
 
 MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QString programFolder,
@@ -83,7 +79,7 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
       clock_(std::make_unique<SteadyClock>()),
       timing_(*clock_) {
     setObjectName("frmMain");
-    currentTablePath = programFolder_ + "/default.tbl";
+    state_.currentTablePath = programFolder_ + "/default.tbl";
     ChooseFile = [this](bool save) {
         QFileDialog::Options options;
         if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
@@ -101,7 +97,26 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     auto* v = new QVBoxLayout(central);
     v->setContentsMargins(6, 6, 6, 6);
     v->setSpacing(4);
+    v->addLayout(BuildModeStrip(central));
+    v->addWidget(BuildPanels(central), 1);
+    lblMsg_ = MakeLabel("lblMsg", "Message:", central);
+    lblMsg_->setVisible(false);
+    v->addWidget(lblMsg_);
+    ConnectControls();
 
+    // The window may be made smaller than its controls' room at the design font; the rescaling
+    // then scales them down.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+
+    modifyOpt_->setChecked(true);
+    EMoptCode_Click();
+    // The window previews key presses (Space in Write Mode).
+    qApp->installEventFilter(this);
+}
+
+// Modify and Write Mode, and the buttons that bring the pages to the front.
+QLayout* MainWindow::BuildModeStrip(QWidget* central) {
     auto* strip = new QHBoxLayout;
     modifyOpt_ = new QRadioButton("Modify Mode", central);
     modifyOpt_->setObjectName("ModifyOpt");
@@ -120,32 +135,31 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
         b->setFocusPolicy(Qt::NoFocus);
         strip->addWidget(b);
     }
-    v->addLayout(strip);
+    return strip;
+}
 
+// The tab background with the stack of pages on it.
+QWidget* MainWindow::BuildPanels(QWidget* central) {
     picTabBack_ = new TabBack(central);
     auto* backLayout = new QVBoxLayout(picTabBack_);
     backLayout->setContentsMargins(8, 8, 8, 8);
     panels_ = new QStackedWidget(picTabBack_);
     panels_->setObjectName("panels");
-    picSet1_ = BuildCodePanel();
+    codePage_ = std::make_unique<CodePage>(*this, panels_);
     statusPage_ = std::make_unique<StatusPage>(*this, panels_);
-    picSet2_ = statusPage_->Page();
-    panels_->addWidget(picSet1_);
-    panels_->addWidget(picSet2_);
+    panels_->addWidget(codePage_->Page());
+    panels_->addWidget(statusPage_->Page());
     prompts_ = std::make_unique<PromptPage>(*this);
     backLayout->addWidget(panels_);
-    v->addWidget(picTabBack_, 1);
+    return picTabBack_;
+}
 
-    lblMsg_ = MakeLabel("lblMsg", "Message:", central);
-    lblMsg_->setVisible(false);
-    v->addWidget(lblMsg_);
-
+void MainWindow::ConnectControls() {
     timer1_.setObjectName("Timer1");
     timer1_.setInterval(3000);
     connect(&timer1_, &QTimer::timeout, this, [this] {
         if (Timer1_Timer) Timer1_Timer();
     });
-
     connect(modifyOpt_, &QRadioButton::toggled, this, [this](bool on) {
         if (on) ModifyOpt_Click();
     });
@@ -155,16 +169,6 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     connect(emoptCode_, &QPushButton::clicked, this, &MainWindow::EMoptCode_Click);
     connect(emoptStatus_, &QPushButton::clicked, this, &MainWindow::EMoptStatus_Click);
     connect(emoptPrompts_, &QPushButton::clicked, this, &MainWindow::EMoptPrompts_Click);
-
-    // The window may be made smaller than its controls' room at the design font; the rescaling
-    // then scales them down.
-    layout()->setSizeConstraint(QLayout::SetNoConstraint);
-    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
-
-    modifyOpt_->setChecked(true);
-    EMoptCode_Click();
-    // The window previews key presses (Space in Write Mode) and watches its entry boxes.
-    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
@@ -232,108 +236,64 @@ QComboBox* MainWindow::MakeTaggedList(int index, QWidget* parent) {
     return c;
 }
 
-QWidget* MainWindow::BuildCapcodeFrame() {
-    auto* frame = MakeFrame("Frame2", "Capcode( Decimal Address )", picSet1_);
-    auto* g = new QGridLayout(frame);
-    for (int k = 0; k < kCapcodeCount; ++k) {
-        g->addWidget(MakeLabel(Indexed("Label10", k), QString("Cap #%1").arg(k + 1), frame), k, 0);
-        txtAddr_[k] = new QLineEdit(frame);
-        txtAddr_[k]->setObjectName(Indexed("txtAddr", k));
-        txtAddr_[k]->setMaxLength(kCapcodeTextMaxLength);
-        g->addWidget(txtAddr_[k], k, 1);
-        QCheckBox* on = MakeTaggedCheckBox(10 + k, frame);
-        on->setText("ON");
-        on->setToolTip(
-            QString("Enable or disable the %1 Capcode( address )").arg(kCapcodeOrdinals[k]));
-        g->addWidget(on, k, 2);
-    }
-    return frame;
-}
-
-QWidget* MainWindow::BuildCodePanel() {
-    picSet1_ = new QWidget(panels_);
-    picSet1_->setObjectName("picSet1");
-    picSet1_->setAutoFillBackground(true);
-    auto* g = new QGridLayout(picSet1_);
-    g->addWidget(BuildFrequencyFrame(), 0, 0, 1, 2);
-    g->addWidget(BuildCapcodeFrame(), 1, 0);
-    // The function table sits beside the capcodes it describes.
-    functionTable_ = std::make_unique<FunctionTable>(*this, picSet1_);
-    g->addWidget(functionTable_->Panel(), 1, 1);
-    g->setRowStretch(2, 1);
-    auto* right = new QVBoxLayout;
-    auto* autoFrame = MakeFrame("Frame5", "Auto Increase 1 After Write", picSet1_);
-    auto* av = new QVBoxLayout(autoFrame);
-    auto* a1 = new QCheckBox("1st Capcode Auto Increase", autoFrame);
-    a1->setObjectName("optAuto1");
-    a1->setToolTip("1st capcode always increments by one after writed");
-    auto* a2 = new QCheckBox("2nd Capcode Auto Increase", autoFrame);
-    a2->setObjectName("optAuto2");
-    a2->setToolTip("2nd capcode always increments by one after writed");
-    av->addWidget(a1);
-    av->addWidget(a2);
-    connect(a1, &QCheckBox::toggled, this, &MainWindow::optAuto1_Click);
-    connect(a2, &QCheckBox::toggled, this, &MainWindow::optAuto2_Click);
-    right->addWidget(autoFrame);
-    messageStatus_ = std::make_unique<MessageStatus>(*this, picSet1_);
-    right->addWidget(messageStatus_->Panel());
-    right->addStretch(1);
-    g->addLayout(right, 0, 2, 3, 1);
-    return picSet1_;
-}
-
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
     timing_.CalibrateLoop();
     if (enableSplashTimer2) enableSplashTimer2();
-    designWidth = centralWidget()->width() > 0 ? centralWidget()->width() : 1;
-    designHeight = centralWidget()->height() > 0 ? centralWidget()->height() : 1;
+    designWidth_ = centralWidget()->width() > 0 ? centralWidget()->width() : 1;
+    designHeight_ = centralWidget()->height() > 0 ? centralWidget()->height() : 1;
     baseFontSize_ = centralWidget()->font().pointSizeF();
-
-    // BuildDefaultImage: the image, the caption, the message label, band row 2.
-    image_ = BuildDefaultImage();
-    setWindowTitle(QString("Brightwater ") + QString(kProductVersionText).left(5) + " Basic(USB)" +
-                   QString(kProductVersionText).mid(6));
-    lblMsg_->setVisible(true);
-    if (cboDft_->currentIndex() == kBandRow130) {
-        cboDft_Click(kBandRow130);
-    } else {
-        cboDft_->setCurrentIndex(kBandRow130);
-    }
+    LoadDefaultImage();
 
     // The registry and serial-device objects and the board probe come with the serial link.
     if (StartupProbe) StartupProbe();
 
-    if (StoreStartupLogo) StoreStartupLogo();
+    prompts_->StoreStartupLogo();
     loadFinished_ = true;
 
-    contrastChanged = false;
+    state_.contrastChanged = false;
 
     if (QFileInfo::exists(programFolder_ + "/default.tbl")) {
-        currentTablePath = programFolder_ + "/default.tbl";
-        useCurrentPath = true;
+        state_.currentTablePath = programFolder_ + "/default.tbl";
+        state_.useCurrentPath = true;
         TableFileOpen();
-        useCurrentPath = false;
+        state_.useCurrentPath = false;
     }
 
     // The design size is where every control has room at the design font: the window's size,
     // or more where the controls need more, so that a smaller window scales them down.
     const QSize need = centralWidget()->minimumSizeHint();
-    designWidth = std::max(designWidth, need.width());
-    designHeight = std::max(designHeight, need.height());
+    designWidth_ = std::max(designWidth_, need.width());
+    designHeight_ = std::max(designHeight_, need.height());
     Rescale();
+}
+
+void MainWindow::LoadDefaultImage() {
+    image_ = BuildDefaultImage();
+    setWindowTitle(QString("Brightwater ") + QString(kProductVersionText).left(5) + " Basic(USB)" +
+                   QString(kProductVersionText).mid(6));
+    lblMsg_->setVisible(true);
+    codePage_->SelectStartupBand();
+}
+
+const FrequencyState& MainWindow::Frequency() const {
+    return codePage_->Frequency();
 }
 
 // ---------------------------------------------------------------- refresh
 
+void MainWindow::InstallReader(ReaderStep step, std::function<void()> reader) {
+    readers_[step] = std::move(reader);
+}
+
 void MainWindow::RunReader(ReaderStep step) {
-    auto it = Readers.find(step);
-    if (it != Readers.end() && it->second) it->second();
+    auto it = readers_.find(step);
+    if (it != readers_.end() && it->second) it->second();
 }
 
 void MainWindow::init_ctl() {
-    read_capcode();
+    RunReader(ReaderStep::Capcodes);
     ReadTaggedControls();
     ApplyTaggedVisibility();
     RunReader(ReaderStep::SequentialLockout);
@@ -343,7 +303,7 @@ void MainWindow::init_ctl() {
     RunReader(ReaderStep::Contrast);
     RunReader(ReaderStep::AddressType);
     RunReader(ReaderStep::Tone);
-    read_freq();
+    RunReader(ReaderStep::Frequency);
     RunReader(ReaderStep::Prompts);
     RunReader(ReaderStep::Display);
     RunReader(ReaderStep::Type);
@@ -353,12 +313,6 @@ void MainWindow::init_ctl() {
     RunReader(ReaderStep::BatteryLevels);
     RunReader(ReaderStep::Alerts);
     RunReader(ReaderStep::PagerMenu);
-}
-
-void MainWindow::read_capcode() {
-    for (int k = 0; k < kCapcodeCount; ++k) {
-        txtAddr_[k]->setText(QString::fromStdString(CapcodeText(image_, k)));
-    }
 }
 
 void MainWindow::ReadTaggedControls() {
@@ -380,38 +334,10 @@ void MainWindow::ReadTaggedControls() {
 }
 
 void MainWindow::RefreshFromNewImage() {
-    DetectBandFromImage();
-    loadingImage = true;
+    codePage_->DetectBandFromImage();
+    state_.loadingImage = true;
     init_ctl();
-    loadingImage = false;
-}
-
-// ---------------------------------------------------------------- capcodes
-
-void MainWindow::txtAddr_GotFocus(int index) {
-    txtAddr_[index]->clear();
-}
-
-void MainWindow::txtAddr_LostFocus(int index) {
-    switch (EnterCapcode(image_, index, ToCp1252(txtAddr_[index]->text()), dialogs_)) {
-        case CapcodeEntry::Empty:
-            break;
-        case CapcodeEntry::NotNumeric:
-        case CapcodeEntry::OutOfRange:
-            read_capcode();
-            DeferFocus(txtAddr_[index]);
-            break;
-        case CapcodeEntry::Stored:
-            read_capcode();
-            break;
-    }
-}
-
-void MainWindow::optAuto1_Click() {
-    AutoIncrease1 = Find<QCheckBox>("optAuto1")->isChecked();
-}
-void MainWindow::optAuto2_Click() {
-    AutoIncrease2 = Find<QCheckBox>("optAuto2")->isChecked();
+    state_.loadingImage = false;
 }
 
 // ---------------------------------------------------------------- tagged controls
@@ -428,7 +354,11 @@ void MainWindow::ApplyTaggedVisibility() {
     chkCtl_[21]->setVisible(v.chk21);
     chkCtl_[20]->setVisible(v.chk20);
     // txtPass(1) and the capcode-disable notes live on the status page and the function table.
-    for (const auto& apply : OnTaggedVisibility) apply(v);
+    for (const auto& apply : onTaggedVisibility_) apply(v);
+}
+
+void MainWindow::OnTaggedVisibility(std::function<void(const TaggedVisibility&)> apply) {
+    onTaggedVisibility_.push_back(std::move(apply));
 }
 
 void MainWindow::cboCtl_Click(int index) {
@@ -467,23 +397,23 @@ void MainWindow::EMoptCode_Click() {
     emoptCode_->setVisible(false);
     emoptStatus_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    ShowPage(picSet1_);
-    if (LeavePromptPages) LeavePromptPages();
+    ShowPage(codePage_->Page());
+    prompts_->LeavePages();
 }
 
 void MainWindow::EMoptStatus_Click() {
     emoptStatus_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptPrompts_->setVisible(true);
-    ShowPage(picSet2_);
-    if (LeavePromptPages) LeavePromptPages();
+    ShowPage(statusPage_->Page());
+    prompts_->LeavePages();
 }
 
 void MainWindow::EMoptPrompts_Click() {
     emoptPrompts_->setVisible(false);
     emoptCode_->setVisible(true);
     emoptStatus_->setVisible(true);
-    if (ShowPromptPages) ShowPromptPages();
+    prompts_->ShowPages();
 }
 
 void MainWindow::AddPage(QWidget* page) {
@@ -532,31 +462,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == txtFreq_) {
-        if (type == QEvent::FocusIn && !IsWindowFocusChange(event)) txtFreq_GotFocus();
-        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtFreq_LostFocus();
-        if (type == QEvent::KeyPress) {
-            const int k = static_cast<QKeyEvent*>(event)->key();
-            txtFreq_KeyPress(k);
-            if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-                picTabBack_->setFocus();
-                return true;
-            }
-        }
-        if (type == QEvent::KeyRelease) txtFreq_KeyUp();
-    }
-    for (int k = 0; k < kCapcodeCount; ++k) {
-        if (watched != txtAddr_[k]) continue;
-        if (type == QEvent::FocusIn && !IsWindowFocusChange(event)) txtAddr_GotFocus(k);
-        if (type == QEvent::FocusOut && !IsWindowFocusChange(event)) txtAddr_LostFocus(k);
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                picTabBack_->setFocus();
-                return true;
-            }
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -570,10 +475,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::RunPagerCommand(int operation) {
     picTabBack_->setFocus();
-    ProgramOperation = operation;
+    state_.ProgramOperation = operation;
     QCoreApplication::processEvents();
-    if (validationFailed) {
-        validationFailed = false;
+    if (state_.validationFailed) {
+        state_.validationFailed = false;
         return;
     }
     if (!ShowProgrammingDialog) return;
@@ -588,7 +493,7 @@ void MainWindow::RunPagerCommand(int operation) {
 }
 
 void MainWindow::mnuAbout_Click() {
-    AboutWindow about(settings_, cboDft_->itemText(kBandRow130), this);
+    AboutWindow about(settings_, Q(kBandRowTexts[kBandRow130]), this);
     about.exec();
 }
 

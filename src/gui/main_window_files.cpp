@@ -48,8 +48,8 @@ void MainWindow::NoteDialogFolder(const QString& chosen) {
 
 bool MainWindow::TableFileOpen() {
     QString path;
-    if (useCurrentPath) {
-        path = currentTablePath;
+    if (state_.useCurrentPath) {
+        path = state_.currentTablePath;
     } else {
         path = ChooseFile(false);
         if (path.isEmpty()) return false;  // cancel ends the command quietly
@@ -67,7 +67,7 @@ bool MainWindow::TableFileOpen() {
     }
     // Only a file that opened becomes the one Save writes: Ctrl+S after a refused photo or
     // text file must not write the image over it.
-    currentTablePath = path;
+    state_.currentTablePath = path;
     // The bytes the refresh's handlers write back are written here, whatever the controls
     // showed before, so a file gives the same image here as on the command line.
     QuietDialogs quiet;
@@ -79,14 +79,14 @@ bool MainWindow::TableFileOpen() {
 
 bool MainWindow::TableFileSave() {
     QString path;
-    if (useCurrentPath) {
-        path = currentTablePath;
+    if (state_.useCurrentPath) {
+        path = state_.currentTablePath;
     } else {
         path = ChooseFile(true);
         if (path.isEmpty()) return false;
         NoteDialogFolder(path);
         if (QFileInfo::exists(path) && !dialogs_.AskYesNo(kFileExistsQuestion)) return false;
-        currentTablePath = path;
+        state_.currentTablePath = path;
     }
     const std::string error = SaveTableFile(QFile::encodeName(path).toStdString(), image_);
     if (!error.empty()) {
@@ -98,9 +98,9 @@ bool MainWindow::TableFileSave() {
 }
 
 void MainWindow::mnuSBTF_Click() {
-    useCurrentPath = true;
+    state_.useCurrentPath = true;
     TableFileSave();
-    useCurrentPath = false;
+    state_.useCurrentPath = false;
 }
 
 }  // namespace kpx::gui

@@ -21,10 +21,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::Rescale() {
-    if (designWidth <= 0 || designHeight <= 0 || baseFontSize_ <= 0) return;
+    if (designWidth_ <= 0 || designHeight_ <= 0 || baseFontSize_ <= 0) return;
     QWidget* client = centralWidget();
-    const double sx = static_cast<double>(client->width()) / designWidth;
-    const double sy = static_cast<double>(client->height()) / designHeight;
+    const double sx = static_cast<double>(client->width()) / designWidth_;
+    const double sy = static_cast<double>(client->height()) / designHeight_;
     double scale = std::min(sx, sy);
     // Margins and spacings keep their pixels, so a window below its design size can still be
     // a little short of room: shrink the fonts a little more until the controls fit. Text

@@ -1,25 +1,20 @@
 #include "gui/programmer.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QIcon>
-#include <QPixmap>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 
 #include "gui/board_link.h"
-#include "gui/dialogs/form5.h"
-#include "gui/dialogs/form6.h"
-#include "gui/dialogs/programming_form.h"
 #include "gui/dialogs/qt_dialogs.h"
 #include "gui/display_check.h"
+#include "gui/screenshots.h"
 #include "gui/window_backups.h"
-#include "image/default_image.h"
 #include "link/bus_trace.h"
 #include "link/frame_trace.h"
 #include "platform/data_dirs.h"
@@ -30,7 +25,6 @@
 #include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
 #include "support/version.h"
-#include "texts/prompt_slots.h"
 
 namespace kpx::gui {
 
@@ -47,7 +41,7 @@ Programmer::Programmer(const ProgramSettings& settings, UserDialogs& dialogs, co
         // Where the screen has room, the window grows to the size its controls were laid out
         // for, at the design font; a 1024x768 screen keeps 1000x700 with the fonts scaled down.
         const QSize frame = window_->size() - window_->centralWidget()->size();
-        QSize start(window_->designWidth + frame.width(), window_->designHeight + frame.height());
+        QSize start = window_->DesignSize() + frame;
         if (const QScreen* screen = window_->screen()) {
             const QSize decoration = window_->frameGeometry().size() - window_->size();
             start = start.boundedTo(screen->availableGeometry().size() - decoration);
@@ -61,119 +55,25 @@ void Programmer::Start() {
     splash_->show();
 }
 
-namespace {
-
-class SilentDialogs final : public UserDialogs {
-  public:
-    DialogAnswer Message(const std::string& text, DialogButtons, DialogIcon) override {
-        std::fprintf(stderr, "kpx41-programmer: %s\n", text.c_str());
-        return DialogAnswer::No;
-    }
-};
-
-// A pager memory on the first parallel port, as writing the start-up image leaves it.
 std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock) {
     sim::EepromOptions options;
     options.memory = sim::FreshEepromMemory();
     return std::make_unique<sim::EepromSimulator>(clock, options);
 }
 
-bool Save(QWidget* w, const QString& file, QString* error) {
-    if (w->grab().save(file, "PNG")) return true;
-    if (error) *error = "cannot write " + file;
-    return false;
-}
+namespace {
 
-}  // namespace
-
-bool WriteScreenshots(const QString& dir, QString* error) {
-    if (!QDir().mkpath(dir)) {
-        if (error) *error = "cannot create " + dir;
-        return false;
-    }
-    SilentDialogs dialogs;
-    const ProgramSettings& settings = DefaultProgramSettings();
-    // An empty folder of its own, so that no default.tbl changes what is shown.
-    MainWindow w(settings, dialogs, QDir::tempPath() + "/kpx41-screenshot-none");
-    w.resize(1000, 700);
-    w.show();
-    w.Load();
-    QApplication::processEvents();
-    bool ok = true;
-    w.EMoptCode_Click();
-    QApplication::processEvents();
-    ok = Save(&w, dir + "/picSet1.png", error) && ok;
-    w.EMoptStatus_Click();
-    QApplication::processEvents();
-    ok = Save(&w, dir + "/picSet2.png", error) && ok;
-    // The two editors opened from the code page: capcode 1's function bits, the message status.
-    for (QDialog* editor : std::initializer_list<QDialog*>{new Form5(w, 3, &w), new Form6(w, &w)}) {
-        editor->show();
-        QApplication::processEvents();
-        ok = Save(editor, dir + "/" + editor->objectName() + ".png", error) && ok;
-        editor->done(QDialog::Accepted);
-        delete editor;
-    }
-    // The text page in German (national letters), the glyph page and keyboard in Russian.
-    auto* languages = w.findChild<QComboBox*>("cboLng");
-    languages->setCurrentIndex(kLanguageRowGerman);
-    w.EMoptPrompts_Click();
-    QApplication::processEvents();
-    ok = Save(&w, dir + "/picSet5.png", error) && ok;
-    languages->setCurrentIndex(kRussianRow);
-    w.EMoptPrompts_Click();
-    QApplication::processEvents();
-    ok = Save(&w, dir + "/picSet6.png", error) && ok;
-    if (auto* keyboard = w.findChild<QWidget*>("Form3")) {
-        keyboard->adjustSize();
-        QApplication::processEvents();
-        ok = Save(keyboard, dir + "/Form3.png", error) && ok;
-    }
-    w.EMoptCode_Click();
-    languages->setCurrentIndex(0);
-    AboutWindow about(settings, "130-180MHz", &w);
-    about.show();
-    QApplication::processEvents();
-    ok = Save(&about, dir + "/about.png", error) && ok;
-    about.close();
-
-    // The programming dialog in production mode, half-way through a pager.
-    PlatformSerial serial;
-    const auto eeprom = SimulatedEeprom(serial.clock);
-    BoardLink link(w, serial.port, serial.lister, serial.registry, dialogs, eeprom.get());
-    w.findChild<QRadioButton*>("WriteOpt")->setChecked(true);
-    Form2 form(link.UsbForDialog(), link.LptForDialog(), link.Host(), dialogs, w.Image(),
-               kOperationWrite, true, true, &w);
-    form.show();
-    QApplication::processEvents();
-    form.SetAutoLabelText(1, " 1st capcode : 1234567");
-    form.SetAutoLabelText(2, " 2nd capcode : 0000042");
-    form.SetButtonsEnabled(false);
-    form.SetProgressMax(kImageLast - 16);
-    form.SetProgressColour(ProgressColour::Highlight);
-    form.SetProgressValue(640);
-    form.SetStatus("Writing Now.......");
-    QApplication::processEvents();
-    ok = Save(&form, dir + "/Form2.png", error) && ok;
-    form.done(QDialog::Accepted);
-    return ok;
-}
-
-void SetDesktopIdentity() {
-    QGuiApplication::setDesktopFileName("kpx41-programmer");
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QString(":/icons/kpx41-programmer-%1.png").arg(size), QSize(size, size));
-    }
-    QApplication::setWindowIcon(icon);
-}
-
-int RunProgrammer(int argc, char** argv) {
+struct Options {
     QString screenshotDir;
     bool simulate = false;
+};
+
+// The exit code when the arguments were answered on their own (--help, --version).
+std::optional<int> ReadArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshotDir = argv[i + 1];
-        if (std::strcmp(argv[i], "--simulate") == 0) simulate = true;
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
+            options.screenshotDir = argv[i + 1];
+        if (std::strcmp(argv[i], "--simulate") == 0) options.simulate = true;
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
                 "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
@@ -190,73 +90,68 @@ int RunProgrammer(int argc, char** argv) {
             return 0;
         }
     }
-    if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // Without a display Qt aborts; say what to do instead.
-    if (!DisplayAvailable(RequestedPlatform(argc, argv).c_str(), std::getenv("DISPLAY"),
-                          std::getenv("WAYLAND_DISPLAY"))) {
-        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
-        return 1;
-    }
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("KPX41 Programmer");
-    SetDesktopIdentity();
-    if (!screenshotDir.isEmpty()) {
-        QString error;
-        if (!WriteScreenshots(screenshotDir, &error)) {
-            std::fprintf(stderr, "kpx41-programmer: %s\n", error.toLocal8Bit().constData());
-            return 1;
-        }
-        return 0;
-    }
-    QtUserDialogs dialogs;
-    PlatformSerial serial;
-    // The parallel port of an LPT build: the machine's, or a simulated pager memory on it.
-    std::unique_ptr<PortIo> parallelPort;
+    return std::nullopt;
+}
+
+// The parallel port of an LPT build: the machine's, or a simulated pager memory on it.
+struct ParallelPort {
+    std::unique_ptr<PortIo> port;
     PpdevPortIo* machinePorts = nullptr;
     std::string lookupProblem;
-    if (!LinkIsUsb()) {
-        if (simulate) {
-            parallelPort = SimulatedEeprom(serial.clock);
-            std::fprintf(stderr,
-                         "kpx41-programmer: simulated pager memory on the parallel port "
-                         "at 0x378\n");
-        } else {
-            auto machine = std::make_unique<PpdevPortIo>(MachineParports(&lookupProblem));
-            machinePorts = machine.get();
-            parallelPort = std::move(machine);
-            if (!lookupProblem.empty())
-                std::fprintf(stderr, "kpx41-programmer: %s\n", lookupProblem.c_str());
-        }
+};
+
+ParallelPort OpenParallelPort(bool simulate, Clock& clock) {
+    ParallelPort parallel;
+    if (LinkIsUsb()) return parallel;
+    if (simulate) {
+        parallel.port = SimulatedEeprom(clock);
+        std::fprintf(stderr,
+                     "kpx41-programmer: simulated pager memory on the parallel port at 0x378\n");
+        return parallel;
     }
-    // A simulated board holding a freshly written pager, plugged in before the start-up probe
-    // looks.
-    std::unique_ptr<sim::SimulatedBoard> board;
-    if (simulate && LinkIsUsb()) {
-        board = std::make_unique<sim::SimulatedBoard>();
-        std::string error;
-        if (!board->Start(&error)) {
-            std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
-            return 1;
-        }
-        std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
-                     board->path().c_str(), board->com());
+    auto machine = std::make_unique<PpdevPortIo>(MachineParports(&parallel.lookupProblem));
+    parallel.machinePorts = machine.get();
+    parallel.port = std::move(machine);
+    if (!parallel.lookupProblem.empty())
+        std::fprintf(stderr, "kpx41-programmer: %s\n", parallel.lookupProblem.c_str());
+    return parallel;
+}
+
+// A simulated board holding a freshly written pager, plugged in before the start-up probe
+// looks. False when it would not start.
+bool StartSimulatedBoard(std::unique_ptr<sim::SimulatedBoard>& board) {
+    board = std::make_unique<sim::SimulatedBoard>();
+    std::string error;
+    if (!board->Start(&error)) {
+        std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
+        return false;
     }
-    // KPX41_TRACE=FILE: every frame to and from the board (in an LPT build every transaction on
-    // the memory's bus), time-stamped, for a fault report.
-    std::ofstream traceFile;
+    std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n", board->path().c_str(),
+                 board->com());
+    return true;
+}
+
+// KPX41_TRACE=FILE: every frame to and from the board (in an LPT build every transaction on
+// the memory's bus), time-stamped, for a fault report.
+struct TraceFile {
+    std::ofstream file;
     std::unique_ptr<FrameTrace> trace;
-    if (const char* path = std::getenv("KPX41_TRACE"); path && *path) {
-        traceFile.open(path, std::ios::app);
-        if (traceFile)
-            trace = std::make_unique<FrameTrace>(traceFile);
+
+    TraceFile() {
+        const char* path = std::getenv("KPX41_TRACE");
+        if (!path || !*path) return;
+        file.open(path, std::ios::app);
+        if (file)
+            trace = std::make_unique<FrameTrace>(file);
         else
             std::fprintf(stderr, "kpx41-programmer: cannot write the trace %s\n", path);
     }
-    TracingSerialPort port(serial.port, trace.get());
-    std::unique_ptr<TracingPortIo> tracedParallel;
-    if (parallelPort) tracedParallel = std::make_unique<TracingPortIo>(*parallelPort, trace.get());
+};
+
+// The window with its links and backups, until the program ends.
+int RunWindow(PlatformSerial& serial, SerialPort& port, PortIo* parallelPort,
+              const ParallelPort& parallel, bool simulatedBoard) {
+    QtUserDialogs dialogs;
     // An installed program keeps default.tbl and its settings in the user's configuration
     // folder; one run from its build tree keeps them beside itself.
     const ProgramFolders folders =
@@ -272,14 +167,61 @@ int RunProgrammer(int argc, char** argv) {
     // A trial run with --simulate lists only the simulated board: a real cable on the machine
     // is neither probed nor written by it (nor by the tests that start one).
     SysfsDeviceLister simulatedOnly(PortMap::Default(), "/nonexistent-sysfs");
-    DeviceLister& lister = board ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
-    BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs,
-                   tracedParallel.get());
-    if (machinePorts) link.ExplainParallelFailures(*machinePorts, lookupProblem);
+    DeviceLister& lister =
+        simulatedBoard ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
+    BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs, parallelPort);
+    if (parallel.machinePorts)
+        link.ExplainParallelFailures(*parallel.machinePorts, parallel.lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
     programmer.Start();
     return QApplication::exec();
+}
+
+}  // namespace
+
+void SetDesktopIdentity() {
+    QGuiApplication::setDesktopFileName("kpx41-programmer");
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/kpx41-programmer-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+int RunProgrammer(int argc, char** argv) {
+    Options options;
+    if (const std::optional<int> answered = ReadArguments(argc, argv, options)) return *answered;
+    if (!options.screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    // Without a display Qt aborts; say what to do instead.
+    if (!DisplayAvailable(RequestedPlatform(argc, argv).c_str(), std::getenv("DISPLAY"),
+                          std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName("KPX41 Programmer");
+    SetDesktopIdentity();
+    if (!options.screenshotDir.isEmpty()) {
+        QString error;
+        if (!WriteScreenshots(options.screenshotDir, &error)) {
+            std::fprintf(stderr, "kpx41-programmer: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
+    PlatformSerial serial;
+    const ParallelPort parallel = OpenParallelPort(options.simulate, serial.clock);
+    std::unique_ptr<sim::SimulatedBoard> board;
+    if (options.simulate && LinkIsUsb() && !StartSimulatedBoard(board)) return 1;
+    TraceFile trace;
+    TracingSerialPort port(serial.port, trace.trace.get());
+    std::unique_ptr<TracingPortIo> tracedParallel;
+    if (parallel.port)
+        tracedParallel = std::make_unique<TracingPortIo>(*parallel.port, trace.trace.get());
+    return RunWindow(serial, port, tracedParallel.get(), parallel, board != nullptr);
 }
 
 }  // namespace kpx::gui

@@ -5,6 +5,7 @@
 
 #include "gui/dialogs/frames.h"
 #include "gui/main_window.h"
+#include "sim/eeprom_simulator.h"
 
 namespace kpx::gui {
 
@@ -24,9 +25,8 @@ class Programmer {
     std::unique_ptr<SplashWindow> splash_;
 };
 
-// Renders the three panels, the two editors of the code page, the About box and the
-// programming dialog into PNG files in dir.
-bool WriteScreenshots(const QString& dir, QString* error);
+// A pager memory on the first parallel port, as writing the start-up image leaves it.
+std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock);
 
 // The window's icon (built in, 16 to 256 px) and the desktop entry the desktop matches its
 // windows with, so a dock or task bar shows the program's own icon and name.

@@ -61,7 +61,7 @@ TEST_F(WatchDuringTransfers, TicksWaitForTheDialogAndCatchUpAfter) {
 TEST_F(WatchDuringTransfers, TicksWaitWhileTheProductionDialogIsOpen) {
     StartConnected();
     Get<QCheckBox>("optAuto1")->setChecked(true);
-    window->AutoIncrease1 = true;
+    window->State().AutoIncrease1 = true;
     bool heldWhileOpen = false;
     bool looked = false;
     // The Pager command lets events run before it shows the dialog: wait for it to be up.

@@ -48,7 +48,7 @@ TEST_F(FrequencyBlock, EntryEdgeCases) {
             sel->setCurrentIndex(c.spacingRow);
         }
         dialogs.Clear();
-        window->validationFailed = false;
+        window->State().validationFailed = false;
         const PagerImage before = window->Image();
         Enter("txtFreq", c.text);
         if (c.message) {
@@ -59,9 +59,9 @@ TEST_F(FrequencyBlock, EntryEdgeCases) {
         }
         if (c.shows) {
             EXPECT_EQ(Text("txtFreq"), c.shows);
-            EXPECT_FALSE(window->validationFailed);
+            EXPECT_FALSE(window->State().validationFailed);
         } else {
-            EXPECT_TRUE(window->validationFailed);
+            EXPECT_TRUE(window->State().validationFailed);
             EXPECT_TRUE(Get<QLineEdit>("txtFreq")->hasFocus()) << "the box takes the focus back";
             for (int a = 0x390; a <= 0x39D; ++a) {
                 if (a != 0x397) EXPECT_EQ(Byte(a), before.at(a)) << a;
@@ -86,16 +86,31 @@ TEST_F(FrequencyBlock, UntouchedBoxRestoresTheOldValue) {
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 
+// Enter in the frequency or a capcode box hands the focus to the tab background, which stores
+// the entry.
 TEST_F(FrequencyBlock, EnterEndsTheEntry) {
-    auto* box = Get<QLineEdit>("txtFreq");
-    box->setFocus(Qt::MouseFocusReason);
-    QApplication::processEvents();
-    QTest::keyClicks(box, "15300500");
-    QTest::keyClick(box, Qt::Key_Return);
-    QApplication::processEvents();
-    EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
-    EXPECT_EQ(Byte(0x395), 5);
-    EXPECT_EQ(Text("txtFreq"), "15300500");
+    struct Case {
+        const char* box;
+        const char* typed;
+        const char* shows;
+        int address;
+        int byte;
+    } cases[] = {
+        {"txtFreq", "15300500", "15300500", 0x395, 5},
+        {"txtAddr(1)", "42", "0000042", 0x365, 42},  // low byte of capcode 2
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        auto* box = Get<QLineEdit>(c.box);
+        box->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        QTest::keyClicks(box, c.typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(Get<QWidget>("picTabBack")->hasFocus());
+        EXPECT_EQ(Byte(c.address), c.byte);
+        EXPECT_EQ(Text(c.box), c.shows);
+    }
 }
 
 TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
@@ -105,7 +120,7 @@ TEST_F(FrequencyBlock, NonNumericKeyIsRefusedAtOnce) {
     QTest::keyClicks(box, "15a");
     ASSERT_FALSE(dialogs.Texts().empty());
     EXPECT_EQ(dialogs.Texts()[0], kNotDecimalNumeric);
-    EXPECT_FALSE(window->validationFailed);
+    EXPECT_FALSE(window->State().validationFailed);
 }
 
 TEST_F(FrequencyBlock, GpBandReadsBackUnchangedAndSurvivesSaveAndOpen) {
@@ -152,7 +167,7 @@ TEST_F(FrequencyBlock, ProgramMadeBandSelectionKeepsTheLoadedFrequency) {
     EXPECT_EQ(Text("txtFreq"), "46212500");
     EXPECT_EQ(Get<QComboBox>("cboChannel(0)")->currentText(), "12.5KHz");
     EXPECT_EQ(window->Image(), im);
-    EXPECT_FALSE(window->RefreshingControls);
+    EXPECT_FALSE(window->State().RefreshingControls);
 }
 
 // Every spacing list of the frequency block, in both copies.
@@ -279,8 +294,8 @@ TEST_F(Capcodes, LeavingWithoutTypingChangesNothing) {
 
 TEST_F(Capcodes, AutoIncreaseOptions) {
     Get<QCheckBox>("optAuto2")->setChecked(true);
-    EXPECT_FALSE(window->AutoIncrease1);
-    EXPECT_TRUE(window->AutoIncrease2);
+    EXPECT_FALSE(window->State().AutoIncrease1);
+    EXPECT_TRUE(window->State().AutoIncrease2);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(StartUp, ShowsTheDefaultImage) {
     EXPECT_EQ(Get<QLabel>("lblMUTL")->text(), "2");
     EXPECT_EQ(Word(0x39B), 0x00CDA0u);
     EXPECT_EQ(Word(0x398), 0x002801u);
-    EXPECT_FALSE(window->contrastChanged);
+    EXPECT_FALSE(window->State().contrastChanged);
     EXPECT_FALSE(Get<QMenu>("mnuPager")->isEnabled());
     EXPECT_TRUE(dialogs.Texts().empty());
     EXPECT_EQ(window->Image(), BuildStartupImage(settings)) << "the library's start-up image";
@@ -67,7 +67,7 @@ TEST_F(StartUp, LoadsDefaultTblFromTheProgramFolder) {
     EXPECT_EQ(Text("txtAddr(0)"), "1234568");
     EXPECT_TRUE(window->windowTitle().endsWith(
         " - [" + QString::fromStdString(folder.File("default.tbl")) + "]"));
-    EXPECT_FALSE(window->contrastChanged);
+    EXPECT_FALSE(window->State().contrastChanged);
 }
 
 TEST_F(StartUp, BadDefaultTblIsReportedAndTheDefaultStays) {
@@ -207,8 +207,8 @@ TEST_F(Modes, RefusedFrequencyCancelsThePagerCommand) {
     QTest::keyClicks(box, "19000000");
     window->mnuEB_Click();  // leaves the box first, which refuses the value
     EXPECT_EQ(runs, 0);
-    EXPECT_FALSE(window->validationFailed) << "the command lowers the flag it found";
-    EXPECT_EQ(window->ProgramOperation, 1);
+    EXPECT_FALSE(window->State().validationFailed) << "the command lowers the flag it found";
+    EXPECT_EQ(window->State().ProgramOperation, 1);
     ASSERT_EQ(dialogs.Texts().size(), 1u);
     EXPECT_EQ(dialogs.Texts()[0], "Frequency setting error(13000000 < = Frequency < =18000000 )");
     window->mnuEB1_Click();
@@ -232,7 +232,7 @@ TEST_F(Modes, ContrastSlider) {
     slider->SetValue(6);
     EXPECT_EQ(Byte(0x0E9), 6);
     EXPECT_EQ(Get<QLabel>("lblValue")->text(), "6");
-    EXPECT_TRUE(window->contrastChanged);
+    EXPECT_TRUE(window->State().contrastChanged);
     EXPECT_EQ(Get<QLabel>("lblContrast")->palette().color(QPalette::WindowText),
               QColor(20, 20, 20));
 }

@@ -108,7 +108,7 @@ TEST_F(TableFiles, SaveAfterARefusedOpenLeavesTheRefusedFileAlone) {
         dialogs.Clear();
         EXPECT_FALSE(window->TableFileOpen()) << name;
         EXPECT_EQ(dialogs.Texts().size(), 1u) << name;
-        EXPECT_EQ(window->currentTablePath.toStdString(), table) << name;
+        EXPECT_EQ(window->State().currentTablePath.toStdString(), table) << name;
         window->mnuSBTF_Click();  // Ctrl+S
         QFile f(QString::fromStdString(refused));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
@@ -121,7 +121,7 @@ TEST_F(TableFiles, SaveAfterARefusedOpenLeavesTheRefusedFileAlone) {
     for (const std::string& failed : {folder.path(), folder.File("gone.tbl")}) {
         Choose(failed);
         EXPECT_FALSE(window->TableFileOpen()) << failed;
-        EXPECT_EQ(window->currentTablePath.toStdString(), table) << failed;
+        EXPECT_EQ(window->State().currentTablePath.toStdString(), table) << failed;
     }
     EXPECT_EQ(QFile(QString::fromStdString(table)).size(), 1024);
 }
@@ -140,7 +140,7 @@ TEST_F(TableFiles, GpMarkerSelectsTheGpBand) {
     ASSERT_TRUE(window->TableFileOpen());
     EXPECT_EQ(Get<QComboBox>("cboDft")->currentText(), "130-180MHz-GP(RoHS)");
     EXPECT_FALSE(Get<QCheckBox>("chkCtl(4)")->isHidden());
-    EXPECT_FALSE(window->RefreshingControls);
+    EXPECT_FALSE(window->State().RefreshingControls);
 }
 
 TEST_F(TableFiles, CaptionHoldsOneBracketedPath) {

@@ -166,7 +166,7 @@ TEST(StartSize, AScreenWithRoomShowsTheDesignSize) {
     QApplication::processEvents();
     const double design = QApplication::font().pointSizeF();
     EXPECT_GT(w.width(), 1000);
-    EXPECT_EQ(w.centralWidget()->width(), w.designWidth);
+    EXPECT_EQ(w.centralWidget()->width(), w.DesignSize().width());
     EXPECT_NEAR(w.centralWidget()->font().pointSizeF(), design, 0.01);
     EXPECT_LE(w.centralWidget()->minimumSizeHint().width(), w.centralWidget()->width());
     w.resize(1000, 700);

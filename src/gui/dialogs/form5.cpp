@@ -15,7 +15,7 @@ namespace kpx::gui {
 
 namespace {
 
-using Step = MainWindow::ReaderStep;
+using Step = ReaderStep;
 
 QString BitCaption(int bit) {
     return QString("Fun. Bit %1").arg(QChar('A' + bit));
@@ -32,7 +32,7 @@ QLabel* Title(const char* name, const QString& text, int pointDelta, QWidget* pa
 
 }  // namespace
 
-Form5::Form5(MainWindow& window, int functionRow, QWidget* parent)
+Form5::Form5(EditorHost& window, int functionRow, QWidget* parent)
     : QDialog(parent), window_(window), element_(functionRow) {
     FunctionBasesFor(functionRow);  // an element outside 0-3 is a programming error
     setObjectName("Form5");

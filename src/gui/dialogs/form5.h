@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QLabel>
 
-#include "gui/main_window.h"
+#include "gui/dialogs/editor_host.h"
 #include "settings/function_table.h"
 
 namespace kpx::gui {
@@ -19,7 +19,7 @@ class NCommand;
 class Form5 : public QDialog {
     Q_OBJECT
   public:
-    Form5(MainWindow& window, int functionRow, QWidget* parent = nullptr);
+    Form5(EditorHost& window, int functionRow, QWidget* parent = nullptr);
 
     void Form_Load();
     void cboDisp_Click(int index);
@@ -37,7 +37,7 @@ class Form5 : public QDialog {
   private:
     void Form_Unload();
 
-    MainWindow& window_;
+    EditorHost& window_;
     int element_;
     bool loadingEditor_ = false;
     QLabel* Label3_ = nullptr;

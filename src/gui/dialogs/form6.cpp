@@ -15,7 +15,7 @@ namespace kpx::gui {
 
 namespace {
 
-using Step = MainWindow::ReaderStep;
+using Step = ReaderStep;
 
 // Drops 1-9, then A-E.
 QChar DropName(int drop) {
@@ -47,7 +47,7 @@ QProgressBar* MakeGauge(const char* name, int maximum, QWidget* parent) {
 
 }  // namespace
 
-Form6::Form6(MainWindow& window, QWidget* parent) : QDialog(parent), window_(window) {
+Form6::Form6(EditorHost& window, QWidget* parent) : QDialog(parent), window_(window) {
     setObjectName("Form6");
     setWindowTitle("Personal and Mail Drop Status Control");
     setModal(true);

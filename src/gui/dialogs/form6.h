@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QProgressBar>
 
-#include "gui/main_window.h"
+#include "gui/dialogs/editor_host.h"
 #include "settings/alerts.h"
 #include "texts/allocation.h"
 
@@ -18,7 +18,7 @@ class NCommand;
 class Form6 : public QDialog {
     Q_OBJECT
   public:
-    explicit Form6(MainWindow& window, QWidget* parent = nullptr);
+    explicit Form6(EditorHost& window, QWidget* parent = nullptr);
 
     void Form_Load();
     void cboPersonal_Click();
@@ -32,7 +32,7 @@ class Form6 : public QDialog {
     // Puts a list on a row without running its handler (a budget correction or refusal).
     void SetRow(QComboBox* list, std::optional<int> row);
 
-    MainWindow& window_;
+    EditorHost& window_;
     bool loading_ = false;
     QComboBox* cboPersonal_ = nullptr;
     QComboBox* cboMailAler_[kMailDrops] = {};

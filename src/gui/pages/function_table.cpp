@@ -12,7 +12,7 @@ namespace kpx::gui {
 
 namespace {
 
-using Step = MainWindow::ReaderStep;
+using Step = ReaderStep;
 
 // Capcode 1 is element 3, capcodes 2-4 are elements 0-2.
 int ElementOf(int capcode) {
@@ -29,8 +29,8 @@ QFont Fixed(const QFont& base) {
 
 }  // namespace
 
-FunctionTable::FunctionTable(MainWindow& window, QWidget* page)
-    : QObject(&window), window_(window) {
+FunctionTable::FunctionTable(PageHost& window, QWidget* page)
+    : QObject(window.Frame()), window_(window) {
     frame_ = MakeFrame("Frame3", "Function", page);
     // Rows are as high as the capcode rows beside them, so each lines up with its capcode.
     auto* v = new QVBoxLayout(frame_);
@@ -38,12 +38,12 @@ FunctionTable::FunctionTable(MainWindow& window, QWidget* page)
     for (int capcode = 5; capcode <= 6; ++capcode) v->addWidget(BuildSingleRow(capcode, frame_));
     v->addStretch(1);
 
-    window_.Readers[Step::AddressType] = [this] { read_AddressType(); };
-    window_.Readers[Step::Display] = [this] { read_Disp(); };
-    window_.Readers[Step::Type] = [this] { read_Type(); };
-    window_.Readers[Step::FunctionEnable] = [this] { read_FunEn(); };
-    window_.Readers[Step::Priority] = [this] { read_Pri(); };
-    window_.OnTaggedVisibility.push_back([this](const TaggedVisibility& v) {
+    window_.InstallReader(Step::AddressType, [this] { read_AddressType(); });
+    window_.InstallReader(Step::Display, [this] { read_Disp(); });
+    window_.InstallReader(Step::Type, [this] { read_Type(); });
+    window_.InstallReader(Step::FunctionEnable, [this] { read_FunEn(); });
+    window_.InstallReader(Step::Priority, [this] { read_Pri(); });
+    window_.OnTaggedVisibility([this](const TaggedVisibility& v) {
         for (int e = 0; e < kFunctionRows; ++e) {
             EnToolTip_[e]->setVisible(v.enToolTip[static_cast<std::size_t>(e)]);
         }
@@ -129,7 +129,7 @@ QWidget* FunctionTable::BuildSingleRow(int capcode, QWidget* parent) {
 
 void FunctionTable::cmdFunc_Click(int index) {
     FunctionRow = index;
-    Form5 form(window_, FunctionRow, &window_);
+    Form5 form(window_, FunctionRow, window_.Frame());
     form.exec();
 }
 

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QPushButton>
 
-#include "gui/main_window.h"
+#include "gui/pages/page_host.h"
 #include "settings/function_table.h"
 
 namespace kpx::gui {
@@ -18,7 +18,7 @@ namespace kpx::gui {
 class FunctionTable : public QObject {
     Q_OBJECT
   public:
-    FunctionTable(MainWindow& window, QWidget* page);
+    FunctionTable(PageHost& window, QWidget* page);
     QWidget* Panel() const { return frame_; }
 
     // The element of the capcode whose editor is open.
@@ -38,7 +38,7 @@ class FunctionTable : public QObject {
     QWidget* BuildSingleRow(int capcode, QWidget* parent);
     QLineEdit* MakeSummary(const char* name, int element, QWidget* parent);
 
-    MainWindow& window_;
+    PageHost& window_;
     QWidget* frame_ = nullptr;
     QPushButton* cmdFunc_[kFunctionRows] = {};
     QLineEdit* tlblType_[kFunctionRows] = {};

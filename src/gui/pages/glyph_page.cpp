@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs/form3.h"
-#include "gui/main_window.h"
+#include "gui/pages/page_host.h"
 #include "gui/widgets/glyph_font.h"
 #include "gui/window_helpers.h"
 #include "texts/prompt_slots.h"
@@ -47,7 +47,7 @@ void GlyphCell::mousePressEvent(QMouseEvent*) {
     if (onClick_) onClick_(index_);
 }
 
-GlyphPage::GlyphPage(MainWindow& window) : window_(window) {
+GlyphPage::GlyphPage(PageHost& window) : window_(window) {
     picSet6_ = new QWidget;
     picSet6_->setObjectName("picSet6");
     picSet6_->setAutoFillBackground(true);
@@ -164,11 +164,11 @@ void GlyphPage::optRusD_Click() {
 
 void GlyphPage::OpenKeyboard() {
     CloseKeyboard();
-    form3_ = new Form3(&window_, [this](std::uint8_t code) { KeyPressed(code); });
+    form3_ = new Form3(window_.Frame(), [this](std::uint8_t code) { KeyPressed(code); });
     MoveCursor(0);
     // Over the lower right of the glyph page, which the rows leave empty.
     form3_->adjustSize();
-    const QRect frame = window_.frameGeometry();
+    const QRect frame = window_.Frame()->frameGeometry();
     form3_->move(frame.right() - form3_->width() - 24, frame.bottom() - form3_->height() - 48);
     form3_->show();
 }

@@ -12,7 +12,7 @@
 
 namespace kpx::gui {
 
-class MainWindow;
+class PageHost;
 
 // One character cell of the glyph page, Image1(20 x row + position).
 class GlyphCell : public QLabel {
@@ -39,7 +39,7 @@ class GlyphCell : public QLabel {
 class GlyphPage : public QObject {
     Q_OBJECT
   public:
-    explicit GlyphPage(MainWindow& window);
+    explicit GlyphPage(PageHost& window);
     ~GlyphPage() override;
 
     QWidget* Page() const { return picSet6_; }
@@ -62,7 +62,7 @@ class GlyphPage : public QObject {
     void KeyPressed(std::uint8_t code);
     void MoveCursor(int index);
 
-    MainWindow& window_;
+    PageHost& window_;
     QWidget* picSet6_ = nullptr;
     std::array<QWidget*, kGlyphRows> picture1_{};
     std::array<GlyphCell*, kGlyphCellLimit> cells_{};  // null where no cell exists

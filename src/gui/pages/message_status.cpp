@@ -7,8 +7,8 @@
 
 namespace kpx::gui {
 
-MessageStatus::MessageStatus(MainWindow& window, QWidget* page)
-    : QObject(&window), window_(window) {
+MessageStatus::MessageStatus(PageHost& window, QWidget* page)
+    : QObject(window.Frame()), window_(window) {
     frame_ =
         MakeFrame("Frame1(0)", "Message Type Status( PG:Personal && Group     M:Mail Drop )", page);
     auto* g = new QGridLayout(frame_);
@@ -43,11 +43,11 @@ MessageStatus::MessageStatus(MainWindow& window, QWidget* page)
     g->addWidget(cmdAlert, kMailDrops + 2, 0, 1, 4);
     connect(cmdAlert, &QPushButton::clicked, this, &MessageStatus::cmdAlert_Click);
 
-    window_.Readers[MainWindow::ReaderStep::Alerts] = [this] { read_Alert(); };
+    window_.InstallReader(ReaderStep::Alerts, [this] { read_Alert(); });
 }
 
 void MessageStatus::cmdAlert_Click() {
-    Form6 form(window_, &window_);
+    Form6 form(window_, window_.Frame());
     form.exec();
 }
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QPushButton>
 
-#include "gui/main_window.h"
+#include "gui/pages/page_host.h"
 #include "settings/alerts.h"
 
 namespace kpx::gui {
@@ -14,14 +14,14 @@ namespace kpx::gui {
 class MessageStatus : public QObject {
     Q_OBJECT
   public:
-    MessageStatus(MainWindow& window, QWidget* page);
+    MessageStatus(PageHost& window, QWidget* page);
     QWidget* Panel() const { return frame_; }
 
     void cmdAlert_Click();
     void read_Alert();
 
   private:
-    MainWindow& window_;
+    PageHost& window_;
     QWidget* frame_ = nullptr;
     QLabel* lblLength_[kMailDrops + 1] = {};
     QLabel* lblHistory_[kMailDrops + 1] = {};

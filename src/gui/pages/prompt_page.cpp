@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs/qt_dialogs.h"
-#include "gui/main_window.h"
 #include "gui/pages/glyph_page.h"
+#include "gui/pages/page_host.h"
 #include "gui/widgets/list_click.h"
 #include "gui/window_helpers.h"
 #include "image/field_tags.h"
@@ -68,23 +68,16 @@ void PromptBox::contextMenuEvent(QContextMenuEvent* event) {
     Limited([&] { QLineEdit::contextMenuEvent(event); });  // its Paste
 }
 
-PromptPage::PromptPage(MainWindow& window) : window_(window) {
+PromptPage::PromptPage(PageHost& window) : window_(window) {
     picSet5_ = BuildTextPage();
     window_.AddPage(picSet5_);
     window_.PlaceLogoFrame(BuildLogoFrame());
     glyphs_ = std::make_unique<GlyphPage>(window_);
 
-    window_.Readers[MainWindow::ReaderStep::LogoFont] = [this] { ReadLogoFont(); };
-    window_.Readers[MainWindow::ReaderStep::PromptLanguage] = [this] { ReadLanguageRow(); };
-    window_.Readers[MainWindow::ReaderStep::PromptWidths] = [this] { Set_PromptEd_Width(); };
-    window_.Readers[MainWindow::ReaderStep::Prompts] = [this] { read_prompt(); };
-    window_.StoreStartupLogo = [this] {
-        txtPrompt_[0]->setText(FromCp1252(window_.Settings().logoText));
-        optCenter_Click(1);
-        txtPrompt_LostFocus(0);
-    };
-    window_.ShowPromptPages = [this] { ShowPages(); };
-    window_.LeavePromptPages = [this] { glyphs_->CloseKeyboard(); };
+    window_.InstallReader(ReaderStep::LogoFont, [this] { ReadLogoFont(); });
+    window_.InstallReader(ReaderStep::PromptLanguage, [this] { ReadLanguageRow(); });
+    window_.InstallReader(ReaderStep::PromptWidths, [this] { Set_PromptEd_Width(); });
+    window_.InstallReader(ReaderStep::Prompts, [this] { read_prompt(); });
     for (PromptBox* box : txtPrompt_) box->installEventFilter(this);
     // A box can hold the focus without a focus-in reaching it (focused while the window was
     // not active, or before the page came to the front).
@@ -93,6 +86,16 @@ PromptPage::PromptPage(MainWindow& window) : window_(window) {
 }
 
 PromptPage::~PromptPage() = default;
+
+void PromptPage::StoreStartupLogo() {
+    txtPrompt_[0]->setText(FromCp1252(window_.Settings().logoText));
+    optCenter_Click(1);
+    txtPrompt_LostFocus(0);
+}
+
+void PromptPage::LeavePages() {
+    glyphs_->CloseKeyboard();
+}
 
 QWidget* PromptPage::BuildTextPage() {
     auto* page = new QWidget;
@@ -196,11 +199,11 @@ void PromptPage::ReadLogoFont() {
 
 void PromptPage::ReadLanguageRow() {
     // Selecting the row must not load the language's texts over the image's own.
-    window_.RefreshingControls = true;
+    window_.State().RefreshingControls = true;
     if (const std::optional<int> row = LanguageRowFromImage(window_.Image())) {
         cboLng_->setCurrentIndex(*row);
     }
-    window_.RefreshingControls = false;
+    window_.State().RefreshingControls = false;
 }
 
 void PromptPage::read_prompt() {
@@ -264,8 +267,8 @@ void PromptPage::txtPrompt_LostFocus(int index) {
 }
 
 void PromptPage::cboLng_Click() {
-    if (window_.RefreshingControls) {
-        window_.RefreshingControls = false;
+    if (window_.State().RefreshingControls) {
+        window_.State().RefreshingControls = false;
         return;
     }
     if (!SelectPromptLanguage(window_.Image(), cboLng_->currentIndex())) return;

@@ -17,8 +17,8 @@
 
 namespace kpx::gui {
 
+class PageHost;
 class GlyphPage;
-class MainWindow;
 
 // A prompt's text box. Its character limit holds what the user types; a text the program puts
 // in (a stored slot, an aligned logo with its blanks) is kept whole, however long.
@@ -44,12 +44,19 @@ class PromptBox : public QLineEdit {
 
 // The prompt editor: the text page picSet5 with txtPrompt(1..32), its alignment buttons and
 // "Load Default", the logo group on the "Alerts and Status" page (txtPrompt(0), cboLogo,
-// cboLng), and the glyph page for Russian. It installs the window's prompt readers and seams.
+// cboLng), and the glyph page for Russian. It installs the window's prompt readers.
 class PromptPage : public QObject {
     Q_OBJECT
   public:
-    explicit PromptPage(MainWindow& window);
+    explicit PromptPage(PageHost& window);
     ~PromptPage() override;
+
+    // The logo text of the settings, stored by the load step.
+    void StoreStartupLogo();
+    // "Prompts Edit": the text page, or in Russian the glyph page with its keyboard.
+    void ShowPages();
+    // Another page comes to the front.
+    void LeavePages();
 
     void read_prompt();
     void Set_PromptEd_Width();
@@ -73,7 +80,6 @@ class PromptPage : public QObject {
     QWidget* BuildLogoFrame();
     void ReadLanguageRow();
     void ReadLogoFont();
-    void ShowPages();
     // ActivePromptIndex follows the focus into a prompt box.
     void FollowFocus(QWidget* focused);
     void ApplyFont(PromptBox* box, const EditFont& font);
@@ -81,7 +87,7 @@ class PromptPage : public QObject {
     void AlignBox(int index, Align align);
     void AddAlignButtons(int index, QWidget* parent, QBoxLayout* layout);
 
-    MainWindow& window_;
+    PageHost& window_;
     std::array<PromptBox*, kPromptCount> txtPrompt_{};
     std::array<QLabel*, kPromptCount> captions_{};
     QLabel* lblEdLen_ = nullptr;

@@ -24,11 +24,12 @@ const char* const kBatteryCaptions[kBatteryLevels] = {
 const int kOptionBoxes[] = {0, 1, 2, 6, 16, 17, 3, 21, 18, 19, 20, 23, 24, 25};
 const int kTaggedLists[] = {9, 5, 2, 4, 6, 3};
 
-using Step = MainWindow::ReaderStep;
+using Step = ReaderStep;
 
 }  // namespace
 
-StatusPage::StatusPage(MainWindow& window, QWidget* panels) : QObject(&window), window_(window) {
+StatusPage::StatusPage(PageHost& window, QWidget* panels)
+    : QObject(window.Frame()), window_(window) {
     picSet2_ = new QWidget(panels);
     picSet2_->setObjectName("picSet2");
     picSet2_->setAutoFillBackground(true);
@@ -57,20 +58,19 @@ StatusPage::StatusPage(MainWindow& window, QWidget* panels) : QObject(&window), 
     grid->addLayout(rightColumn_, 1, 2);
     grid->setRowStretch(1, 1);
 
-    window_.Readers[Step::SequentialLockout] = [this] {
+    window_.InstallReader(Step::SequentialLockout, [this] {
         cboSLC_->setCurrentIndex(LockoutRowFromImage(window_.Image()));
-    };
-    window_.Readers[Step::OutOfService] = [this] {
+    });
+    window_.InstallReader(Step::OutOfService, [this] {
         cboORC_->setCurrentIndex(OutOfServiceRowFromImage(window_.Image()));
-    };
-    window_.Readers[Step::Contrast] = [this] { read_contrast(); };
-    window_.Readers[Step::Tone] = [this] {
-        cboTone_->setCurrentIndex(ToneRowFromImage(window_.Image()));
-    };
-    window_.Readers[Step::Password] = [this] { read_pass(); };
-    window_.Readers[Step::BatteryLevels] = [this] { read_BatLev(); };
-    window_.Readers[Step::PagerMenu] = [this] { read_pager_menu(); };
-    window_.OnTaggedVisibility.push_back(
+    });
+    window_.InstallReader(Step::Contrast, [this] { read_contrast(); });
+    window_.InstallReader(Step::Tone,
+                          [this] { cboTone_->setCurrentIndex(ToneRowFromImage(window_.Image())); });
+    window_.InstallReader(Step::Password, [this] { read_pass(); });
+    window_.InstallReader(Step::BatteryLevels, [this] { read_BatLev(); });
+    window_.InstallReader(Step::PagerMenu, [this] { read_pager_menu(); });
+    window_.OnTaggedVisibility(
         [this](const TaggedVisibility& v) { txtPass_[1]->setVisible(v.txtPass1); });
 }
 
@@ -196,18 +196,18 @@ QWidget* StatusPage::BuildContrastFrame() {
 // ---------------------------------------------------------------- pager menu and tone
 
 void StatusPage::read_pager_menu() {
-    window_.RefreshingControls = true;
+    window_.State().RefreshingControls = true;
     const PagerMenuDisabled disabled = ReadPagerMenu(window_.Image());
     for (int i = 0; i < kPagerMenuItems; ++i) chkMenu_[i]->setChecked(true);
     for (int i = 0; i < kPagerMenuItems; ++i) {
         if (!disabled[static_cast<std::size_t>(i)]) chkMenu_[i]->setChecked(false);
     }
     cboTone_->setVisible(chkMenu_[0]->isChecked());
-    window_.RefreshingControls = false;
+    window_.State().RefreshingControls = false;
 }
 
 void StatusPage::chkMenu_Click(int) {
-    if (window_.RefreshingControls) return;
+    if (window_.State().RefreshingControls) return;
     PagerMenuDisabled disabled{};
     for (int i = 0; i < kPagerMenuItems; ++i) {
         disabled[static_cast<std::size_t>(i)] = chkMenu_[i]->isChecked();
@@ -250,7 +250,7 @@ void StatusPage::cboBatLev_Click(int index) {
 
 void StatusPage::read_contrast() {
     const int v = ContrastFromImage(window_.Image());
-    window_.loadedContrast = v;
+    window_.State().loadedContrast = v;
     slider1_->SetValue(v);
     const int grey = std::min(255, 5 * v);
     QPalette pal = lblContrast_->palette();
@@ -268,7 +268,7 @@ void StatusPage::Slider1_Changed() {
     lblContrast_->setPalette(pal);
     lblValue_->setText(QString::number(v));
     QCoreApplication::processEvents();
-    if (v != window_.loadedContrast) window_.contrastChanged = true;
+    if (v != window_.State().loadedContrast) window_.State().contrastChanged = true;
 }
 
 // ---------------------------------------------------------------- passwords

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QVBoxLayout>
 
-#include "gui/main_window.h"
+#include "gui/pages/page_host.h"
 
 namespace kpx::gui {
 
@@ -20,7 +20,7 @@ class StatusPage : public QObject {
     Q_OBJECT
   public:
     // Builds picSet2 into the window's panel stack.
-    StatusPage(MainWindow& window, QWidget* panels);
+    StatusPage(PageHost& window, QWidget* panels);
     ~StatusPage() override;
 
     QWidget* Page() const { return picSet2_; }
@@ -56,7 +56,7 @@ class StatusPage : public QObject {
     void read_contrast();
     int PasswordBox(QObject* watched) const;
 
-    MainWindow& window_;
+    PageHost& window_;
     QWidget* picSet2_ = nullptr;
     QVBoxLayout* rightColumn_ = nullptr;
     QCheckBox* chkMenu_[7] = {};

@@ -4,6 +4,7 @@
 
 #include "gui/board_window_fixture.h"
 #include "gui/programmer.h"
+#include "gui/screenshots.h"
 #include "link/serial_link.h"
 
 namespace kpx::gui::testing {

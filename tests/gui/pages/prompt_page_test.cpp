@@ -183,7 +183,7 @@ TEST_F(Prompts, LanguagesReplaceTheTextsAndTheRefreshKeepsThem) {
     window->init_ctl();
     EXPECT_EQ(Row("cboLng"), 2);
     EXPECT_EQ(SlotText(0x150), "Freigabe");
-    EXPECT_FALSE(window->RefreshingControls);
+    EXPECT_FALSE(window->State().RefreshingControls);
     window->Image().set(0x3E, 0x07);  // no row for it
     window->init_ctl();
     EXPECT_EQ(Row("cboLng"), 2);

@@ -206,11 +206,11 @@ TEST_F(StatusPageTest, ContrastAndPagerMenuStillWork) {
     slider->SetValue(6);
     EXPECT_EQ(Byte(0x0E9), 6);
     EXPECT_EQ(Get<QLabel>("lblValue")->text(), "6");
-    EXPECT_TRUE(window->contrastChanged);
+    EXPECT_TRUE(window->State().contrastChanged);
     window->Image().set(0x0E9, 2);
     window->init_ctl();
     EXPECT_EQ(slider->Value(), 2);
-    EXPECT_EQ(window->loadedContrast, 2);
+    EXPECT_EQ(window->State().loadedContrast, 2);
     EXPECT_EQ(Get<QLabel>("lblContrast")->palette().color(QPalette::WindowText),
               QColor(10, 10, 10));
     // The logo frame has its place on this page.

@@ -1,0 +1,2 @@
+// Planted fault: the frame reached by a relative path.
+#include "../main_window.h"

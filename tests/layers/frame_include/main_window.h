@@ -1,0 +1,1 @@
+// The frame's header the planted pieces reach for.

@@ -1,0 +1,2 @@
+// A widget with only its own folder's includes.
+#include "widgets/other.h"

@@ -1,0 +1,1 @@
+// A helper of gui/ the pieces may share.
