@@ -67,6 +67,11 @@ class BoardCore {
 
     BoardMemory memory() const { return memory_; }
     void SetMemory(const BoardMemory& memory) { memory_ = memory; }
+    // An empty slot: the board still answers its probe, but no memory command.
+    void SetPagerPresent(bool present);
+    bool PagerPresent() const { return present_; }
+    // Pagers read back to their last byte after a write since they went in.
+    int verified() const { return verified_; }
     void SetFault(FaultPlan plan) { fault_ = plan; }
     int reads() const { return reads_; }
     int writes() const { return writes_; }
@@ -82,6 +87,9 @@ class BoardCore {
     int reads_ = 0;
     int writes_ = 0;
     int probes_ = 0;
+    bool present_ = true;
+    bool writtenSinceIn_ = false;
+    int verified_ = 0;
 };
 
 }  // namespace kpx::sim

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::int64_t kByteNs = 10'000'000'000LL / 9600;  // 10 bits at 9600 baud
 constexpr int kQuietMs = 200;
+constexpr std::int64_t kOperatorPauseNs = 1'000'000'000LL;
 
 std::int64_t NowNs() {
     timespec ts{};
@@ -31,7 +32,9 @@ void SleepUntil(std::int64_t ns) {
 
 }  // namespace
 
-BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {}
+BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {
+    fresh_ = core_.memory();
+}
 
 BoardSimulator::~BoardSimulator() {
     Stop();
@@ -116,15 +119,42 @@ void BoardSimulator::SendPaced(const std::vector<std::uint8_t>& bytes) {
     }
 }
 
+int BoardSimulator::OperatorStep(std::int64_t now, int quietMs) {
+    if (!config_.operatorSwaps) return quietMs;
+    if (core_.verified() != verifiedSeen_) {
+        verifiedSeen_ = core_.verified();
+        takeOutAt_ = now + kOperatorPauseNs;
+    }
+    if (takeOutAt_ && now >= takeOutAt_) {
+        core_.SetPagerPresent(false);
+        takeOutAt_ = 0;
+        putInAt_ = now + kOperatorPauseNs;
+    }
+    if (putInAt_ && now >= putInAt_) {
+        core_.SetMemory(fresh_);
+        core_.SetPagerPresent(true);
+        putInAt_ = 0;
+    }
+    const std::int64_t due = takeOutAt_ ? takeOutAt_ : putInAt_;
+    if (!due) return quietMs;
+    return static_cast<int>(std::min<std::int64_t>(quietMs, (due - now) / 1'000'000 + 1));
+}
+
 void BoardSimulator::Serve() {
     std::vector<std::uint8_t> buffer(4096);
     while (!stopping_ && master_ >= 0) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        const int rc = ::poll(fds, 2, kQuietMs);
+        int waitMs;
+        {
+            std::lock_guard lock(mutex_);
+            waitMs = OperatorStep(NowNs(), kQuietMs);
+        }
+        const int rc = ::poll(fds, 2, waitMs);
         if (stopping_) break;
         if (rc == 0) {
             std::lock_guard lock(mutex_);
-            core_.DropPending();
+            // A line quiet for a while ends any half-received command.
+            if (NowNs() - lastInput_ >= kQuietMs * 1'000'000LL) core_.DropPending();
             continue;
         }
         if (rc < 0) {
@@ -138,6 +168,7 @@ void BoardSimulator::Serve() {
         }
         const ssize_t got = ::read(master_, buffer.data(), buffer.size());
         if (got <= 0) continue;
+        lastInput_ = NowNs();
         if (config_.pace) {
             // The bytes arrive no faster than the line carries them.
             lineInFree_ = std::max(lineInFree_, NowNs()) + got * kByteNs;
@@ -171,6 +202,16 @@ void BoardSimulator::SetMemory(const BoardMemory& memory) {
 void BoardSimulator::SetFault(FaultPlan plan) {
     std::lock_guard lock(mutex_);
     core_.SetFault(plan);
+}
+
+void BoardSimulator::SetPagerPresent(bool present) {
+    std::lock_guard lock(mutex_);
+    core_.SetPagerPresent(present);
+}
+
+bool BoardSimulator::PagerPresent() const {
+    std::lock_guard lock(mutex_);
+    return core_.PagerPresent();
 }
 
 bool BoardSimulator::DumpNow() const {
