@@ -89,6 +89,28 @@ BoardCore::BoardCore(const BoardOptions& options) : fault_(options.fault) {
         }
         if (options.gpMarker) memory_[0x3F8] = 0xAA;
     }
+    fresh_ = memory_;
+}
+
+int BoardCore::Operate(std::int64_t nowMs) {
+    constexpr int kPauseMs = 1000;
+    if (!operator_) return -1;
+    if (verified_ != verifiedSeen_) {
+        verifiedSeen_ = verified_;
+        takeOutAt_ = nowMs + kPauseMs;
+    }
+    if (takeOutAt_ && nowMs >= *takeOutAt_) {
+        SetPagerPresent(false);
+        takeOutAt_.reset();
+        putInAt_ = nowMs + kPauseMs;
+    }
+    if (putInAt_ && nowMs >= *putInAt_) {
+        memory_ = fresh_;
+        SetPagerPresent(true);
+        putInAt_.reset();
+    }
+    const auto due = takeOutAt_ ? takeOutAt_ : putInAt_;
+    return due ? static_cast<int>(*due - nowMs) : -1;
 }
 
 void BoardCore::SetPagerPresent(bool present) {

@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::int64_t kByteNs = 10'000'000'000LL / 9600;  // 10 bits at 9600 baud
 constexpr int kQuietMs = 200;
-constexpr std::int64_t kOperatorPauseNs = 1'000'000'000LL;
 
 std::int64_t NowNs() {
     timespec ts{};
@@ -33,7 +32,7 @@ void SleepUntil(std::int64_t ns) {
 }  // namespace
 
 BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {
-    fresh_ = core_.memory();
+    core_.SetOperator(config_.operatorSwaps);
 }
 
 BoardSimulator::~BoardSimulator() {
@@ -119,35 +118,15 @@ void BoardSimulator::SendPaced(const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-int BoardSimulator::OperatorStep(std::int64_t now, int quietMs) {
-    if (!config_.operatorSwaps) return quietMs;
-    if (core_.verified() != verifiedSeen_) {
-        verifiedSeen_ = core_.verified();
-        takeOutAt_ = now + kOperatorPauseNs;
-    }
-    if (takeOutAt_ && now >= takeOutAt_) {
-        core_.SetPagerPresent(false);
-        takeOutAt_ = 0;
-        putInAt_ = now + kOperatorPauseNs;
-    }
-    if (putInAt_ && now >= putInAt_) {
-        core_.SetMemory(fresh_);
-        core_.SetPagerPresent(true);
-        putInAt_ = 0;
-    }
-    const std::int64_t due = takeOutAt_ ? takeOutAt_ : putInAt_;
-    if (!due) return quietMs;
-    return static_cast<int>(std::min<std::int64_t>(quietMs, (due - now) / 1'000'000 + 1));
-}
-
 void BoardSimulator::Serve() {
     std::vector<std::uint8_t> buffer(4096);
     while (!stopping_ && master_ >= 0) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        int waitMs;
+        int waitMs = kQuietMs;
         {
             std::lock_guard lock(mutex_);
-            waitMs = OperatorStep(NowNs(), kQuietMs);
+            const int due = core_.Operate(NowNs() / 1'000'000);
+            if (due >= 0) waitMs = std::min(waitMs, due + 1);
         }
         const int rc = ::poll(fds, 2, waitMs);
         if (stopping_) break;

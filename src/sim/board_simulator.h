@@ -54,8 +54,6 @@ class BoardSimulator {
     void Serve();
     void SendPaced(const std::vector<std::uint8_t>& bytes);
     void HangUp();
-    // Locked: the operator's moves that are due; how long until the next one (or quietMs).
-    int OperatorStep(std::int64_t now, int quietMs);
 
     Config config_;
     mutable std::mutex mutex_;
@@ -73,11 +71,6 @@ class BoardSimulator {
     std::int64_t lineInFree_ = 0;
     std::int64_t lineOutFree_ = 0;
     std::int64_t lastInput_ = 0;
-    // The operator: the fresh pager's memory, the verifies seen, when the next moves are due.
-    BoardMemory fresh_{};
-    int verifiedSeen_ = 0;
-    std::int64_t takeOutAt_ = 0;
-    std::int64_t putInAt_ = 0;
 };
 
 }  // namespace kpx::sim
