@@ -3,6 +3,7 @@
 namespace kpx::cli {
 
 DialogAnswer StreamDialogs::Message(const std::string& text, DialogButtons buttons, DialogIcon) {
+    if (bar_) bar_->EndLine();
     err_ << text << "\n";
     if (buttons == DialogButtons::Ok) {
         err_.flush();
