@@ -134,6 +134,7 @@ struct Session {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+        dialogs.SetQuiet(io.quiet);
         if (o.lpt) parallel = std::make_unique<ParallelSession>(o.lptPath, clock, dialogs, host);
         // A paced write is seconds of silence: on a terminal the user sees it move.
         if (io.errIsTerminal && !io.quiet) {
