@@ -102,9 +102,12 @@ int CommandHelp(std::string_view commandName, CliIo& io) {
 std::optional<std::vector<ParsedArg>> ParseCommand(std::string_view commandName,
                                                     const std::vector<std::string>& args,
                                                     CliIo& io) {
+    // The parsed options point into the table: it must outlive them.
+    static const std::vector<CliOption> kNone;
     const CliCommand* c = Find(commandName);
+    const std::vector<CliOption>& table = c ? c->options : kNone;
     std::string problem;
-    auto parsed = ParseOptions(c ? c->options : std::vector<CliOption>{}, args, problem);
+    auto parsed = ParseOptions(table, args, problem);
     if (!parsed) UsageError(commandName, problem, io);
     return parsed;
 }

@@ -95,10 +95,10 @@ int CmdLedger(const std::vector<std::string>& args, CliIo& io) {
 }  // namespace
 
 const CliCommand kLedgerCommand = {
-    "ledger", "ledger (status [--json] | export [--series NAME]) --ledger URL",
+    "ledger", "ledger (status | export [--series NAME]) --ledger URL",
     "what a PostgreSQL ledger of produce holds: per series the next capcodes, the ok, failed and "
-    "unknown pagers and each station's pagers per hour today (status), or its rows as CSV, "
-    "oldest first (export)",
+    "unknown pagers and each station's pagers per hour today (status, --json for JSON), or its "
+    "rows as CSV, oldest first (export)",
     CmdLedger,
     {kLedgerOption, {"--series", "", "NAME", "export only this series' rows"}, kJsonOption}};
 

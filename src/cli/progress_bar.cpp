@@ -13,16 +13,18 @@ ProgressBar::~ProgressBar() {
     EndLine();
 }
 
-// "Writing Now......." starts a new transfer: the last one's line is left standing.
-void ProgressBar::SetStatus(const std::string& text) {
-    if (text.empty()) return;
+// A new maximum opens the next transfer (its status follows): the last one's line is left
+// standing.
+void ProgressBar::SetProgressMax(int maximum) {
     EndLine();
-    label_ = text.substr(0, text.find(' '));
+    label_.clear();
     drawnPercent_ = -1;
+    maximum_ = maximum;
 }
 
-void ProgressBar::SetProgressMax(int maximum) {
-    maximum_ = maximum;
+// "Writing Now......." names the bar "Writing".
+void ProgressBar::SetStatus(const std::string& text) {
+    if (!text.empty()) label_ = text.substr(0, text.find(' '));
 }
 
 void ProgressBar::SetProgressValue(int position) {

@@ -163,7 +163,7 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
     const std::string wrapper = dir.File("kpx41");
     std::ofstream(wrapper)
         << "#!/bin/sh\n"
-           "if [ \"$1\" = ports ]; then\n"
+           "if [ \"$*\" = ports ]; then\n"
            "  printf 'Prolific USB-to-Serial Comm Port (COM1)\\t/dev/ttyUSB0\\n'\n"
            "  exit 0\n"
            "fi\n"
