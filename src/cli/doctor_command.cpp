@@ -1,6 +1,7 @@
 // kpx41 doctor: whether this machine is ready for a transfer, and what to do if not.
-#include <nlohmann/json.hpp>
 #include <ostream>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
 #include "link/serial_link.h"

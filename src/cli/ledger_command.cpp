@@ -1,7 +1,8 @@
 // kpx41 ledger: what a shared PostgreSQL ledger of produce holds.
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <optional>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
 #include "platform/pg/pg_ledger.h"

@@ -1,9 +1,10 @@
 #include "cli/transfer_commands.h"
 
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
+
+#include <nlohmann/json.hpp>
 
 #include "catalogue/field_catalogue.h"
 #include "catalogue/open_table.h"
@@ -187,12 +188,10 @@ struct Session {
     bool Hold(std::ostream& err) {
         const int held = port.Keep(link.boardPort);
         if (held == 0) return true;
-        const auto path = PortMap::Default().PathForCom(link.boardPort);
-        if (held == TermiosSerialPort::kInUse) {
-            err << PortInUse(path.value_or("?")) << "\n";
-        } else {
-            err << SerialPortProblem(path.value_or("?")) << "\n";
-        }
+        const std::string path = PortMap::Default().PathForCom(link.boardPort).value_or("?");
+        std::string problem =
+            held == TermiosSerialPort::kInUse ? PortInUse(path) : SerialPortProblem(path);
+        err << (problem.empty() ? path + " cannot be opened" : problem) << "\n";
         return false;
     }
 

@@ -173,6 +173,8 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
 
     const Completion cases[] = {
         {"pro", {"probe", "produce"}},
+        {"he", {"help"}},
+        {"help ex", {"export"}},
         {"--v", {"--version"}},
         {"dump --",
          {"--help", "--json", "--lpt", "--no-backup", "--port", "--show-passwords", "--trace"}},
