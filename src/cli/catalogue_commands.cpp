@@ -37,75 +37,39 @@ struct Arguments {
     bool verbose = false;  // import: every setting left out, by name
 };
 
-// The flags a command takes beyond its images, --trace and --no-backup.
-struct Takes {
-    bool flags = false;    // --json, --show-passwords
-    bool output = false;   // -o FILE, --force
-    bool verbose = false;  // --verbose
-};
-
-// FILE, --port PATH, -o FILE and the flags the command takes; a problem text naming the
-// argument on a usage error.
-std::optional<Arguments> ParseArgs(const std::vector<std::string>& args, const Takes& takes,
-                                   std::string& problem) {
-    Arguments a;
-    auto unexpected = [&](const std::string& arg) {
-        problem = "unexpected argument " + arg;
-        return std::nullopt;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool isOutput = arg == "-o" || arg == "--output";
-        if (isOutput && !takes.output) return unexpected(arg);
-        const bool takesValue = arg == "--port" || arg == "--trace" || isOutput;
-        if (takesValue && i + 1 >= args.size()) {
-            problem = arg + " needs a value";
-            return std::nullopt;
-        }
-        if (arg == "--port") {
-            ImageSource board;
-            board.given = arg + " " + args[i + 1];
-            board.pager.port = args[++i];
-            a.sources.push_back(board);
-        } else if (arg == "--trace") {
-            a.trace = args[++i];
-        } else if (arg == "--no-backup") {
-            a.noBackup = true;
-        } else if (isOutput) {
-            a.output = args[++i];
-        } else if (arg == "--lpt" || arg.rfind("--lpt=", 0) == 0) {
-            ImageSource lpt;
-            lpt.given = arg;
-            lpt.pager.lpt = true;
-            if (arg.size() > 6) {
-                lpt.pager.lptPath = arg.substr(6);
-            } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
-                lpt.pager.lptPath = args[++i];  // a device path, as the transfer commands take it
-            }
-            a.sources.push_back(lpt);
-        } else if (arg == "--json" || arg == "--show-passwords") {
-            if (!takes.flags) return unexpected(arg);
-            (arg == "--json" ? a.json : a.showPasswords) = true;
-        } else if (arg == "--force" || arg == "-f") {
-            if (!takes.output) return unexpected(arg);
-            a.force = true;
-        } else if (arg == "--verbose" || arg == "-v") {
-            if (!takes.verbose) return unexpected(arg);
-            a.verbose = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            problem = "unknown option " + arg;
-            return std::nullopt;
-        } else {
-            ImageSource table;
-            table.given = arg;
-            table.file = arg;
-            a.sources.push_back(table);
-        }
+// One argument into a: an image source (a FILE, --port PATH, --lpt [PATH]) or a flag.
+void Take(const ParsedArg& arg, Arguments& a, CliIo& io) {
+    const std::string_view option = arg.option ? arg.option->name : "";
+    if (!arg.option || option == "--port" || option == "--lpt") {
+        ImageSource source;
+        source.given = arg.option ? arg.text + (arg.value ? " " + *arg.value : "") : arg.text;
+        if (!arg.option) source.file = arg.text;
+        if (option == "--port") source.pager.port = arg.value;
+        if (option == "--lpt") source.pager.lptPath = arg.value;
+        source.pager.lpt = option == "--lpt";
+        a.sources.push_back(source);
     }
+    if (option == "--trace") a.trace = arg.value;
+    if (option == "--output") a.output = arg.value;
+    a.noBackup = a.noBackup || option == "--no-backup";
+    a.json = a.json || option == "--json";
+    a.showPasswords = a.showPasswords || option == "--show-passwords";
+    a.force = a.force || option == "--force";
+    a.verbose = a.verbose || option == "--verbose";
+    io.quiet = io.quiet || option == "--quiet";
+}
+
+// The images and flags of a command by its option table; nothing (told) on a usage error.
+std::optional<Arguments> ParseArgs(std::string_view name, const std::vector<std::string>& args,
+                                   CliIo& io) {
+    const auto parsed = ParseCommand(name, args, io);
+    if (!parsed) return std::nullopt;
+    Arguments a;
+    for (const ParsedArg& arg : *parsed) Take(arg, a, io);
     const bool pager = std::any_of(a.sources.begin(), a.sources.end(),
                                    [](const ImageSource& s) { return s.IsPager(); });
     if ((a.trace || a.noBackup) && !pager) {
-        problem = "--trace and --no-backup go with a pager read (--port or --lpt)";
+        UsageError(name, "--trace and --no-backup go with a pager read (--port or --lpt)", io);
         return std::nullopt;
     }
     return a;
@@ -124,9 +88,9 @@ std::optional<PagerImage> Load(const ImageSource& source, const Arguments& a, Cl
         pager.noBackup = a.noBackup;
         return ReadPager(pager, io);
     }
-    const TableFileLoad load = LoadTableFile(source.file);
+    const TableFileLoad load = LoadTable(source.file, Input(io));
     if (load.status != TableFileStatus::Ok) {
-        TellTableFileProblem(io.err, source.file, load);
+        TellTableFileProblem(io.err, source.file == kStdio ? kStandardInput : source.file, load);
         return std::nullopt;
     }
     return PagerImage(load.bytes);
@@ -137,10 +101,10 @@ void PrintUtf8(std::ostream& out, const std::string& cp1252Line) {
 }
 
 int RunDump(const std::vector<std::string>& args, CliIo& io) {
-    std::string problem;
-    const auto a = ParseArgs(args, {.flags = true}, problem);
-    if (a) problem = ImageCountProblem(*a, 1, "needs a FILE or --port PATH");
-    if (!a || !problem.empty()) return UsageError("dump", problem, io);
+    const auto a = ParseArgs("dump", args, io);
+    if (!a) return kExitUsage;
+    const std::string problem = ImageCountProblem(*a, 1, "needs a FILE or --port PATH");
+    if (!problem.empty()) return UsageError("dump", problem, io);
     const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
     if (!image) return kExitFailure;
     if (a->json) {
@@ -160,11 +124,10 @@ int RunDump(const std::vector<std::string>& args, CliIo& io) {
 }
 
 int RunDiff(const std::vector<std::string>& args, CliIo& io) {
-    std::string problem;
-    auto a = ParseArgs(args, {.flags = true}, problem);
-    if (a && a->json) problem = "unexpected argument --json";
-    if (a && problem.empty()) problem = ImageCountProblem(*a, 2, "needs two images: A B");
-    if (!a || !problem.empty()) return UsageError("diff", problem, io);
+    const auto a = ParseArgs("diff", args, io);
+    if (!a) return kExitUsage;
+    const std::string problem = ImageCountProblem(*a, 2, "needs two images: A B");
+    if (!problem.empty()) return UsageError("diff", problem, io);
     const std::optional<PagerImage> before = Load(a->sources[0], *a, io);
     if (!before) return kExitUsage;
     const std::optional<PagerImage> after = Load(a->sources[1], *a, io);
@@ -179,11 +142,16 @@ int RunExport(const std::vector<std::string>& args, CliIo& io) {
         io.out << SchemaJson();
         return kExitOk;
     }
-    std::string problem;
-    const auto a = ParseArgs(args, {.output = true}, problem);
-    if (a) problem = ImageCountProblem(*a, 1, "needs FILE.tbl (or --port PATH)");
-    if (a && problem.empty() && !a->output) problem = "needs -o FILE.json";
-    if (!a || !problem.empty()) return UsageError("export", problem, io);
+    const auto a = ParseArgs("export", args, io);
+    if (!a) return kExitUsage;
+    std::string problem = ImageCountProblem(*a, 1, "needs FILE.tbl (or --port PATH)");
+    if (problem.empty() && !a->output) problem = "needs -o FILE.json";
+    if (!problem.empty()) return UsageError("export", problem, io);
+    if (*a->output == kStdio) {
+        const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
+        if (image) io.out << ExportJson(*image);
+        return image ? kExitOk : kExitFailure;
+    }
     // Before a pager is read: its result would have nowhere to go.
     if (const int refused = CheckOutput(io.err, *a->output, a->force)) return refused;
     const std::optional<PagerImage> image = Load(a->sources[0], *a, io);
@@ -223,23 +191,25 @@ void TellNotGiven(const JsonImport& result, bool verbose, std::ostream& err) {
 }
 
 int RunImport(const std::vector<std::string>& args, CliIo& io) {
-    std::string problem;
-    const auto a = ParseArgs(args, {.output = true, .verbose = true}, problem);
-    if (a) problem = ImageCountProblem(*a, 1, "needs FILE.json");
-    if (a && problem.empty() && a->sources[0].IsPager()) {
+    const auto a = ParseArgs("import", args, io);
+    if (!a) return kExitUsage;
+    std::string problem = ImageCountProblem(*a, 1, "needs FILE.json");
+    if (problem.empty() && a->sources[0].IsPager()) {
         problem = "unexpected argument " + a->sources[0].given + " (import reads a JSON file)";
     }
-    if (a && problem.empty() && !a->output) problem = "needs -o FILE.tbl";
-    if (!a || !problem.empty()) return UsageError("import", problem, io);
-    const std::string& path = a->sources[0].file;
+    if (problem.empty() && !a->output) problem = "needs -o FILE.tbl";
+    if (!problem.empty()) return UsageError("import", problem, io);
+    const bool fromStdin = a->sources[0].file == kStdio;
+    const std::string path = fromStdin ? kStandardInput : a->sources[0].file;
     const std::string& output = *a->output;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::ifstream file;
+    if (!fromStdin) file.open(path, std::ios::binary);
+    if (!fromStdin && !file) {
         TellAboutFile(io.err, path, "cannot be read");
         return kExitFailure;
     }
     std::ostringstream text;
-    text << in.rdbuf();
+    text << (fromStdin ? Input(io) : file).rdbuf();
     const JsonImport result = ImportJson(text.str());
     if (!result.notJson.empty())
         TellAboutFile(io.err, path, "not a JSON file (" + result.notJson + ")");
@@ -248,8 +218,10 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
         TellAboutFile(io.err, output, "nothing written");
         return kExitFailure;
     }
-    TellNotGiven(result, a->verbose, io.err);
-    for (const std::string& note : result.notes) io.err << "kpx41 import: " << note << "\n";
+    if (!io.quiet) {
+        TellNotGiven(result, a->verbose, io.err);
+        for (const std::string& note : result.notes) io.err << "kpx41 import: " << note << "\n";
+    }
     if (!HasModelText(result.image->bytes())) {
         TellAboutFile(io.err, path,
                       "the image has no model text KPX41 at 0x3E1-0x3E5; nothing written");
@@ -267,25 +239,37 @@ int RunImport(const std::vector<std::string>& args, CliIo& io) {
 
 }  // namespace
 
+constexpr CliOption kShowPasswords{"--show-passwords", "", "",
+                                   "show the passwords instead of masking them"};
+
 const CliCommand kDumpCommand{
     "dump", "dump [--json] [--show-passwords] (FILE | --port PATH [--trace FILE] [--no-backup])",
-    "every named setting, page by page, as \"name: value\" (passwords masked)", RunDump};
+    "every named setting, page by page, as \"name: value\" (passwords masked; FILE - reads "
+    "standard input)",
+    RunDump,
+    {kJsonOption, kShowPasswords, kPortOption, kLptOption, kTraceOption, kNoBackupOption}};
 
 const CliCommand kDiffCommand{
     "diff",
     "diff [--show-passwords] (A | --port PATH) (B | --port PATH) [--trace FILE] [--no-backup]",
     "the settings that differ, then the unnamed bytes; exit 0 equal, 1 different, 2 trouble",
-    RunDiff};
+    RunDiff,
+    {kShowPasswords, kPortOption, kLptOption, kTraceOption, kNoBackupOption}};
 
-const CliCommand kExportCommand{"export",
-                                "export (FILE.tbl | --port PATH [--trace FILE] [--no-backup]) -o "
-                                "FILE.json [--force]",
-                                "the image as JSON: named settings and unnamed bytes", RunExport};
+const CliCommand kExportCommand{
+    "export",
+    "export (FILE.tbl | --port PATH [--trace FILE] [--no-backup]) -o FILE.json [--force]",
+    "the image as JSON: named settings and unnamed bytes (-o - writes standard output)",
+    RunExport,
+    {kOutputOption, kForceOption, kPortOption, kLptOption, kTraceOption, kNoBackupOption,
+     {"--schema", "", "", "print the JSON schema of the export (alone)"}}};
 
 const CliCommand kImportCommand{
-    "import", "import FILE.json -o FILE.tbl [--force] [--verbose]",
-    "a table file from JSON, with the window's checks; omitted settings keep the start image's "
-    "values (--verbose names them)",
-    RunImport};
+    "import", "import FILE.json -o FILE.tbl [--force] [--verbose] [--quiet]",
+    "a table file from JSON (- reads standard input), with the window's checks; omitted settings "
+    "keep the start image's values (--verbose names them)",
+    RunImport,
+    {kOutputOption, kForceOption, {"--verbose", "-v", "", "name every setting not given"},
+     kQuietOption}};
 
 }  // namespace kpx::cli

@@ -1,7 +1,7 @@
 #include "cli/cli_app.h"
 
 #include <array>
-#include <ostream>
+#include <iostream>
 
 #include "cli/commands.h"
 #include "support/version.h"
@@ -41,12 +41,25 @@ const CliCommand* Find(std::string_view name) {
     return nullptr;
 }
 
+int UnknownCommand(const std::string& name, std::ostream& err) {
+    std::vector<std::string> names;
+    for (const CliCommand& c : Commands()) names.emplace_back(c.name);
+    err << "kpx41: unknown command '" << name << "'; ";
+    if (const auto near = Nearest(name, names)) {
+        err << "did you mean " << *near << "?\n";
+    } else {
+        err << "try kpx41 --help\n";
+    }
+    return kExitUsage;
+}
+
 void PrintHelp(std::ostream& out) {
     out << "kpx41: the KPX41 pager programmer's command-line tool\n\n"
            "usage: kpx41 COMMAND [ARGS...]\n"
            "       kpx41 --help\n"
            "       kpx41 --version\n"
-           "       kpx41 COMMAND --help\n\n"
+           "       kpx41 COMMAND --help\n"
+           "       kpx41 help COMMAND\n\n"
            "commands:\n";
     for (const CliCommand& c : Commands()) {
         out << "  " << c.usage << "\n      " << c.summary << "\n";
@@ -62,18 +75,41 @@ std::span<const CliCommand> Commands() {
     return commands;
 }
 
+std::istream& Input(CliIo& io) {
+    return io.in ? *io.in : std::cin;
+}
+
 bool WantsHelp(const std::vector<std::string>& args) {
     for (const std::string& a : args) {
+        if (a == "--") return false;
         if (a == "-h" || a == "--help") return true;
     }
     return false;
 }
 
 int CommandHelp(std::string_view commandName, CliIo& io) {
+    static constexpr CliOption kHelp{"--help", "-h", "", "print this help"};
     if (const CliCommand* c = Find(commandName)) {
-        io.out << "usage: kpx41 " << c->usage << "\n" << c->summary << "\n";
+        std::vector<CliOption> options = c->options;
+        options.push_back(kHelp);
+        io.out << "usage: kpx41 " << c->usage << "\n"
+               << c->summary << "\n\noptions:\n"
+               << OptionLines(options);
     }
     return kExitOk;
+}
+
+std::optional<std::vector<ParsedArg>> ParseCommand(std::string_view commandName,
+                                                    const std::vector<std::string>& args,
+                                                    CliIo& io) {
+    // The parsed options point into the table: it must outlive them.
+    static const std::vector<CliOption> kNone;
+    const CliCommand* c = Find(commandName);
+    const std::vector<CliOption>& table = c ? c->options : kNone;
+    std::string problem;
+    auto parsed = ParseOptions(table, args, problem);
+    if (!parsed) UsageError(commandName, problem, io);
+    return parsed;
 }
 
 int UsageError(std::string_view commandName, std::string_view why, CliIo& io) {
@@ -95,6 +131,10 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
         return kExitUsage;
     }
     const std::string& name = args.front();
+    if (name == "help" && args.size() == 2) {
+        if (!Find(args[1])) return UnknownCommand(args[1], err);
+        return CommandHelp(args[1], io);
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp(out);
         return kExitOk;
@@ -104,10 +144,7 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
         return kExitOk;
     }
     const CliCommand* command = Find(name);
-    if (command == nullptr) {
-        err << "kpx41: unknown command '" << name << "'; try kpx41 --help\n";
-        return kExitUsage;
-    }
+    if (command == nullptr) return UnknownCommand(name, err);
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (WantsHelp(rest)) return CommandHelp(command->name, io);
     return command->run(rest, io);

@@ -1,6 +1,8 @@
 #include "cli/file_messages.h"
 
+#include <istream>
 #include <ostream>
+#include <sstream>
 
 #include "cli/cli_app.h"
 
@@ -32,6 +34,13 @@ int CheckOutput(std::ostream& err, const std::string& path, bool force) {
     }
     TellAboutFile(err, path, "cannot be written: " + check.why);
     return kExitFailure;
+}
+
+TableFileLoad LoadTable(const std::string& path, std::istream& in) {
+    if (path != kStdio) return LoadTableFile(path);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return TableFromContent(kStandardInput, content.str());
 }
 
 }  // namespace kpx::cli

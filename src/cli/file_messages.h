@@ -20,4 +20,10 @@ void TellTableFileProblem(std::ostream& err, const std::string& path, const Tabl
 // for a path that cannot be written.
 int CheckOutput(std::ostream& err, const std::string& path, bool force);
 
+// "-" as a FILE: standard input to read, standard output to write.
+inline constexpr const char* kStdio = "-";
+inline constexpr const char* kStandardInput = "standard input";
+// A table file, or with "-" the table on `in` (named "standard input" in the messages).
+TableFileLoad LoadTable(const std::string& path, std::istream& in);
+
 }  // namespace kpx::cli

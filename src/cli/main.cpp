@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -6,5 +8,7 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return kpx::cli::RunCli(args, std::cout, std::cerr);
+    kpx::cli::CliIo io{std::cout, std::cerr};
+    io.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    return kpx::cli::RunCli(args, io);
 }

@@ -16,21 +16,6 @@
 
 namespace kpx::cli {
 
-// Takes "--lpt", "--lpt PATH" (a /dev/ path) or "--lpt=PATH" at args[i], moving i past a PATH
-// that follows; false when args[i] is another argument.
-inline bool ParseLptOption(const std::vector<std::string>& args, std::size_t& i,
-                           std::optional<std::string>& path) {
-    const std::string& a = args[i];
-    if (a != "--lpt" && a.rfind("--lpt=", 0) != 0) return false;
-    if (a.size() > 6) {
-        path = a.substr(6);
-    } else if (i + 1 < args.size() && args[i + 1].rfind("/dev/", 0) == 0) {
-        // A device path; anything else after --lpt is the command's own argument.
-        path = args[++i];
-    }
-    return true;
-}
-
 // The parallel port of --lpt [PATH] and the bus on it: the machine's ports, or the ones
 // UseParallelPort set.
 struct ParallelSession {

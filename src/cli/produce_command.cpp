@@ -48,63 +48,66 @@ struct ProduceOptions {
     std::optional<std::string> trace;
 };
 
+const std::vector<CliOption> kProduceOptions = {
+    {"--port", "", "PATH", "a board's serial port; once per board, all programmed at once"},
+    kLptOption,
+    {"--auto-increase", "", "1|2|1,2", "the capcodes that count up by one per pager"},
+    {"--count", "", "N", "how many pagers to program"},
+    {"--log", "", "FILE", "append one CSV row per pager to FILE"},
+    kLedgerOption,
+    {"--series", "", "NAME", "the ledger's series (by default named after the capcodes)"},
+    {"--station", "", "NAME", "this station's name in the ledger (by default the host name)"},
+    {"--resume", "", "", "carry on a series from where its log or ledger stopped"},
+    {"--no-wait", "", "", "do not wait for Enter between pagers"},
+    kYesOption,
+    kTraceOption,
+    kNoBackupOption,
+};
+
+// One option into o; false (problem set) for a value it does not take.
+bool TakeOption(const ParsedArg& a, ProduceOptions& o, bool& haveAuto, std::string& problem) {
+    const std::string_view name = a.option->name;
+    const std::string value = a.value.value_or("");
+    if (name == "--auto-increase") {
+        const auto parsed = ParseAutoIncrease(value);
+        if (!parsed) problem = "--auto-increase takes 1, 2 or 1,2";
+        if (parsed) o.autoIncrease = *parsed;
+        haveAuto = haveAuto || parsed;
+    } else if (name == "--count") {
+        if (value.empty() || value.size() > 7 ||
+            value.find_first_not_of("0123456789") != value.npos || std::stoi(value) < 1) {
+            problem = "--count takes a number of pagers from 1 to 9999999";
+        } else {
+            o.count = std::stoi(value);
+        }
+    }
+    if (name == "--port") o.ports.push_back(value);
+    if (name == "--lpt") o.lptPath = a.value;
+    if (name == "--log") o.ledger.log = value;
+    if (name == "--ledger") o.ledger.ledger = value;
+    if (name == "--series") o.ledger.series = value;
+    if (name == "--station") o.ledger.station = value;
+    if (name == "--trace") o.trace = value;
+    o.lpt = o.lpt || name == "--lpt";
+    o.resume = o.resume || name == "--resume";
+    o.noWait = o.noWait || name == "--no-wait";
+    o.yes = o.yes || name == "--yes";
+    o.noBackup = o.noBackup || name == "--no-backup";
+    return problem.empty();
+}
+
 std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::string& problem) {
     ProduceOptions o;
     bool haveAuto = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool takesValue = a == "--port" || a == "--auto-increase" || a == "--count" ||
-                                a == "--log" || a == "--trace" || a == "--ledger" ||
-                                a == "--series" || a == "--station";
-        if (takesValue && i + 1 >= args.size()) {
-            problem = a + " needs a value";
-            return std::nullopt;
-        }
-        if (a == "--port") {
-            o.ports.push_back(args[++i]);
-        } else if (ParseLptOption(args, i, o.lptPath)) {
-            o.lpt = true;
-        } else if (a == "--auto-increase") {
-            const auto parsed = ParseAutoIncrease(args[++i]);
-            if (!parsed) {
-                problem = "--auto-increase takes 1, 2 or 1,2";
-                return std::nullopt;
-            }
-            o.autoIncrease = *parsed;
-            haveAuto = true;
-        } else if (a == "--count") {
-            const std::string& n = args[++i];
-            if (n.empty() || n.size() > 7 || n.find_first_not_of("0123456789") != n.npos ||
-                std::stoi(n) < 1) {
-                problem = "--count takes a number of pagers from 1 to 9999999";
-                return std::nullopt;
-            }
-            o.count = std::stoi(n);
-        } else if (a == "--log") {
-            o.ledger.log = args[++i];
-        } else if (a == "--ledger") {
-            o.ledger.ledger = args[++i];
-        } else if (a == "--series") {
-            o.ledger.series = args[++i];
-        } else if (a == "--station") {
-            o.ledger.station = args[++i];
-        } else if (a == "--trace") {
-            o.trace = args[++i];
-        } else if (a == "--resume") {
-            o.resume = true;
-        } else if (a == "--no-wait") {
-            o.noWait = true;
-        } else if (a == "--yes" || a == "-y") {
-            o.yes = true;
-        } else if (a == "--no-backup") {
-            o.noBackup = true;
-        } else if (!a.empty() && a[0] == '-') {
-            problem = "unknown option " + a;
-            return std::nullopt;
+    const auto parsed = ParseOptions(kProduceOptions, args, problem);
+    if (!parsed) return std::nullopt;
+    for (const ParsedArg& a : *parsed) {
+        if (a.option) {
+            if (!TakeOption(a, o, haveAuto, problem)) return std::nullopt;
         } else if (o.file.empty()) {
-            o.file = a;
+            o.file = a.text;
         } else {
-            problem = "unexpected argument " + a + " (one FILE only)";
+            problem = "unexpected argument " + a.text + " (one FILE only)";
             return std::nullopt;
         }
     }
@@ -341,6 +344,7 @@ const CliCommand kProduceCommand = {
     "program a series of pagers from a table file, one board per --port in parallel, the chosen "
     "capcodes counting up by one per pager (--lpt: the one parallel port); one CSV row per pager "
     "in the log, or one row in a PostgreSQL ledger that several stations share",
-    CmdProduce};
+    CmdProduce,
+    kProduceOptions};
 
 }  // namespace kpx::cli

@@ -1,5 +1,6 @@
 // Table-file commands: new and check.
 
+#include <optional>
 #include <ostream>
 
 #include "catalogue/startup_image.h"
@@ -12,46 +13,49 @@ namespace kpx::cli {
 
 namespace {
 
-int RunNew(const std::vector<std::string>& args, CliIo& io) {
-    bool force = false;
+// The one FILE of new and check; nothing (told) on a usage error.
+std::optional<std::string> OneFile(std::string_view name, const std::vector<std::string>& args,
+                                   bool& flag, CliIo& io) {
+    const auto parsed = ParseCommand(name, args, io);
+    if (!parsed) return std::nullopt;
     std::vector<std::string> files;
-    for (const std::string& a : args) {
-        if (a == "-f" || a == "--force") {
-            force = true;
-        } else if (a.size() > 1 && a.front() == '-') {
-            return UsageError("new", "unknown option " + a, io);
+    for (const ParsedArg& a : *parsed) {
+        if (a.option) {
+            flag = true;  // the command's only option: --force or --quiet
         } else if (!files.empty()) {
-            return UsageError("new", "unexpected argument " + a + " (one FILE only)", io);
+            UsageError(name, "unexpected argument " + a.text + " (one FILE only)", io);
+            return std::nullopt;
         } else {
-            files.push_back(a);
+            files.push_back(a.text);
         }
     }
-    if (files.empty()) return UsageError("new", "needs a FILE", io);
-    const std::string& path = files.front();
+    if (!files.empty()) return files.front();
+    UsageError(name, "needs a FILE", io);
+    return std::nullopt;
+}
 
-    if (const int refused = CheckOutput(io.err, path, force)) return refused;
-    const std::string failure = SaveTableFile(path, BuildStartupImage(DefaultProgramSettings()));
+int RunNew(const std::vector<std::string>& args, CliIo& io) {
+    bool force = false;
+    const auto path = OneFile("new", args, force, io);
+    if (!path) return kExitUsage;
+    if (const int refused = CheckOutput(io.err, *path, force)) return refused;
+    const std::string failure = SaveTableFile(*path, BuildStartupImage(DefaultProgramSettings()));
     if (!failure.empty()) {
-        TellAboutFile(io.err, path, failure);
+        TellAboutFile(io.err, *path, failure);
         return kExitFailure;
     }
     return kExitOk;
 }
 
 int RunCheck(const std::vector<std::string>& args, CliIo& io) {
-    if (args.empty()) return UsageError("check", "needs a FILE", io);
-    for (const std::string& a : args) {
-        if (a.size() > 1 && a.front() == '-') return UsageError("check", "unknown option " + a, io);
-    }
-    if (args.size() > 1) {
-        return UsageError("check", "unexpected argument " + args[1] + " (one FILE only)", io);
-    }
-    const TableFileLoad load = LoadTableFile(args.front());
+    const auto path = OneFile("check", args, io.quiet, io);
+    if (!path) return kExitUsage;
+    const TableFileLoad load = LoadTable(*path, Input(io));
     if (load.status != TableFileStatus::Ok) {
-        TellTableFileProblem(io.err, args.front(), load);
+        TellTableFileProblem(io.err, *path == kStdio ? kStandardInput : *path, load);
         return kExitFailure;
     }
-    io.out << "ok\n";
+    if (!io.quiet) io.out << "ok\n";
     return kExitOk;
 }
 
@@ -61,10 +65,14 @@ const CliCommand kNewCommand{"new", "new [--force] FILE",
                              "write the pager image the programmer starts with to the table file "
                              "FILE (refuses an existing FILE unless "
                              "--force)",
-                             RunNew};
+                             RunNew,
+                             {kForceOption}};
 
 const CliCommand kCheckCommand{
-    "check", "check FILE",
-    "check that FILE is a KPX41 table file: prints \"ok\", or the problem and exits 1", RunCheck};
+    "check", "check [--quiet] FILE",
+    "check that FILE (- for standard input) is a KPX41 table file: prints \"ok\", or the problem "
+    "and exits 1",
+    RunCheck,
+    {kQuietOption}};
 
 }  // namespace kpx::cli

@@ -4,11 +4,14 @@
 #include <optional>
 #include <ostream>
 
+#include <nlohmann/json.hpp>
+
 #include "catalogue/field_catalogue.h"
 #include "catalogue/open_table.h"
 #include "cli/commands.h"
 #include "cli/file_messages.h"
 #include "cli/parallel_session.h"
+#include "cli/progress_bar.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
 #include "image/charmap.h"
@@ -132,7 +135,14 @@ struct Session {
         link.SetHost(&host);
         // No window to keep alive: block on the port in longer slices.
         link.SetWaitSliceMs(50);
+        dialogs.SetQuiet(io.quiet);
         if (o.lpt) parallel = std::make_unique<ParallelSession>(o.lptPath, clock, dialogs, host);
+        // A paced write is seconds of silence: on a terminal the user sees it move.
+        if (io.errIsTerminal && !io.quiet) {
+            bar = std::make_unique<ProgressBar>(io.err);
+            dialogs.SetProgressBar(bar.get());
+            Transfers().SetView(bar.get());
+        }
     }
 
     PagerTransfers& Transfers() {
@@ -167,19 +177,32 @@ struct Session {
             }
             link.boardPort = PortMap::Default().Register(*o.port);
             if (traceFile) traceFile->trace().NamePort(link.boardPort, *o.port);
-            return true;
+            return Hold(err);
         }
-        if (link.usb_probe()) return true;
+        if (link.usb_probe()) return Hold(err);
         err << kBoardNotResponding << "\n";
+        return false;
+    }
+
+    // The board's port stays this command's from here to the end, between its transfers too.
+    bool Hold(std::ostream& err) {
+        const int held = port.Keep(link.boardPort);
+        if (held == 0) return true;
+        const std::string path = PortMap::Default().PathForCom(link.boardPort).value_or("?");
+        std::string problem =
+            held == TermiosSerialPort::kInUse ? PortInUse(path) : SerialPortProblem(path);
+        err << (problem.empty() ? path + " cannot be opened" : problem) << "\n";
         return false;
     }
 
     // Done with the link; false when the operation failed.
     bool Finish() {
+        if (bar) bar->EndLine();
         Transfers().Release();
         return !Transfers().TransferFailed();
     }
 
+    std::unique_ptr<ProgressBar> bar;  // first in, last out: the transfers point at it
     StreamDialogs dialogs;
     SteadyClock clock;
     NullEventPump pump;
@@ -198,59 +221,34 @@ struct Session {
     std::unique_ptr<ParallelSession> parallel;
 };
 
-// What a command takes besides --port, --lpt and --trace.
-struct Takes {
-    std::size_t files = 0;  // FILE arguments
-    bool output = false;    // -o FILE (and --force)
-    bool yes = false;       // --yes
-    bool backup = true;     // --no-backup
-    bool port = true;       // --port and --lpt
-};
-
-// Every argument that the command does not take is named in the problem.
-std::optional<Options> Parse(const std::vector<std::string>& args, const Takes& takes,
-                             std::string& problem) {
+// The arguments of a transfer command by its option table, taking up to `files` FILEs.
+std::optional<Options> Parse(std::string_view name, const std::vector<std::string>& args,
+                             std::size_t files, CliIo& io) {
+    const auto parsed = ParseCommand(name, args, io);
+    if (!parsed) return std::nullopt;
     Options o;
-    auto unexpected = [&](const std::string& a, const std::string& why = "") {
-        problem = "unexpected argument " + a + why;
-        return std::nullopt;
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool isOutput = a == "-o" || a == "--output";
-        if (a == "--port" || isOutput || a == "--trace") {
-            if ((isOutput && !takes.output) || (a == "--port" && !takes.port)) return unexpected(a);
-            if (i + 1 >= args.size()) {
-                problem = a + " needs a value";
-                return std::nullopt;
-            }
-            (a == "--port" ? o.port : a == "--trace" ? o.trace : o.output) = args[++i];
-        } else if (ParseLptOption(args, i, o.lptPath)) {
-            if (!takes.port) return unexpected(a);
-            o.lpt = true;
-        } else if (a == "--no-backup") {
-            if (!takes.backup) return unexpected(a);
-            o.noBackup = true;
-        } else if (a == "--yes" || a == "-y") {
-            if (!takes.yes) return unexpected(a);
-            o.yes = true;
-        } else if (a == "--force" || a == "-f") {
-            if (!takes.output) return unexpected(a);
-            o.force = true;
-        } else if (!a.empty() && a[0] == '-') {
-            problem = "unknown option " + a;
-            return std::nullopt;
-        } else if (o.files.size() >= takes.files) {
-            return unexpected(a, takes.files == 0 ? "" : " (one FILE only)");
-        } else {
-            o.files.push_back(a);
+    std::string problem;
+    for (const ParsedArg& a : *parsed) {
+        const std::string_view option = a.option ? a.option->name : "";
+        if (!a.option && o.files.size() >= files) {
+            problem = "unexpected argument " + a.text + (files == 0 ? "" : " (one FILE only)");
+            break;
         }
+        if (!a.option) o.files.push_back(a.text);
+        if (option == "--port") o.port = a.value;
+        if (option == "--trace") o.trace = a.value;
+        if (option == "--output") o.output = a.value;
+        if (option == "--lpt") o.lptPath = a.value;
+        o.lpt = o.lpt || option == "--lpt";
+        o.noBackup = o.noBackup || option == "--no-backup";
+        o.yes = o.yes || option == "--yes";
+        o.force = o.force || option == "--force";
+        io.quiet = io.quiet || option == "--quiet";
     }
-    if (o.port && o.lpt) {
-        problem = "--port and --lpt name two different links";
-        return std::nullopt;
-    }
-    return o;
+    if (problem.empty() && o.port && o.lpt) problem = "--port and --lpt name two different links";
+    if (problem.empty()) return o;
+    UsageError(name, problem, io);
+    return std::nullopt;
 }
 
 // Opens a table file as the File menu and the window's refresh do, so the pager gets the bytes
@@ -295,9 +293,8 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
     static constexpr const char* kName = "read";
-    std::string problem;
-    auto o = Parse(args, {.output = true}, problem);
-    if (!o) return UsageError(kName, problem, io);
+    auto o = Parse(kName, args, 0, io);
+    if (!o) return kExitUsage;
     if (!o->output) return UsageError(kName, "needs -o FILE", io);
     // Before the pager is read: a read takes seconds, and its result would have nowhere to go.
     if (const int refused = CheckOutput(err, *o->output, o->force)) return refused;
@@ -308,7 +305,7 @@ int CmdRead(const std::vector<std::string>& args, CliIo& io) {
         TellAboutFile(err, *o->output, failure);
         return 1;
     }
-    out << "read the pager into " << *o->output << "\n";
+    if (!io.quiet) out << "read the pager into " << *o->output << "\n";
     return 0;
 }
 
@@ -316,9 +313,8 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
     static constexpr const char* kName = "write";
-    std::string problem;
-    auto o = Parse(args, {.files = 1, .yes = true}, problem);
-    if (!o) return UsageError(kName, problem, io);
+    auto o = Parse(kName, args, 1, io);
+    if (!o) return kExitUsage;
     if (o->files.empty()) return UsageError(kName, "needs a FILE", io);
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
@@ -331,7 +327,7 @@ int CmdWrite(const std::vector<std::string>& args, CliIo& io) {
     ReportMismatch(s, o->files[0], err);
     DecodeTextRegions(s.image);
     if (!s.Finish()) return 1;
-    out << "wrote and verified " << o->files[0] << "\n";
+    if (!io.quiet) out << "wrote and verified " << o->files[0] << "\n";
     return 0;
 }
 
@@ -339,9 +335,8 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
     static constexpr const char* kName = "verify";
-    std::string problem;
-    auto o = Parse(args, {.files = 1, .backup = false}, problem);
-    if (!o) return UsageError(kName, problem, io);
+    auto o = Parse(kName, args, 1, io);
+    if (!o) return kExitUsage;
     if (o->files.empty()) return UsageError(kName, "needs a FILE", io);
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !OpenTable(s, o->files[0], err)) return 1;
@@ -351,7 +346,7 @@ int CmdVerify(const std::vector<std::string>& args, CliIo& io) {
     s.Transfers().verify(s.image, 0, kImageLast);
     ReportMismatch(s, o->files[0], err);
     if (!s.Finish()) return 1;
-    out << "the pager matches " << o->files[0] << "\n";
+    if (!io.quiet) out << "the pager matches " << o->files[0] << "\n";
     return 0;
 }
 
@@ -366,10 +361,13 @@ std::optional<PagerImage> ReadPager(const PagerSource& source, CliIo& io) {
 }
 
 int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
-    std::ostream& out = io.out;
-    std::ostream& err = io.err;
-    (void)err;
-    if (!args.empty()) return UsageError("ports", "unexpected argument " + args[0], io);
+    const auto parsed = ParseCommand("ports", args, io);
+    if (!parsed) return kExitUsage;
+    bool json = false;
+    for (const ParsedArg& a : *parsed) {
+        if (!a.option) return UsageError("ports", "unexpected argument " + a.text, io);
+        json = true;  // --json, the only option
+    }
     std::vector<SysfsDeviceLister::Port> ports;
     if (io.lister) {
         // A given list names ports by COM number only; the paths are the port map's.
@@ -382,8 +380,17 @@ int CmdPorts(const std::vector<std::string>& args, CliIo& io) {
     } else {
         ports = SysfsDeviceLister().Ports(kCableDescription);
     }
-    for (const auto& p : ports) out << p.friendlyName << "\t" << p.path << "\n";
-    if (ports.empty()) out << "no " << kCableDescription << " found\n";
+    if (json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const auto& p : ports) {
+            list.push_back({{"com", p.com}, {"name", p.friendlyName}, {"path", p.path}});
+        }
+        io.out << list.dump(2) << "\n";
+    } else {
+        for (const auto& p : ports) io.out << p.friendlyName << "\t" << p.path << "\n";
+    }
+    // Said aside, so that a script reading the list gets an empty one.
+    if (ports.empty()) io.err << "no " << kCableDescription << " found\n";
     return 0;
 }
 
@@ -391,13 +398,12 @@ int CmdProbe(const std::vector<std::string>& args, CliIo& io) {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
     static constexpr const char* kName = "probe";
-    std::string problem;
-    auto o = Parse(args, {.backup = false, .port = false}, problem);
-    if (!o) return UsageError(kName, problem, io);
+    auto o = Parse(kName, args, 0, io);
+    if (!o) return kExitUsage;
     Session s(io, *o);
     if (!s.Prepare(*o, err) || !s.Connect(*o, err)) return 1;
     const auto path = PortMap::Default().PathForCom(s.link.boardPort);
-    out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
+    if (!io.quiet) out << "board on COM" << s.link.boardPort << " (" << path.value_or("?") << ")\n";
     return 0;
 }
 
@@ -408,21 +414,29 @@ void UseParallelPort(PortIo* io, Clock* clock) {
 
 const CliCommand kReadCommand = {
     "read",
-    "read [--port PATH | --lpt [PATH]] -o FILE [--force] [--trace FILE] "
-    "[--no-backup]",
+    "read [--port PATH | --lpt [PATH]] -o FILE [--force] [--trace FILE] [--no-backup] [--quiet]",
     "read the pager on the board and save it as a table file (refuses an existing FILE "
     "unless --force)",
-    CmdRead};
+    CmdRead,
+    {kPortOption, kLptOption, kOutputOption, kForceOption, kTraceOption, kNoBackupOption,
+     kQuietOption}};
 const CliCommand kWriteCommand = {
-    "write", "write [--port PATH | --lpt [PATH]] FILE [--yes] [--trace FILE] [--no-backup]",
+    "write",
+    "write [--port PATH | --lpt [PATH]] FILE [--yes] [--trace FILE] [--no-backup] [--quiet]",
     "write a table file to the pager and verify it (--yes answers the GP(RoHS) question)",
-    CmdWrite};
-const CliCommand kVerifyCommand = {"verify",
-                                   "verify [--port PATH | --lpt [PATH]] FILE [--trace FILE]",
-                                   "compare the pager with a table file", CmdVerify};
-const CliCommand kPortsCommand = {
-    "ports", "ports", "list the cable's serial ports with their device paths", CmdPorts};
-const CliCommand kProbeCommand = {"probe", "probe [--trace FILE]", "look for the programming board",
-                                  CmdProbe};
+    CmdWrite,
+    {kPortOption, kLptOption, kYesOption, kTraceOption, kNoBackupOption, kQuietOption}};
+const CliCommand kVerifyCommand = {
+    "verify", "verify [--port PATH | --lpt [PATH]] FILE [--trace FILE] [--quiet]",
+    "compare the pager with a table file", CmdVerify,
+    {kPortOption, kLptOption, kTraceOption, kQuietOption}};
+const CliCommand kPortsCommand = {"ports",
+                                  "ports [--json]",
+                                  "list the cable's serial ports with their device paths",
+                                  CmdPorts,
+                                  {kJsonOption}};
+const CliCommand kProbeCommand = {"probe", "probe [--trace FILE] [--quiet]",
+                                  "look for the programming board", CmdProbe,
+                                  {kTraceOption, kQuietOption}};
 
 }  // namespace kpx::cli

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -13,6 +14,39 @@
 
 namespace kpx {
 
+namespace {
+
+constexpr int kHeldElsewhere = -2;
+
+// Opens a tty for this program alone: TIOCEXCL keeps other users' opens out, and the flock,
+// which binds root too and is what other serial tools look at, tells a second program the port
+// is taken before it sends a byte. kHeldElsewhere when another program has it, -1 (errno set)
+// when it cannot be opened.
+int OpenExclusive(const std::string& path) {
+    // Non-blocking, so that a port waiting for its carrier does not hold us up.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EBUSY ? kHeldElsewhere : -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return kHeldElsewhere;
+        errno = error;
+        return -1;
+    }
+    // Not every device takes it (a file, /dev/null); the lock still holds.
+    ::ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
+// Gives the port back: the exclusive flag outlives the descriptor while anyone else (a
+// simulator's own end) keeps the tty open.
+int CloseExclusive(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd);
+}
+
+}  // namespace
+
 std::string SerialPortProblem(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -21,20 +55,25 @@ std::string SerialPortProblem(const std::string& path) {
     }
     const std::string notSerial = path + " is not a serial port";
     if (!S_ISCHR(st.st_mode)) return notSerial;
-    // Non-blocking, so that a port waiting for its carrier does not hold us up.
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = OpenExclusive(path);
+    if (fd == kHeldElsewhere) return PortInUse(path);
     if (fd < 0) {
         const int error = errno;
         return path + " cannot be opened: " + std::strerror(error) +
                (error == EACCES ? " (kpx41 doctor says why)" : "");
     }
     const bool tty = ::isatty(fd) == 1;
-    ::close(fd);
+    CloseExclusive(fd);
     return tty ? std::string() : notSerial;
 }
 
+std::string PortInUse(const std::string& path) {
+    return path + " is in use by another program";
+}
+
 TermiosSerialPort::~TermiosSerialPort() {
-    for (const auto& [port, fd] : fds_) ::close(fd);
+    for (const auto& [port, fd] : fds_) Release(port, fd);
+    for (const auto& [port, fd] : kept_) CloseExclusive(fd);
 }
 
 int TermiosSerialPort::Healthy(int port) {
@@ -43,21 +82,44 @@ int TermiosSerialPort::Healthy(int port) {
     pollfd p{it->second, POLLIN, 0};
     const int rc = ::poll(&p, 1, 0);
     if (rc < 0 || (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))) {
-        ::close(it->second);
+        Release(port, it->second);
         fds_.erase(it);
         return kHungUp;
     }
     return it->second;
 }
 
+int TermiosSerialPort::Keep(int port) {
+    const auto path = map_.PathForCom(port);
+    if (!path) return kBadPort;
+    if (kept_.count(port)) return 0;
+    const int fd = OpenExclusive(*path);
+    if (fd == kHeldElsewhere) return kInUse;
+    if (fd < 0) return kSystemError;
+    kept_[port] = fd;
+    return 0;
+}
+
+// A descriptor shared with a kept one leaves the hold to it.
+int TermiosSerialPort::Release(int port, int fd) {
+    return kept_.count(port) ? ::close(fd) : CloseExclusive(fd);
+}
+
 int TermiosSerialPort::sio_open(int port) {
     const auto path = map_.PathForCom(port);
     if (!path) return kBadPort;
     if (auto it = fds_.find(port); it != fds_.end()) {
-        ::close(it->second);
+        Release(port, it->second);
         fds_.erase(it);
     }
-    const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (auto kept = kept_.find(port); kept != kept_.end()) {
+        const int fd = ::fcntl(kept->second, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) return kSystemError;
+        fds_[port] = fd;
+        return 0;
+    }
+    const int fd = OpenExclusive(*path);
+    if (fd == kHeldElsewhere) return kInUse;
     if (fd < 0) return kSystemError;
     fds_[port] = fd;
     return 0;
@@ -159,7 +221,7 @@ int TermiosSerialPort::sio_getch(int port) {
 int TermiosSerialPort::sio_close(int port) {
     auto it = fds_.find(port);
     if (it == fds_.end()) return kBadPort;
-    const int rc = ::close(it->second);
+    const int rc = Release(port, it->second);
     fds_.erase(it);
     return rc == 0 ? 0 : kSystemError;
 }

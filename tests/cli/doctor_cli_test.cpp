@@ -73,17 +73,32 @@ TEST(DoctorCli, AFailLineAppearsExactlyWhenTheExitIsOne) {
         std::ofstream(proc + "/modules") << "ppdev 24576 0 - Live 0x0\nlp 20480 0 - Live 0x0\n";
         std::ofstream(dev + "/parport0") << "";
     }
+    // --json says the same: "ready" with exit 0, a "fail" verdict exactly with exit 1.
+    auto runJson = [&](std::string& out) {
+        std::ostringstream o, e;
+        const int code =
+            RunCli({"doctor", "--json", "--sysfs", sys, "--dev", dev, "--proc", proc}, o, e);
+        out = o.str();
+        return code;
+    };
     std::string out;
     EXPECT_EQ(run(out), 0) << out;
     EXPECT_FALSE(fails(out)) << out;
     EXPECT_NE(out.find("  info  "), std::string::npos) << out;
     EXPECT_NE(out.find("(not used by this build; for information):\n"), std::string::npos) << out;
+    EXPECT_EQ(runJson(out), 0) << out;
+    EXPECT_NE(out.find("\"ready\": true"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\"verdict\": \"fail\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"verdict\": \"info\""), std::string::npos) << out;
 
     // Now this build's own link is missing.
     fs::remove(dev + (LinkIsUsb() ? "/ttyUSB0" : "/parport0"));
     if (!LinkIsUsb()) fs::remove(proc + "/modules");
     EXPECT_EQ(run(out), 1) << out;
     EXPECT_TRUE(fails(out)) << out;
+    EXPECT_EQ(runJson(out), 1) << out;
+    EXPECT_NE(out.find("\"ready\": false"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"verdict\": \"fail\""), std::string::npos) << out;
 }
 
 }  // namespace

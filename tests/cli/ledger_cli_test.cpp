@@ -198,6 +198,13 @@ TEST_F(LedgerTest, TwoStationsOfTwoBoardsShareOneSeries) {
         EXPECT_NE(same, rows.end()) << row.capcodes[0];
     }
 
+    const Result json = Kpx41({"ledger", "status", "--json", "--ledger", url});
+    EXPECT_EQ(json.code, 0) << json.err;
+    for (const char* field :
+         {"\"series\": \"0005000 0000042 auto 1\"", "\"auto_increase\": \"1\"", "\"ok\": 8,",
+          "\"failed\": 0,", "\"station\": \"A\",\n        \"pagers\": 4,"}) {
+        EXPECT_NE(json.out.find(field), std::string::npos) << field << " in " << json.out;
+    }
     const std::string status = Status();
     EXPECT_EQ(status.rfind("series \"0005000 0000042 auto 1\" (auto 1): next 0005008 0000042, "
                            "ok 8, failed 0, unknown 0\n",
@@ -580,6 +587,7 @@ TEST(LedgerCli, UsageErrors) {
         {"ledger", "status", "--ledger", url, "--series", "s"},
         {"ledger", "export", "--ledger"},
         {"ledger", "status", "export", "--ledger", url},
+        {"ledger", "export", "--json", "--ledger", url},
     };
     for (const auto& args : ledger) {
         const Result r = Kpx41(args);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/cli_app.h"
 #include "support/version.h"
 #include "testsupport/fakes.h"
 
@@ -150,8 +152,13 @@ TEST(Packaging, TheKpx41PageDescribesEveryCommandAndOptionOfItsHelp) {
     }
     EXPECT_GE(seen, 13);
 
+    // Every option of the command list and of each command's own help, short forms too.
+    std::string helps = help.out;
+    for (const cli::CliCommand& c : cli::Commands()) {
+        helps += Shell(Program("kpx41") + " " + std::string(c.name) + " --help").out;
+    }
     const std::string options = EntryHeadings(page, "OPTIONS");
-    for (const std::string& option : OptionsIn(help.out)) {
+    for (const std::string& option : OptionsIn(helps)) {
         EXPECT_TRUE(NamesOption(options, option))
             << "kpx41(1) has no OPTIONS entry for " << option << " (dist/man/kpx41.1.in)";
     }
@@ -186,7 +193,7 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
     const std::string wrapper = dir.File("kpx41");
     std::ofstream(wrapper)
         << "#!/bin/sh\n"
-           "if [ \"$1\" = ports ]; then\n"
+           "if [ \"$*\" = ports ]; then\n"
            "  printf 'Prolific USB-to-Serial Comm Port (COM1)\\t/dev/ttyUSB0\\n'\n"
            "  exit 0\n"
            "fi\n"
@@ -196,8 +203,15 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
 
     const Completion cases[] = {
         {"pro", {"probe", "produce"}},
+        {"he", {"help"}},
+        {"help ex", {"export"}},
         {"--v", {"--version"}},
-        {"dump --", {"--help", "--json", "--no-backup", "--port", "--show-passwords", "--trace"}},
+        {"dump --",
+         {"--help", "--json", "--lpt", "--no-backup", "--port", "--show-passwords", "--trace"}},
+        {"ledger ", {"export", "status"}},
+        {"ledger status --ledger URL ", {}},
+        {"ledger status --", {"--help", "--json", "--ledger", "--series"}},
+        {"produce batch.tbl --count ", {}},
         {"read --port ", {"/dev/ttyUSB0"}},
         {"produce batch.tbl --auto-increase ", {"1", "1,2", "2"}},
         {"write ", {"batch.tbl", "older", "pager.tbl"}},
@@ -207,8 +221,16 @@ TEST(Packaging, Kpx41CompletesCommandsOptionsPortsAndFilesByExtension) {
         {"produce batch.tbl --log ", {"older", "runs.csv"}},
         {"ports ", {}},
     };
+    std::vector<Completion> all(std::begin(cases), std::end(cases));
+    // Each command's options complete exactly as its option table has them.
+    for (const cli::CliCommand& c : cli::Commands()) {
+        Completion options{std::string(c.name) + " --", {"--help"}};
+        for (const cli::CliOption& o : c.options) options.expected.emplace_back(o.name);
+        std::sort(options.expected.begin(), options.expected.end());
+        all.push_back(options);
+    }
     const std::string script = std::string(KPX41_SOURCE_DIR) + "/dist/completion/kpx41";
-    for (const Completion& c : cases) {
+    for (const Completion& c : all) {
         // The words as bash splits them; a line ending in a blank completes an empty word.
         std::string words = "kpx41";
         std::istringstream split(c.line);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include "image/table_file.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
+#include "platform/termios_port.h"
 #include "sim/board_simulator.h"
 #include "testsupport/fakes.h"
 
@@ -138,6 +141,18 @@ TEST(TransferCli, ProbeFindsTheBoardOnTheListedPorts) {
                              board.path()),
               std::string::npos)
         << ports.out;
+    const Result json = Kpx41({"ports", "--json"}, &lister);
+    EXPECT_NE(json.out.find("\"com\": " + std::to_string(com) + ",\n    \"name\": " +
+                            "\"Prolific USB-to-Serial Comm Port (COM" + std::to_string(com) +
+                            ")\",\n    \"path\": \"" + board.path() + "\""),
+              std::string::npos)
+        << json.out;
+    // No cable: a script reading the list gets nothing; the user is told aside.
+    const Result none = Kpx41({"ports"});
+    EXPECT_EQ(none.code, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "no Prolific USB-to-Serial Comm Port found\n");
+    EXPECT_EQ(Kpx41({"ports", "--json"}).out, "[]\n");
     PortMap::Default().Unregister(board.path());
     board.simulator.Stop();
 }
@@ -185,6 +200,98 @@ TEST(TransferCli, WithoutAPortTheBoardIsFoundAmongTheListedPorts) {
     EXPECT_EQ(board.simulator.writes(), 8);
     PortMap::Default().Unregister(board.path());
     PortMap::Default().Unregister(dir.File("ttyUnplugged"));
+}
+
+// A port another program holds is refused before a byte goes to the board; given back, it
+// serves the next command.
+TEST(TransferCli, APortHeldByAnotherProgramIsRefusedBeforeAnyByte) {
+    TempDir dir;
+    ASSERT_EQ(SaveTableFile(dir.File("w.tbl"), BuildDefaultImage()), "");
+    Board board;
+    PortMap map;
+    const int com = map.Register(board.path());
+    const std::vector<std::string> commands[] = {
+        {"write", "--port", board.path(), dir.File("w.tbl"), "--no-backup"},
+        {"read", "--port", board.path(), "-o", dir.File("r.tbl"), "--no-backup"},
+        {"verify", "--port", board.path(), dir.File("w.tbl")},
+        {"dump", "--port", board.path(), "--no-backup"},
+    };
+    {
+        TermiosSerialPort other(map);
+        ASSERT_EQ(other.Keep(com), 0);
+        for (const auto& args : commands) {
+            const Result r = Kpx41(args);
+            EXPECT_EQ(r.code, 1) << args[0];
+            EXPECT_EQ(r.err, board.path() + " is in use by another program\n") << args[0];
+        }
+        TermiosSerialPort third(map);
+        EXPECT_EQ(third.sio_open(com), TermiosSerialPort::kInUse);
+        // The holder's own opens share its hold.
+        EXPECT_EQ(other.sio_open(com), 0);
+        EXPECT_EQ(other.sio_close(com), 0);
+        EXPECT_EQ(third.sio_open(com), TermiosSerialPort::kInUse);
+    }
+    EXPECT_EQ(board.simulator.probes() + board.simulator.reads() + board.simulator.writes(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.tbl")));
+    const Result free = Kpx41(commands[0]);
+    EXPECT_EQ(free.code, 0) << free.err;
+    EXPECT_EQ(board.simulator.writes(), 8);
+}
+
+// What kpx41 prints on a terminal as its standard error: the exit code and the screen's text.
+struct TerminalRun {
+    int code = -1;
+    std::string screen;
+};
+
+TerminalRun RunOnTerminal(const std::vector<std::string>& args) {
+    TerminalRun run;
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return run;
+    const std::string exe = std::string(KPX41_BIN_DIR) + "/kpx41";
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(slave, 2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    close(slave);
+    // Read while it runs: a full terminal would stop it.
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(master, chunk, sizeof chunk)) > 0) run.screen.append(chunk, n);
+    close(master);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// A paced transfer moves a bar on a terminal, and is silent with --quiet; elsewhere (a file, a
+// pipe) it prints only its messages, as the executables' test below sees.
+TEST(TransferCli, TransfersDrawAProgressBarOnATerminalOnly) {
+    TempDir dir;
+    ASSERT_EQ(SaveTableFile(dir.File("w.tbl"), BuildDefaultImage()), "");
+    Board board;
+    const TerminalRun write =
+        RunOnTerminal({"write", "--port", board.path(), dir.File("w.tbl"), "--no-backup"});
+    EXPECT_EQ(write.code, 0) << write.screen;
+    for (const char* seen : {"\rWriting   [", "\rVerifying [", "] 100%", "Verify Success!"}) {
+        EXPECT_NE(write.screen.find(seen), std::string::npos) << seen << " in " << write.screen;
+    }
+    // The message stands on a line of its own, below the finished bar.
+    EXPECT_NE(write.screen.find("100%\r\nVerify Success!"), std::string::npos) << write.screen;
+
+    const TerminalRun quiet =
+        RunOnTerminal({"verify", "--quiet", "--port", board.path(), dir.File("w.tbl")});
+    EXPECT_EQ(quiet.code, 0) << quiet.screen;
+    EXPECT_EQ(quiet.screen, "");
+    EXPECT_EQ(board.simulator.writes(), 8);
 }
 
 // The two executables, as a script would run them.

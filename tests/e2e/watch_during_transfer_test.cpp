@@ -7,6 +7,8 @@
 
 #include "gui/board_window_fixture.h"
 #include "image/default_image.h"
+#include "image/table_file.h"
+#include "testsupport/child_process.h"
 
 namespace kpx::gui::testing {
 namespace {
@@ -93,6 +95,49 @@ TEST_F(WatchDuringTransfers, TicksWaitWhileTheProductionDialogIsOpen) {
     EXPECT_TRUE(heldWhileOpen);
     EXPECT_EQ(BoardLine(), kDisconnect);
     EXPECT_EQ(link->Link().boardPort, -1);
+}
+
+// Another program writes a pager on the board's cable while the window's watch probes for a
+// board on every tick. The watch skips the port the write holds, without a word; before the
+// ports were held, its probe landed between the write's frames and broke the pager's write.
+TEST_F(WatchDuringTransfers, AnotherProgramsWriteIsNeverProbedHalfWay) {
+    PlugInBoard();
+    StartWindow();
+    dialogs.Clear();
+    PagerImage image = BuildDefaultImage();
+    image.set(0x10, 0x5A);
+    const std::string table = folder.File("other.tbl");
+    ASSERT_EQ(SaveTableFile(table, image), "");
+    const int probesBefore = board->simulator().probes();
+    kpx::testing::ChildProcess write(kpx::testing::Kpx41Exe(),
+                                     {"write", "--port", board->path(), table, "--no-backup"},
+                                     folder.path());
+    // From its first block on the port is the write's; before it, the window may hold the port
+    // for a probe, and then the write is the one refused.
+    for (int waited = 0; board->simulator().writes() == 0 && !write.Ended() && waited < 10000;
+         waited += 1) {
+        QTest::qWait(1);
+    }
+    int ticks = 0;
+    while (!write.Ended()) {
+        // As if a cable had just been plugged in: the tick probes.
+        link->Link().boardPort = -1;
+        link->Link().boardDeviceCount = 0;
+        window->Timer1_Timer();
+        ++ticks;
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(write.Wait(), 0) << write.Err();
+    EXPECT_EQ(write.Err(), "Verify Success!\n");
+    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(dialogs.Texts().empty());
+    const sim::BoardMemory memory = Memory();
+    for (int a = 0; a < kImageSize; ++a) ASSERT_EQ(memory[a], image.at(a)) << a;
+    // The port free again, the watch finds the board.
+    link->Link().boardDeviceCount = 0;
+    window->Timer1_Timer();
+    EXPECT_EQ(BoardLine(), kConnect);
+    EXPECT_GT(board->simulator().probes(), probesBefore);
 }
 
 }  // namespace

@@ -76,6 +76,11 @@ int ChildProcess::Wait(int seconds) {
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 
+bool ChildProcess::Ended() {
+    if (!ended_ && pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    return ended_ || pid_ <= 0;
+}
+
 void ChildProcess::Kill(int signal) {
     if (pid_ > 0 && !ended_) kill(pid_, signal);
 }

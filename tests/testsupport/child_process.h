@@ -21,6 +21,8 @@ class ChildProcess {
     bool started() const { return pid_ > 0; }
     // Its exit code; -1 when a signal ended it or it did not end within `seconds`.
     int Wait(int seconds = 120);
+    // Whether it has ended, without waiting.
+    bool Ended();
     void Kill(int signal);
     std::string Out() const;
     std::string Err() const;

@@ -1,5 +1,6 @@
 #include "image/table_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -104,12 +105,21 @@ TableFileLoad LoadTableFile(const std::string& path) {
         return result;
     }
 
-    const std::streamsize length = in.gcount();
+    return TableFromContent(
+        path, std::string_view(reinterpret_cast<const char*>(buffer.data()),
+                               static_cast<std::size_t>(in.gcount())));
+}
+
+TableFileLoad TableFromContent(const std::string& name, std::string_view content) {
+    TableFileLoad result;
+    ImageBytes buffer{};
+    const std::size_t length = std::min<std::size_t>(content.size(), kImageSize);
+    std::copy_n(content.begin(), length, reinterpret_cast<char*>(buffer.data()));
     if (length < kImageSize || !HasModelText(buffer)) {
         result.status = TableFileStatus::BadFormat;
-        result.message = BadFormatMessage(path);
+        result.message = BadFormatMessage(name);
         if (length < kImageSize) {
-            result.reason = path + " is " + std::to_string(length) + " bytes; a table file holds " +
+            result.reason = name + " is " + std::to_string(length) + " bytes; a table file holds " +
                             std::to_string(kImageSize);
         }
         return result;

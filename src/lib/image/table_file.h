@@ -27,6 +27,9 @@ struct TableFileLoad {
     std::string reason;   // for a short file, why: "s.tbl is 998 bytes; a table file holds 1024"
 };
 TableFileLoad LoadTableFile(const std::string& path);
+// The same checks on a table file's content already read (standard input, say); `name` names
+// it in the messages.
+TableFileLoad TableFromContent(const std::string& name, std::string_view content);
 
 bool HasModelText(const ImageBytes& bytes);
 
