@@ -12,15 +12,20 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "gui/dialogs/frames.h"
 #include "gui/dialogs/qt_dialogs.h"
+#include "gui/file_drop.h"
+#include "gui/help_manual.h"
+#include "gui/image_history.h"
 #include "gui/pages/function_table.h"
 #include "gui/pages/message_status.h"
 #include "gui/pages/prompt_page.h"
 #include "gui/pages/status_page.h"
+#include "gui/recent_files.h"
 #include "gui/widgets/list_click.h"
 #include "gui/window_helpers.h"
 #include "image/charmap.h"
@@ -66,10 +71,6 @@ class TabBack : public QWidget {
 
 namespace {
 
-// Below this the controls would no longer be readable.
-constexpr int kMinimumWindowWidth = 1000;
-constexpr int kMinimumWindowHeight = 700;
-
 const char* const kCapcodeOrdinals[kCapcodeCount] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
 
 }  // namespace
@@ -87,7 +88,7 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     ChooseFile = [this](bool save) {
         QFileDialog::Options options;
         if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
-        const QString filter = "Table files (*.tbl)";
+        const QString filter = "Table files (*.tbl);;All files (*)";
         const QString folder = DialogFolder();
         return save
                    ? QFileDialog::getSaveFileName(this, "Save As", folder, filter, nullptr, options)
@@ -133,7 +134,14 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     panels_->addWidget(picSet1_);
     panels_->addWidget(picSet2_);
     prompts_ = std::make_unique<PromptPage>(*this);
-    backLayout->addWidget(panels_);
+    // Where even the smallest readable font leaves the page no room, the page scrolls.
+    pageScroll_ = new QScrollArea(picTabBack_);
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->viewport()->setAutoFillBackground(false);
+    pageScroll_->setWidget(panels_);
+    backLayout->addWidget(pageScroll_);
     v->addWidget(picTabBack_, 1);
 
     lblMsg_ = MakeLabel("lblMsg", "Message:", central);
@@ -159,12 +167,17 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     // The window may be made smaller than its controls' room at the design font; the rescaling
     // then scales them down.
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
-    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+    FitMinimumToScreen();
 
     modifyOpt_->setChecked(true);
     EMoptCode_Click();
     // The window previews key presses (Space in Write Mode) and watches its entry boxes.
     qApp->installEventFilter(this);
+    // After the window's own filter, so that the history sees a text box's Ctrl+Z first.
+    history_ = std::make_unique<ImageHistory>(*this);
+    recent_ = std::make_unique<RecentFiles>(*this);
+    new FileDrop(*this);
+    new HelpManual(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -319,10 +332,13 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
 
     // The design size is where every control has room at the design font: the window's size,
     // or more where the controls need more, so that a smaller window scales them down.
-    const QSize need = centralWidget()->minimumSizeHint();
+    FitMinimumToScreen();
+    const QSize need = NeededSize();
     designWidth = std::max(designWidth, need.width());
     designHeight = std::max(designHeight, need.height());
     Rescale();
+    history_->Reset();
+    if (ImageHeld) ImageHeld();
 }
 
 // ---------------------------------------------------------------- refresh
@@ -395,6 +411,8 @@ void MainWindow::txtAddr_GotFocus(int index) {
 void MainWindow::txtAddr_LostFocus(int index) {
     switch (EnterCapcode(image_, index, ToCp1252(txtAddr_[index]->text()), dialogs_)) {
         case CapcodeEntry::Empty:
+            // The image is unchanged; the box shows what a write would send again.
+            txtAddr_[index]->setText(QString::fromStdString(CapcodeText(image_, index)));
             break;
         case CapcodeEntry::NotNumeric:
         case CapcodeEntry::OutOfRange:
@@ -577,7 +595,9 @@ void MainWindow::RunPagerCommand(int operation) {
         return;
     }
     if (!ShowProgrammingDialog) return;
+    const ImageHistory::Pause pause(*history_);
     if (operation == 0) {
+        if (BeforeImageReplaced) BeforeImageReplaced();
         ShowProgrammingDialog(operation);
         return;
     }

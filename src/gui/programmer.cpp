@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
@@ -158,6 +159,25 @@ bool WriteScreenshots(const QString& dir, QString* error) {
     return ok;
 }
 
+// Options and their values are not files.
+void OpenFileArgument(Programmer& programmer, int argc, char** argv) {
+    QString file;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--") == 0) {
+            if (i + 1 < argc) file = QFile::decodeName(argv[i + 1]);
+            break;
+        }
+        if (std::strcmp(a, "--screenshot") == 0) ++i;
+        if (a[0] != '-' && std::strspn(a, "0123456789") != std::strlen(a))
+            file = QFile::decodeName(a);
+    }
+    if (file.isEmpty()) return;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QObject::connect(&programmer.Splash(), &SplashWindow::ShowMainWindow, &programmer.Window(),
+                     [&programmer, path] { programmer.Window().OpenFile(path); });
+}
+
 int RunProgrammer(int argc, char** argv) {
     QString screenshotDir;
     bool simulate = false;
@@ -166,7 +186,7 @@ int RunProgrammer(int argc, char** argv) {
         if (std::strcmp(argv[i], "--simulate") == 0) simulate = true;
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
-                "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
+                "usage: kpx41-programmer [--simulate] [--screenshot DIR] [FILE]\n"
                 "       kpx41-programmer --help | --version\n"
                 "  --simulate        plug in a simulated programming board holding a pager\n"
                 "                    (in an LPT build: a simulated pager memory on the port)\n"
@@ -267,6 +287,7 @@ int RunProgrammer(int argc, char** argv) {
     if (machinePorts) link.ExplainParallelFailures(*machinePorts, lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
+    OpenFileArgument(programmer, argc, argv);
     programmer.Start();
     return QApplication::exec();
 }

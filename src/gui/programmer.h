@@ -28,6 +28,9 @@ class Programmer {
 // programming dialog into PNG files in dir.
 bool WriteScreenshots(const QString& dir, QString* error);
 
+// `kpx41-programmer FILE`: FILE opens as File/Open opens it once the start-up load is over.
+void OpenFileArgument(Programmer& programmer, int argc, char** argv);
+
 int RunProgrammer(int argc, char** argv);
 
 }  // namespace kpx::gui
