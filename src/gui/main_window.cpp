@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -134,14 +133,7 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     panels_->addWidget(picSet1_);
     panels_->addWidget(picSet2_);
     prompts_ = std::make_unique<PromptPage>(*this);
-    // Where even the smallest readable font leaves the page no room, the page scrolls.
-    pageScroll_ = new QScrollArea(picTabBack_);
-    pageScroll_->setObjectName("pageScroll");
-    pageScroll_->setFrameShape(QFrame::NoFrame);
-    pageScroll_->setWidgetResizable(true);
-    pageScroll_->viewport()->setAutoFillBackground(false);
-    pageScroll_->setWidget(panels_);
-    backLayout->addWidget(pageScroll_);
+    backLayout->addWidget(ScrolledPages(picTabBack_));
     v->addWidget(picTabBack_, 1);
 
     lblMsg_ = MakeLabel("lblMsg", "Message:", central);
@@ -587,14 +579,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------- pager commands
 
 void MainWindow::RunPagerCommand(int operation) {
-    picTabBack_->setFocus();
     ProgramOperation = operation;
-    QCoreApplication::processEvents();
-    if (validationFailed) {
-        validationFailed = false;
-        return;
-    }
-    if (!ShowProgrammingDialog) return;
+    if (!EntryAccepted() || !ShowProgrammingDialog) return;
     const ImageHistory::Pause pause(*history_);
     if (operation == 0) {
         if (BeforeImageReplaced) BeforeImageReplaced();

@@ -207,6 +207,9 @@ class MainWindow : public QMainWindow {
     void NoteDialogFolder(const QString& chosen);
     bool IsMenuShortcut(const QKeyEvent& key) const;
     void Rescale();
+    // The panels in a scroll area: where even the smallest readable font leaves the page no
+    // room, the page scrolls.
+    QWidget* ScrolledPages(QWidget* parent);
     // The minimum size: 1000x700, or less where the screen has less room.
     void FitMinimumToScreen();
     // The room the controls need, with the whole page in place of its scrolled view.

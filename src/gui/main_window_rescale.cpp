@@ -19,6 +19,16 @@ constexpr int kMinimumWindowWidth = 1000;
 constexpr int kMinimumWindowHeight = 700;
 }  // namespace
 
+QWidget* MainWindow::ScrolledPages(QWidget* parent) {
+    pageScroll_ = new QScrollArea(parent);
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->viewport()->setAutoFillBackground(false);
+    pageScroll_->setWidget(panels_);
+    return pageScroll_;
+}
+
 void MainWindow::FitMinimumToScreen() {
     QSize most(kMinimumWindowWidth, kMinimumWindowHeight);
     // A scaled screen (1.5 on 1280x1024 leaves 853x682) may have less room than that.
