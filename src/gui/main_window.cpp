@@ -17,9 +17,13 @@
 
 #include "gui/dialogs/frames.h"
 #include "gui/dialogs/qt_dialogs.h"
+#include "gui/file_drop.h"
+#include "gui/help_manual.h"
+#include "gui/image_history.h"
 #include "gui/pages/code_page.h"
 #include "gui/pages/prompt_page.h"
 #include "gui/pages/status_page.h"
+#include "gui/recent_files.h"
 #include "gui/widgets/list_click.h"
 #include "gui/window_helpers.h"
 #include "image/charmap.h"
@@ -64,9 +68,6 @@ class TabBack : public QWidget {
 
 namespace {
 
-// Below this the controls would no longer be readable.
-constexpr int kMinimumWindowWidth = 1000;
-constexpr int kMinimumWindowHeight = 700;
 
 }  // namespace
 
@@ -83,7 +84,7 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     ChooseFile = [this](bool save) {
         QFileDialog::Options options;
         if (save) options |= QFileDialog::DontConfirmOverwrite;  // the window asks itself
-        const QString filter = "Table files (*.tbl)";
+        const QString filter = "Table files (*.tbl);;All files (*)";
         const QString folder = DialogFolder();
         return save
                    ? QFileDialog::getSaveFileName(this, "Save As", folder, filter, nullptr, options)
@@ -107,12 +108,17 @@ MainWindow::MainWindow(const ProgramSettings& settings, UserDialogs& dialogs, QS
     // The window may be made smaller than its controls' room at the design font; the rescaling
     // then scales them down.
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
-    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+    FitMinimumToScreen();
 
     modifyOpt_->setChecked(true);
     EMoptCode_Click();
     // The window previews key presses (Space in Write Mode).
     qApp->installEventFilter(this);
+    // After the window's own filter, so that the history sees a text box's Ctrl+Z first.
+    history_ = std::make_unique<ImageHistory>(*this);
+    recent_ = std::make_unique<RecentFiles>(*this);
+    new FileDrop(*this);
+    new HelpManual(*this);
 }
 
 // Modify and Write Mode, and the buttons that bring the pages to the front.
@@ -150,7 +156,7 @@ QWidget* MainWindow::BuildPanels(QWidget* central) {
     panels_->addWidget(codePage_->Page());
     panels_->addWidget(statusPage_->Page());
     prompts_ = std::make_unique<PromptPage>(*this);
-    backLayout->addWidget(panels_);
+    backLayout->addWidget(ScrolledPages(picTabBack_));
     return picTabBack_;
 }
 
@@ -263,10 +269,13 @@ void MainWindow::Load(const std::function<void()>& enableSplashTimer2) {
 
     // The design size is where every control has room at the design font: the window's size,
     // or more where the controls need more, so that a smaller window scales them down.
-    const QSize need = centralWidget()->minimumSizeHint();
+    FitMinimumToScreen();
+    const QSize need = NeededSize();
     designWidth_ = std::max(designWidth_, need.width());
     designHeight_ = std::max(designHeight_, need.height());
     Rescale();
+    history_->Reset();
+    if (ImageHeld) ImageHeld();
 }
 
 void MainWindow::LoadDefaultImage() {
@@ -474,15 +483,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------- pager commands
 
 void MainWindow::RunPagerCommand(int operation) {
-    picTabBack_->setFocus();
     state_.ProgramOperation = operation;
-    QCoreApplication::processEvents();
-    if (state_.validationFailed) {
-        state_.validationFailed = false;
-        return;
-    }
-    if (!ShowProgrammingDialog) return;
+    if (!EntryAccepted() || !ShowProgrammingDialog) return;
+    const ImageHistory::Pause pause(*history_);
     if (operation == 0) {
+        if (BeforeImageReplaced) BeforeImageReplaced();
         ShowProgrammingDialog(operation);
         return;
     }

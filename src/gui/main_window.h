@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTimer>
 #include <functional>
@@ -30,6 +31,8 @@ class UserSettings;
 namespace kpx::gui {
 
 class CodePage;
+class ImageHistory;
+class RecentFiles;
 class PromptPage;
 class StatusPage;
 class TabBack;
@@ -98,7 +101,8 @@ class MainWindow : public QMainWindow, public PageHost {
     std::function<QString(bool save)> ChooseFile;
     // Where the file dialogs open: the program folder, or for an installed program (one that
     // keeps its settings in store) the folder last used, else the home folder.
-    void KeepDialogFolderIn(UserSettings* store) { folderStore_ = store; }
+    // The recent files are kept there too.
+    void KeepDialogFolderIn(UserSettings* store);
     QString DialogFolder() const;
 
     // ---- handlers ----
@@ -114,7 +118,13 @@ class MainWindow : public QMainWindow, public PageHost {
     void mnuEB1_Click() { RunPagerCommand(2); }
     void mnuAbout_Click();
     bool TableFileOpen();
+    // File/Open of a file chosen elsewhere (the command line, a drop, the recent files).
+    bool OpenFile(const QString& path);
     bool TableFileSave();
+    // Seams of the unsaved-copy keeper: the image is about to be replaced (Open, Read), and
+    // the image as it stands needs no keeping (a file holds it, or it is the start-up image).
+    std::function<void()> BeforeImageReplaced;
+    std::function<void()> ImageHeld;
     void mnuSBTF_Click();
 
   protected:
@@ -130,10 +140,21 @@ class MainWindow : public QMainWindow, public PageHost {
     // The bytes shown at start-up, before any table file: the built-in image on the 130 MHz band.
     void LoadDefaultImage();
     void RunPagerCommand(int operation);
+    // Leaves the box being edited; false (and the flag lowered) when its value was refused.
+    bool EntryAccepted();
+    bool OpenTable(const QString& path);
+    void FileUsed(const QString& path);
     void UpdateCaption(const QString& path);
     void NoteDialogFolder(const QString& chosen);
     bool IsMenuShortcut(const QKeyEvent& key) const;
     void Rescale();
+    // The panels in a scroll area: where even the smallest readable font leaves the page no
+    // room, the page scrolls.
+    QWidget* ScrolledPages(QWidget* parent);
+    // The minimum size: 1000x700, or less where the screen has less room.
+    void FitMinimumToScreen();
+    // The room the controls need, with the whole page in place of its scrolled view.
+    QSize NeededSize() const;
     // Sets the fonts for a scale of the design size; false once they are at the smallest size.
     bool ScaleFonts(double scale);
     const ProgramSettings& settings_;
@@ -155,6 +176,7 @@ class MainWindow : public QMainWindow, public PageHost {
     QLabel* lblMsg_ = nullptr;
     TabBack* picTabBack_ = nullptr;
     QStackedWidget* panels_ = nullptr;
+    QScrollArea* pageScroll_ = nullptr;
     QCheckBox* chkCtl_[26] = {};
     QComboBox* cboCtl_[10] = {};
     QRadioButton* modifyOpt_ = nullptr;
@@ -167,6 +189,9 @@ class MainWindow : public QMainWindow, public PageHost {
     std::unique_ptr<CodePage> codePage_;
     std::unique_ptr<StatusPage> statusPage_;
     std::unique_ptr<PromptPage> prompts_;
+    // The frame's own keepers: Undo/Redo and the recent files.
+    std::unique_ptr<ImageHistory> history_;
+    std::unique_ptr<RecentFiles> recent_;
 };
 
 }  // namespace kpx::gui

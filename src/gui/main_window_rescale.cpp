@@ -1,8 +1,10 @@
 // The window's rescaling: the fonts follow the window's size against its design size, down as
-// well as up, and the layouts give the controls their room.
+// well as up, and the layouts give the controls their room; below the smallest readable font
+// the page scrolls.
 
 #include <QLayout>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QVariant>
 #include <algorithm>
 
@@ -11,7 +13,37 @@
 namespace kpx::gui {
 
 namespace {
-constexpr double kSmallestFontSize = 4.0;
+constexpr double kSmallestFontSize = 7.0;
+// Where the screen has the room; below it the controls would no longer be readable.
+constexpr int kMinimumWindowWidth = 1000;
+constexpr int kMinimumWindowHeight = 700;
+}  // namespace
+
+QWidget* MainWindow::ScrolledPages(QWidget* parent) {
+    pageScroll_ = new QScrollArea(parent);
+    pageScroll_->setObjectName("pageScroll");
+    pageScroll_->setFrameShape(QFrame::NoFrame);
+    pageScroll_->setWidgetResizable(true);
+    pageScroll_->viewport()->setAutoFillBackground(false);
+    pageScroll_->setWidget(panels_);
+    return pageScroll_;
+}
+
+void MainWindow::FitMinimumToScreen() {
+    QSize most(kMinimumWindowWidth, kMinimumWindowHeight);
+    // A scaled screen (1.5 on 1280x1024 leaves 853x682) may have less room than that.
+    if (const QScreen* s = screen()) {
+        const QSize decoration = frameGeometry().size() - size();
+        most = most.boundedTo(s->availableGeometry().size() - decoration);
+    }
+    setMinimumSize(most);
+}
+
+QSize MainWindow::NeededSize() const {
+    const QWidget* client = centralWidget();
+    const QSize page = panels_->minimumSizeHint();
+    const QSize view = pageScroll_->viewport()->size();
+    return (client->size() - view + page).expandedTo(client->minimumSizeHint());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -30,7 +62,7 @@ void MainWindow::Rescale() {
     // a little short of room: shrink the fonts a little more until the controls fit. Text
     // widths change in whole pixels, so each step takes at least 2 %.
     for (int step = 0; ScaleFonts(scale) && scale < 1.0 && step < 8; ++step) {
-        const QSize need = client->minimumSizeHint();
+        const QSize need = NeededSize();
         const double fit = std::min(static_cast<double>(client->width()) / need.width(),
                                     static_cast<double>(client->height()) / need.height());
         if (fit >= 1.0) break;

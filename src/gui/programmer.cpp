@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
@@ -76,7 +77,7 @@ std::optional<int> ReadArguments(int argc, char** argv, Options& options) {
         if (std::strcmp(argv[i], "--simulate") == 0) options.simulate = true;
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
-                "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
+                "usage: kpx41-programmer [--simulate] [--screenshot DIR] [FILE]\n"
                 "       kpx41-programmer --help | --version\n"
                 "  --simulate        plug in a simulated programming board holding a pager\n"
                 "                    (in an LPT build: a simulated pager memory on the port)\n"
@@ -150,7 +151,7 @@ struct TraceFile {
 
 // The window with its links and backups, until the program ends.
 int RunWindow(PlatformSerial& serial, SerialPort& port, PortIo* parallelPort,
-              const ParallelPort& parallel, bool simulatedBoard) {
+              const ParallelPort& parallel, bool simulatedBoard, int argc, char** argv) {
     QtUserDialogs dialogs;
     // An installed program keeps default.tbl and its settings in the user's configuration
     // folder; one run from its build tree keeps them beside itself.
@@ -174,11 +175,31 @@ int RunWindow(PlatformSerial& serial, SerialPort& port, PortIo* parallelPort,
         link.ExplainParallelFailures(*parallel.machinePorts, parallel.lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
+    OpenFileArgument(programmer, argc, argv);
     programmer.Start();
     return QApplication::exec();
 }
 
 }  // namespace
+
+// Options and their values are not files.
+void OpenFileArgument(Programmer& programmer, int argc, char** argv) {
+    QString file;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--") == 0) {
+            if (i + 1 < argc) file = QFile::decodeName(argv[i + 1]);
+            break;
+        }
+        if (std::strcmp(a, "--screenshot") == 0) ++i;
+        if (a[0] != '-' && std::strspn(a, "0123456789") != std::strlen(a))
+            file = QFile::decodeName(a);
+    }
+    if (file.isEmpty()) return;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QObject::connect(&programmer.Splash(), &SplashWindow::ShowMainWindow, &programmer.Window(),
+                     [&programmer, path] { programmer.Window().OpenFile(path); });
+}
 
 void SetDesktopIdentity() {
     QGuiApplication::setDesktopFileName("kpx41-programmer");
@@ -221,7 +242,8 @@ int RunProgrammer(int argc, char** argv) {
     std::unique_ptr<TracingPortIo> tracedParallel;
     if (parallel.port)
         tracedParallel = std::make_unique<TracingPortIo>(*parallel.port, trace.trace.get());
-    return RunWindow(serial, port, tracedParallel.get(), parallel, board != nullptr);
+    return RunWindow(serial, port, tracedParallel.get(), parallel, board != nullptr, argc,
+                     argv);
 }
 
 }  // namespace kpx::gui

@@ -32,6 +32,9 @@ std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock);
 // windows with, so a dock or task bar shows the program's own icon and name.
 void SetDesktopIdentity();
 
+// `kpx41-programmer FILE`: FILE opens as File/Open opens it once the start-up load is over.
+void OpenFileArgument(Programmer& programmer, int argc, char** argv);
+
 int RunProgrammer(int argc, char** argv);
 
 }  // namespace kpx::gui

@@ -1,29 +1,33 @@
 #include "gui/window_backups.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QMenu>
-#include <QUrl>
 
+#include "gui/help_manual.h"
 #include "image/charmap.h"
 
 namespace kpx::gui {
 
 WindowBackups::WindowBackups(MainWindow& window, BoardLink& link, BackupStore& store,
                              UserDialogs& dialogs)
-    : link_(link), store_(store), dialogs_(dialogs) {
-    OpenFolder = [](const QString& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-    };
+    : link_(link),
+      store_(store),
+      dialogs_(dialogs),
+      keeper_(std::make_unique<UnsavedKeeper>(window, store.folder())) {
+    OpenFolder = OpenWithDesktop;
     store_.Prune();
-    link_.Observed().afterRead = [this](const PagerImage& image) { Keep(image, "read"); };
+    link_.Observed().afterRead = [this](const PagerImage& image) {
+        Keep(image, "read");
+        keeper_->Held(image);
+    };
     link_.Observed().afterWrite = [this](const PagerImage& written, bool ok) {
         if (!ok) return;
         // The pager holds its own character set; a backup opens like any table file.
         PagerImage decoded = written;
         DecodeTextRegions(decoded);
         Keep(decoded, "write");
+        keeper_->Held(decoded);
     };
     if (QMenu* file = window.findChild<QMenu*>("mnuFile")) {
         QAction* before = window.findChild<QAction*>("mnudash");
@@ -43,7 +47,7 @@ WindowBackups::~WindowBackups() {
 void WindowBackups::mnuBackups_Click() {
     const QString folder = QString::fromStdString(store_.folder());
     QDir().mkpath(folder);
-    OpenFolder(folder);
+    OpenOrShowPath(OpenFolder, folder, "The backups folder", dialogs_);
 }
 
 void WindowBackups::Keep(const PagerImage& image, const std::string& operation) {

@@ -17,6 +17,25 @@ std::string XdgBase(const char* variable, const char* fallbackUnderHome) {
     return value && value[0] == '/' ? std::string(value) : HomeFolder() + fallbackUnderHome;
 }
 
+// A program run from the folder CMake built it in: bin/ beside the build's CMakeCache.txt.
+bool InBuildTree(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    return std::filesystem::exists(folder / "CMakeCache.txt", ignored) ||
+           std::filesystem::exists(folder.parent_path() / "CMakeCache.txt", ignored);
+}
+
+// Where packages put programs; root may write there, but nothing of a user's belongs there.
+bool InSystemFolder(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    std::filesystem::path real = std::filesystem::weakly_canonical(folder, ignored);
+    if (real.empty()) real = folder;
+    const std::string p = real.string() + "/";
+    for (const char* prefix : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"}) {
+        if (p.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string HomeFolder() {
@@ -34,7 +53,11 @@ std::string ConfigFolder() {
 }
 
 ProgramFolders ChooseProgramFolders(const std::string& executableFolder) {
-    if (::access(executableFolder.c_str(), W_OK) == 0) return {executableFolder, ""};
+    const std::filesystem::path folder(executableFolder);
+    const bool installed = InSystemFolder(folder) && !InBuildTree(folder);
+    if (!installed && ::access(executableFolder.c_str(), W_OK) == 0) {
+        return {executableFolder, ""};
+    }
     const std::string config = ConfigFolder();
     std::error_code ignored;  // a folder that cannot be made fails later, at Save, with a message
     std::filesystem::create_directories(config, ignored);

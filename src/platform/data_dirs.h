@@ -22,8 +22,9 @@ struct ProgramFolders {
     std::string settingsFile;
 };
 
-// The program's own folder when this user can write it; otherwise (an installed program in
-// /usr/bin) ConfigFolder(), created when missing, with settings.reg in it.
+// The program's own folder when this user can write it and it is not a system folder (/usr,
+// /bin, /sbin, /opt, /snap) outside a build tree; otherwise (an installed program, also when
+// root runs it) ConfigFolder(), created when missing, with settings.reg in it.
 ProgramFolders ChooseProgramFolders(const std::string& executableFolder);
 
 }  // namespace kpx

@@ -15,14 +15,22 @@ UserSettings::UserSettings(std::string file) : file_(std::move(file)), registry_
 }
 
 std::string UserSettings::LastFolder() {
-    return registry_.ReadString(kKey, kLastFolder, "");
+    return Value(kLastFolder);
 }
 
 bool UserSettings::SetLastFolder(const std::string& folder) {
+    return SetValue(kLastFolder, folder);
+}
+
+std::string UserSettings::Value(const std::string& name) {
+    return registry_.ReadString(kKey, name, "");
+}
+
+bool UserSettings::SetValue(const std::string& name, const std::string& value) {
     // A REGEDIT4 value is one line.
-    if (folder.find_first_of("\r\n") != std::string::npos) return false;
-    if (folder == LastFolder()) return true;
-    registry_.WriteString(kKey, kLastFolder, folder);
+    if (value.find_first_of("\r\n") != std::string::npos) return false;
+    if (value == Value(name)) return true;
+    registry_.WriteString(kKey, name, value);
     return Save();
 }
 

@@ -43,6 +43,10 @@ std::vector<std::pair<std::string, PagerImage>> ForeignImages() {
     };
     for (auto [a, v] : codes) offList.set(a, static_cast<std::uint8_t>(v));
     images.emplace_back("off-list codes", offList);
+    PagerImage types = BuildStartupImage(DefaultProgramSettings());
+    types.set(0x3AC, 0x02);  // shows "Personal"
+    types.set(0x3AD, 0x11);  // shows "Group"
+    images.emplace_back("address types 2 and 0x11", types);
     return images;
 }
 

@@ -68,7 +68,10 @@ TEST_F(WindowBackupsTest, ReadAndWriteLeaveBackupsAndTheMenuOpensTheirFolder) {
     }
 
     QString opened;
-    backups.OpenFolder = [&](const QString& folder) { opened = folder; };
+    backups.OpenFolder = [&](const QString& folder) {
+        opened = folder;
+        return true;
+    };
     auto* entry = window->findChild<QAction*>("mnuBackups");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->text(), "Open Backups Folder");
@@ -78,6 +81,13 @@ TEST_F(WindowBackupsTest, ReadAndWriteLeaveBackupsAndTheMenuOpensTheirFolder) {
     EXPECT_EQ((*(at + 1))->objectName(), "mnudash");  // just above Exit
     entry->trigger();
     EXPECT_EQ(opened.toStdString(), backupDir.path());
+    // Where no file manager starts, the folder is named in a message box.
+    backups.OpenFolder = [](const QString&) { return false; };
+    dialogs.Clear();
+    entry->trigger();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{
+                                   "The backups folder could not be shown here; it is at\n" +
+                                   backupDir.path()});
 }
 
 }  // namespace

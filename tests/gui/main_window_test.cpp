@@ -2,11 +2,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <iostream>
 
 #include "catalogue/startup_image.h"
 #include "gui/gui_fixture.h"
+#include "gui/help_manual.h"
+#include "gui/programmer.h"
 #include "gui/widgets/custom_controls.h"
 #include "image/table_file.h"
 #include "settings/bands.h"
@@ -288,6 +291,102 @@ TEST_F(Modes, PagerShortcutsFollowTheMenu) {
     QTest::keyClick(window.get(), Qt::Key_F9);
     EXPECT_EQ(ops, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(window->findChild<QAction*>("mnuEB1")->text(), "Verfy");
+}
+
+using Edit = WindowTest;
+
+// Each user change is one step of Undo and Redo; the window shows the restored image, and a
+// box being edited keeps Ctrl+Z for itself.
+TEST_F(Edit, UndoAndRedoStepThroughTheUsersChanges) {
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"File", "Edit", "Pager", "Help"}));
+    auto undo = [&] { QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier); };
+    auto redo = [&] { QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier); };
+    const PagerImage start = window->Image();
+    QTest::mouseClick(Get<QCheckBox>("chkCtl(11)"), Qt::LeftButton);
+    QApplication::processEvents();
+    const PagerImage switched = window->Image();
+    ASSERT_NE(switched, start);
+    Enter("txtAddr(1)", "42");
+    ASSERT_EQ(Text("txtAddr(1)"), "0000042");
+
+    undo();
+    EXPECT_EQ(Text("txtAddr(1)"), "1234560");
+    EXPECT_EQ(window->Image(), switched);
+    undo();
+    EXPECT_FALSE(Get<QCheckBox>("chkCtl(11)")->isChecked());
+    EXPECT_EQ(window->Image(), start);
+    undo();
+    EXPECT_EQ(window->Image(), start) << "nothing before the start";
+    redo();
+    redo();
+    EXPECT_EQ(Text("txtAddr(1)"), "0000042");
+    EXPECT_TRUE(Get<QCheckBox>("chkCtl(11)")->isChecked());
+
+    const PagerImage done = window->Image();
+    auto* box = Get<QLineEdit>("txtAddr(2)");
+    box->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(box, "99");
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(box->text(), "99") << "the box undid its typing";
+    EXPECT_EQ(window->Image(), done);
+    Get<QWidget>("picTabBack")->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+
+    // At least 100 steps back.
+    for (int i = 0; i < 102; ++i) {
+        QTest::mouseClick(Get<QCheckBox>("chkCtl(12)"), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    auto* undoAction = window->findChild<QAction*>("mnuUndo");
+    int steps = 0;
+    for (; undoAction->isEnabled() && steps < 200; ++steps) undoAction->trigger();
+    EXPECT_EQ(steps, 100);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+// Help / "Manual" opens the documentation; where nothing can show it, a message box names it.
+TEST_F(Edit, ManualOpensTheDocumentationOrNamesIt) {
+    auto* manual = window->findChild<HelpManual*>();
+    ASSERT_NE(manual, nullptr);
+    QString opened;
+    manual->Open = [&](const QString& path) {
+        opened = path;
+        return !path.isEmpty();
+    };
+    window->findChild<QAction*>("mnuManual")->trigger();
+    EXPECT_TRUE(QFile::exists(opened)) << opened.toStdString() << " (the source tree's docs)";
+    EXPECT_TRUE(dialogs.Texts().empty());
+    manual->Open = [](const QString&) { return false; };
+    window->findChild<QAction*>("mnuManual")->trigger();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"The manual could not be shown here; it "
+                                                        "is at\n" +
+                                                        opened.toStdString()});
+}
+
+// `kpx41-programmer FILE` opens FILE after the start-up, as File/Open does.
+TEST_F(StartUp, AFileGivenToTheProgramOpensAsFileOpenDoes) {
+    PagerImage im = BuildStartupImage(settings);
+    im.set(0x0E9, 6);
+    ASSERT_EQ(SaveTableFile(folder.File("given.tbl"), im), "");
+    window.reset();
+    Programmer programmer(settings, dialogs, QString::fromStdString(folder.path()), 0, 100000);
+    const QByteArray given = QFile::encodeName(QString::fromStdString(folder.File("given.tbl")));
+    std::vector<QByteArray> args = {"kpx41-programmer", "--screenshot", "dir", given};
+    std::vector<char*> argv;
+    for (QByteArray& a : args) argv.push_back(a.data());
+    OpenFileArgument(programmer, static_cast<int>(argv.size()), argv.data());
+    programmer.Start();
+    MainWindow& w = programmer.Window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.LoadFinished(); }, 10000));
+    QApplication::processEvents();
+    EXPECT_EQ(w.Image().at(0x0E9), 6);
+    EXPECT_EQ(w.State().currentTablePath.toStdString(), folder.File("given.tbl"));
+    EXPECT_EQ(w.windowTitle().toStdString(),
+              "Brightwater KPX41 Basic(USB) V01.2 - [" + folder.File("given.tbl") + "]");
+    EXPECT_TRUE(dialogs.Texts().empty());
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QMenu>
+#include <QMimeData>
 #include <QMimeDatabase>
+#include <QUrl>
 
 #include "catalogue/startup_image.h"
 #include "gui/gui_fixture.h"
+#include "gui/unsaved_keeper.h"
 #include "gui/widgets/custom_controls.h"
 #include "image/table_file.h"
+#include "platform/user_settings.h"
 #include "settings/bands.h"
 
 namespace kpx::gui::testing {
@@ -196,6 +202,136 @@ TEST_F(TableFiles, CancelEndsQuietly) {
     EXPECT_FALSE(window->TableFileOpen());
     EXPECT_FALSE(window->TableFileSave());
     EXPECT_TRUE(dialogs.Texts().empty());
+}
+
+// Save As gives a name without an extension ".tbl"; a refused frequency stops Save and Save As
+// as it stops the Pager commands, so the file never holds less than the window shows.
+TEST_F(TableFiles, SaveAsAddsTblAndARefusedFrequencyStopsTheSave) {
+    Choose(folder.File("plain"));
+    ASSERT_TRUE(window->TableFileSave());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(folder.File("plain.tbl"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.File("plain"))));
+    EXPECT_EQ(window->State().currentTablePath.toStdString(), folder.File("plain.tbl"));
+
+    Choose(folder.File("refused.tbl"));
+    for (const bool saveAs : {false, true}) {
+        SCOPED_TRACE(saveAs ? "Save As" : "Save");
+        QFile::remove(QString::fromStdString(folder.File("plain.tbl")));
+        auto* box = Get<QLineEdit>("txtFreq");
+        box->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        QTest::keyClicks(box, "19000000");
+        dialogs.Clear();
+        if (saveAs) {
+            EXPECT_FALSE(window->TableFileSave());
+        } else {
+            window->mnuSBTF_Click();
+        }
+        EXPECT_EQ(dialogs.Texts().size(), 1u) << "the frequency's own message only";
+        EXPECT_FALSE(window->State().validationFailed);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.File("plain.tbl"))));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.File("refused.tbl"))));
+    }
+}
+
+// A .tbl dropped on the window opens as File/Open opens it; other files are not taken.
+TEST_F(TableFiles, ADroppedTableOpensAsFileOpenDoes) {
+    QByteArray b = StartupBytes();
+    b[0x0E9] = 3;
+    const std::string path = Write("dropped.tbl", b);
+    auto drop = [&](const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drop(Write("notes.txt", b)));
+    EXPECT_NE(window->Image().at(0x0E9), 3);
+    EXPECT_TRUE(drop(path));
+    EXPECT_EQ(Get<CtlEBSlider>("Slider1")->Value(), 3);
+    EXPECT_EQ(window->State().currentTablePath.toStdString(), path);
+    EXPECT_EQ(window->windowTitle().toStdString(),
+              "Brightwater KPX41 Basic(USB) V01.2 - [" + path + "]");
+    EXPECT_TRUE(dialogs.Texts().empty());
+    EXPECT_TRUE(drop(folder.File("gone.tbl")));
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"This file is not exit!"});
+}
+
+// The last five files, newest first, before the separator; they open from there and come back
+// with the settings at the next start.
+TEST_F(TableFiles, RecentFilesAreTheLastFiveKeptInTheSettings) {
+    auto recent = [&] {
+        std::vector<std::string> texts;
+        const auto actions = Get<QMenu>("mnuFile")->actions();
+        for (QAction* a : actions) {
+            if (a->objectName() == "mnudash") break;
+            if (a->objectName().startsWith("mnuRecent") && a->isVisible())
+                texts.push_back(a->text().toStdString());
+        }
+        return texts;
+    };
+    UserSettings store(folder.File("settings.reg"));
+    window->KeepDialogFolderIn(&store);
+    EXPECT_TRUE(recent().empty());
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back(Write(("t" + std::to_string(i) + ".tbl").c_str(), StartupBytes()));
+        Choose(files.back());
+        ASSERT_TRUE(window->TableFileOpen());
+    }
+    window->mnuSBTF_Click();  // the current file: no new entry
+    const std::vector<std::string> five = {"&1 " + files[5], "&2 " + files[4], "&3 " + files[3],
+                                           "&4 " + files[2], "&5 " + files[1]};
+    EXPECT_EQ(recent(), five);
+    window->findChild<QAction*>("mnuRecent(2)")->trigger();
+    EXPECT_EQ(window->State().currentTablePath.toStdString(), files[3]);
+    EXPECT_EQ(recent()[0], "&1 " + files[3]);
+
+    const std::vector<std::string> before = recent();
+    window.reset();
+    Start();
+    UserSettings again(folder.File("settings.reg"));
+    window->KeepDialogFolderIn(&again);
+    EXPECT_EQ(recent(), before);
+}
+
+// Edits no file, read or write holds are kept in the backups folder before Open replaces them
+// and at the end; the next start says where, once.
+TEST_F(TableFiles, UnsavedEditsAreKeptBeforeTheyCouldBeLost) {
+    const std::string backups = folder.File("backups");
+    auto kept = [&] {
+        return QDir(QString::fromStdString(backups)).entryList({"unsaved-*.tbl"}, QDir::Files);
+    };
+    auto keeper = std::make_unique<UnsavedKeeper>(*window, backups);
+    const std::string other = Write("other.tbl", StartupBytes());
+    Choose(other);
+    ASSERT_TRUE(window->TableFileOpen());
+    EXPECT_TRUE(kept().isEmpty()) << "the start-up image needs no copy";
+    Enter("txtAddr(0)", "42");
+    const PagerImage edited = window->Image();
+    ASSERT_TRUE(window->TableFileOpen());
+    ASSERT_EQ(kept().size(), 1);
+    const std::string copy = backups + "/" + kept()[0].toStdString();
+    EXPECT_EQ(PagerImage(LoadTableFile(copy).bytes), edited);
+    EXPECT_EQ(Get<QLabel>("lblMsg")->text().toStdString(), "  Unsaved edits kept in " + copy);
+    EXPECT_TRUE(keeper->KeepIfUnsaved().isEmpty()) << "the file holds the image";
+
+    Enter("txtAddr(0)", "43");
+    const QString atExit = keeper->KeepIfUnsaved();  // what Exit does
+    EXPECT_EQ(kept().size(), 2);
+    keeper.reset();
+    for (const QString& note : {"  Unsaved edits of the last run were kept in " + atExit,
+                                QString("Message:")}) {
+        window = std::make_unique<MainWindow>(settings, dialogs,
+                                              QString::fromStdString(folder.path()));
+        keeper = std::make_unique<UnsavedKeeper>(*window, backups);
+        window->Load();
+        EXPECT_EQ(Get<QLabel>("lblMsg")->text(), note);
+        keeper.reset();
+    }
 }
 
 }  // namespace

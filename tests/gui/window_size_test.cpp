@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <algorithm>
 #include <iostream>
 
@@ -107,6 +109,41 @@ TEST_F(WindowSize, ShrinkingAndGrowingAgainGivesTheSameLayout) {
     QApplication::processEvents();
     EXPECT_DOUBLE_EQ(window->centralWidget()->font().pointSizeF(), large);
     EXPECT_EQ(Get<QWidget>("txtFreq")->size(), freq);
+}
+
+// Scaled screens: 1.5 on 1280x1024 leaves 853x682 for the window, 1.25 on 1366x768 leaves
+// 1092x614. The window fits with its message line; the fonts stop at 7 pt and the page scrolls
+// to what does not fit.
+TEST_F(WindowSize, ScaledScreensShowTheWholeWindowAndScrollThePage) {
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_LE(window->minimumWidth(), screen.width());
+    EXPECT_LE(window->minimumHeight(), screen.height());
+    window->setMinimumSize(0, 0);  // the test screen is smaller than either
+    auto* scroll = Get<QScrollArea>("pageScroll");
+    QWidget* client = window->centralWidget();
+    for (const QSize room : {QSize(853, 682), QSize(1092, 614)}) {
+        window->resize(room);
+        QApplication::processEvents();
+        ASSERT_EQ(window->size(), room);
+        auto* message = Get<QLabel>("lblMsg");
+        EXPECT_TRUE(client->rect().contains(QRect(message->mapTo(client, QPoint()),
+                                                  message->size())));
+        for (const char* page : {"picSet1", "picSet2", "picSet5", "picSet6"}) {
+            ShowPage(page);
+            QWidget* panels = scroll->widget();
+            EXPECT_GE(panels->width(), panels->minimumSizeHint().width()) << page;
+            EXPECT_GE(panels->height(), panels->minimumSizeHint().height()) << page;
+            for (QWidget* w : client->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(client) || w->objectName().isEmpty()) continue;
+                if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w)) continue;
+                EXPECT_GE(w->font().pointSizeF(), 7.0) << page << ": " << w->objectName().toStdString();
+                // Reachable: inside the scrolled page, or inside the window.
+                QWidget* within = panels->isAncestorOf(w) ? panels : client;
+                EXPECT_TRUE(within->rect().contains(QRect(w->mapTo(within, QPoint()), w->size())))
+                    << page << ": " << w->objectName().toStdString();
+            }
+        }
+    }
 }
 
 }  // namespace

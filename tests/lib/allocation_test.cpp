@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "testsupport/fakes.h"
 
 namespace kpx {
@@ -67,6 +69,55 @@ TEST(Allocation, PersonalMemoryIsCorrectedToWhatFits) {
     EXPECT_EQ(pick.row, (384 - 312) / 16);  // 4 -> 7KB, 112 units
     EXPECT_EQ(im.at(0x00A), 112);
     EXPECT_EQ(pick.total, 424);
+}
+
+// Wherever the lowest row still fits beside the others, a pick past the budget is cut to the
+// largest row that fits, whether or not it lowers a byte that was already over.
+TEST(Allocation, PicksPastTheBudgetAreCutWhereTheLowestRowFits) {
+    struct Case {
+        const char* what;
+        bool history;
+        int list;
+        int own;     // the list's byte before the pick
+        int others;  // spread over the other users
+        int row;
+        int stored;
+    } cases[] = {
+        {"history 8 from 10 beside 65", true, 0, 10, 65, 8, 5},
+        {"history 3 from 10 beside 69", true, 0, 10, 69, 3, 1},
+        {"drop 3.0KB from 120 beside 400", false, 0, 120, 400, 5, 32},
+        {"drop 1.0KB from 120 beside 424", false, 0, 120, 424, 1, 8},
+        {"personal 15KB from 250 beside 300", false, kPersonalMemoryList, 250, 300, 12, 128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PagerImage im;
+        const int first = c.history ? 0x00F : 0x01E;
+        int rest = c.others;
+        if (!c.history && c.list != kPersonalMemoryList) {
+            im.set(0x00A, 240);
+            rest -= 240;
+        }
+        for (int d = 0; d < kMailDrops; ++d) {
+            if (c.list == d) continue;
+            const int share = std::min(rest, c.history ? 10 : 48);
+            im.set(first + d, static_cast<std::uint8_t>(share));
+            rest -= share;
+        }
+        ASSERT_EQ(rest, 0);
+        const int address = c.history ? 0x00F + c.list
+                            : c.list == kPersonalMemoryList ? 0x00A
+                                                            : 0x01E + c.list;
+        im.set(address, static_cast<std::uint8_t>(c.own));
+        testing::RecordingDialogs d;
+        const BudgetPick pick =
+            c.history ? PickHistory(im, c.list, c.row, d) : PickMemory(im, c.list, c.row, d);
+        ExpectMessage(d, c.history ? kHistoryBudgetMessage : kMemoryBudgetMessage);
+        EXPECT_FALSE(pick.refused);
+        EXPECT_EQ(im.at(address), c.stored);
+        EXPECT_EQ(pick.total, c.others + c.stored);
+        EXPECT_EQ(pick.total, c.history ? TotalHistory(im) : TotalMemory(im));
+    }
 }
 
 TEST(Allocation, OverBudgetImagesTakeEveryPickThatDoesNotRaiseTheTotal) {

@@ -91,21 +91,24 @@ TEST(FunctionTable, DisplayRepairRewritesCodesAboveFour) {
 }
 
 TEST(FunctionTable, AddressTypeRowsCodesAndLetters) {
+    // The editor selects no row for a byte no row stands for; the lists of capcodes 5 and 6
+    // show row b - 2 wherever there is one (2 "Personal", 17 "Group").
     struct Case {
         int byte;
         std::optional<int> row;
         const char* letter;
-    } cases[] = {{0, 0, "P"},
-                 {3, 1, "1"},
-                 {11, 9, "9"},
-                 {12, 10, "A"},
-                 {16, 14, "E"},
-                 {0xFF, 15, "G"},  // rows
-                 {1, std::nullopt, "FFFF"},
-                 {2, std::nullopt, "0"},  // no row stands for these
-                 {17, std::nullopt, "F"},
-                 {18, std::nullopt, "10"},
-                 {0xFE, std::nullopt, "FC"}};
+        std::optional<int> singleRow;
+    } cases[] = {{0, 0, "P", 0},
+                 {3, 1, "1", 1},
+                 {11, 9, "9", 9},
+                 {12, 10, "A", 10},
+                 {16, 14, "E", 14},
+                 {0xFF, 15, "G", 15},  // rows
+                 {1, std::nullopt, "FFFF", std::nullopt},
+                 {2, std::nullopt, "0", 0},
+                 {17, std::nullopt, "F", 15},
+                 {18, std::nullopt, "10", std::nullopt},
+                 {0xFE, std::nullopt, "FC", std::nullopt}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.byte);
         const auto b = static_cast<std::uint8_t>(c.byte);
@@ -115,7 +118,7 @@ TEST(FunctionTable, AddressTypeRowsCodesAndLetters) {
         im.set(0x3A4, b);
         EXPECT_EQ(TypeSummary(im, 1), std::string(c.letter) + "PPP");
         im.set(0x3AD, b);
-        EXPECT_EQ(SingleTypeRow(im, 1), c.row);
+        EXPECT_EQ(SingleTypeRow(im, 1), c.singleRow);
     }
     PagerImage im;
     WriteSingleType(im, 0, 15);

@@ -53,7 +53,10 @@ TEST(OpenTable, TheRefreshsHandlersWriteTheirCodesBack) {
         {"a battery level without a row changes nothing",
          {{0x381, 200}, {0x382, 201}, {0x383, 202}, {0x380, 5}},
          {}},
-        {"address type without a row stays", {{0x3AC, 0x01}}, {}},
+        {"address type without a row stays", {{0x3AC, 0x01}, {0x3AD, 0x12}}, {}},
+        {"address types 2 and 0x11 show Personal and Group",
+         {{0x3AC, 0x02}, {0x3AD, 0x11}},
+         {{0x3AC, 0x00}, {0x3AD, 0xFF}}},
         {"tagged list code without a row stays", {{0x035, 0x9F}}, {}},
     };
     for (const Case& c : cases) {

@@ -76,6 +76,15 @@ TEST(ProgramFolders, AnInstalledProgramKeepsThemInTheConfigurationFolder) {
     EXPECT_EQ(text, config + "/kpx41\n" + config + "/kpx41/settings.reg\n");
 }
 
+// Root may write /usr/bin, but an installed program never writes beside itself.
+TEST(ProgramFolders, AProgramInASystemFolderNeverKeepsItsFilesThere) {
+    testing::TempDir root;
+    EnvVar xdg("XDG_CONFIG_HOME", root.File("config"));
+    for (const char* system : {"/usr/bin", "/usr/local/bin", "/opt/kpx41/bin", "/bin"}) {
+        EXPECT_EQ(ChooseProgramFolders(system).program, root.File("config") + "/kpx41") << system;
+    }
+}
+
 TEST(ProgramFolders, TheConfigurationFolderFollowsXdgConfigHome) {
     testing::TempDir home;
     EnvVar h("HOME", home.path());

@@ -138,6 +138,25 @@ TEST_P(ExitShortcut, CtrlEEndsTheProgram) {
     EXPECT_TRUE(dialogs.Texts().empty());
 }
 
+// A capcode box clicked into and left empty shows the stored capcode again: a pager is never
+// written without its capcode on show. The image stays as it was.
+class CapcodeBox : public ExitShortcut {};
+
+TEST_F(CapcodeBox, LeftEmptyItShowsTheStoredCapcodeAgain) {
+    Show(Page::Code);
+    auto* box = window->findChild<QLineEdit*>("txtAddr(1)");
+    ASSERT_NE(box, nullptr);
+    const PagerImage before = window->Image();
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }, 2000));
+    EXPECT_EQ(box->text(), "") << "emptied for typing";
+    QTest::mouseClick(window->findChild<QWidget*>("picTabBack"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->hasFocus(); }, 2000));
+    EXPECT_EQ(box->text(), "1234560");
+    EXPECT_EQ(window->Image(), before);
+    EXPECT_TRUE(dialogs.Texts().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryKindOfControl, ExitShortcut, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<FocusCase>& info) {
                              std::string name;

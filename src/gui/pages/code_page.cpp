@@ -210,6 +210,8 @@ void CodePage::txtAddr_LostFocus(int index) {
     switch (EnterCapcode(window_.Image(), index, ToCp1252(txtAddr_[index]->text()),
                          window_.Dialogs())) {
         case CapcodeEntry::Empty:
+            // The image is unchanged; the box shows what a write would send again.
+            txtAddr_[index]->setText(QString::fromStdString(CapcodeText(window_.Image(), index)));
             break;
         case CapcodeEntry::NotNumeric:
         case CapcodeEntry::OutOfRange:

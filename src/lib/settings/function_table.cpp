@@ -140,7 +140,11 @@ std::string PrioritySummary(const PagerImage& image, int element) {
 }
 
 std::optional<int> SingleTypeRow(const PagerImage& image, int index) {
-    return AddressTypeRow(image.at(SingleTypeAddress(index)));
+    const int type = image.at(SingleTypeAddress(index));
+    if (type == 0xFF) return 15;
+    if (type == 0) return 0;
+    if (type - 2 >= 0 && type - 2 <= 15) return type - 2;
+    return std::nullopt;
 }
 
 void WriteSingleType(PagerImage& image, int index, int row) {

@@ -54,7 +54,9 @@ std::string TypeSummary(const PagerImage& image, int element);
 std::string EnableSummary(const PagerImage& image, int element);
 std::string PrioritySummary(const PagerImage& image, int element);
 
-// Address types of capcodes 5 and 6 (index 0, 1) at 0x3AC + index.
+// Address types of capcodes 5 and 6 (index 0, 1) at 0x3AC + index. Their lists show row b - 2
+// for any byte b that has one, so 2 shows "Personal" and 17 "Group", and the refresh then
+// stores that row's code; bytes 1 and 18-254 show no row.
 std::optional<int> SingleTypeRow(const PagerImage& image, int index);
 void WriteSingleType(PagerImage& image, int index, int row);
 

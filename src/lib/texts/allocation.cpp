@@ -92,13 +92,18 @@ int TotalMemory(const PagerImage& image) {
 BudgetPick PickHistory(PagerImage& image, int drop, int row, UserDialogs& dialogs) {
     CheckDrop(drop);
     CheckRow(row, kHistoryRows.size());
-    const int others = TotalHistory(image) - image.at(0x00F + drop);
-    // A pick that does not raise the total is always taken, so an image that is already over
-    // its budget can be brought back under it.
-    if (row + 1 + others > kHistoryBudget && row + 1 > image.at(0x00F + drop)) {
-        dialogs.Message(kHistoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
-        row = kHistoryBudget - 1 - others;
-        if (row < 0) return {HistoryRow(image, drop), TotalHistory(image), true};
+    const int own = image.at(0x00F + drop);
+    const int others = TotalHistory(image) - own;
+    if (row + 1 + others > kHistoryBudget) {
+        const int fits = kHistoryBudget - 1 - others;
+        if (fits >= 0) {
+            dialogs.Message(kHistoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
+            row = fits;
+        } else if (row + 1 > own) {
+            // Not even "0" fits: only a pick that brings the total down may be stored.
+            dialogs.Message(kHistoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
+            return {HistoryRow(image, drop), TotalHistory(image), true};
+        }
     }
     image.set(0x00F + drop, static_cast<std::uint8_t>(row + 1));
     return {row, row + 1 + others, false};
@@ -110,14 +115,17 @@ BudgetPick PickMemory(PagerImage& image, int list, int row, UserDialogs& dialogs
     CheckRow(row, personal ? kPersonalMemoryRows.size() : kDropMemoryRows.size());
     const int others = TotalMemory(image) - image.at(a);
     const int wanted = personal ? PersonalMemory(row) : DropMemory(row);
-    if (wanted + others > kMemoryBudget && wanted > image.at(a)) {
-        dialogs.Message(kMemoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
+    if (wanted + others > kMemoryBudget) {
         const int room = kMemoryBudget - others;
-        // The smallest row must still fit; otherwise nothing may be stored.
-        if (room < (personal ? PersonalMemory(0) : DropMemory(0))) {
+        if (room >= (personal ? PersonalMemory(0) : DropMemory(0))) {
+            dialogs.Message(kMemoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
+            row = personal ? (room - PersonalMemory(0)) / 16 : room / 8 - 1;
+        } else if (wanted > image.at(a)) {
+            // Not even the smallest row fits: only a pick that brings the total down may be
+            // stored.
+            dialogs.Message(kMemoryBudgetMessage, DialogButtons::Ok, DialogIcon::Critical);
             return {MemoryRow(image, list), TotalMemory(image), true};
         }
-        row = personal ? (room - PersonalMemory(0)) / 16 : room / 8 - 1;
     }
     const int value = personal ? PersonalMemory(row) : DropMemory(row);
     image.set(a, static_cast<std::uint8_t>(value));

@@ -52,11 +52,12 @@ void WriteMailAlert(PagerImage& image, int drop, int row);
 int TotalHistory(const PagerImage& image);
 int TotalMemory(const PagerImage& image);
 
-// A history or memory pick under its budget. A pick that does not raise the total is always
-// taken (an image from a file or a pager may already be over the budget, and must be
-// repairable). A pick that raises the total past the budget shows the budget's message
-// (critical icon) and is reduced to the largest row that fits; when even the smallest row does
-// not fit, the pick is refused: the byte keeps its value and `row` is the row it stands for.
+// A history or memory pick under its budget. A pick that brings the total past the budget shows
+// the budget's message (critical icon) and is cut to the largest row that fits beside the
+// others. Only where not even the smallest row fits (an image from a file or a pager may
+// already be over the budget) is a pick that does not raise the total taken as it is, so the
+// image can be repaired; one that raises it is refused: the byte keeps its value and `row` is
+// the row it stands for.
 struct BudgetPick {
     std::optional<int> row;  // the row the list shows afterwards
     int total;               // the budget's total afterwards

@@ -51,13 +51,18 @@ TEST_F(FunctionTableTest, DefaultSummariesAndTheListsOfCapcodesFiveAndSix) {
     Pick(MainType(1), 14);
     EXPECT_EQ(Byte(0x3AD), 16);
 
-    // Bytes no row stands for show no row and survive the refresh untouched.
-    for (std::uint8_t b :
-         {std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{17}, std::uint8_t{0xFE}}) {
-        window->Image().set(0x3AD, b);
+    // Bytes no row stands for show no row and survive the refresh untouched; 2 and 17 show
+    // row b - 2, "Personal" and "Group", whose codes the refresh then stores.
+    const struct {
+        std::uint8_t byte;
+        int row;
+        std::uint8_t after;
+    } types[] = {{1, -1, 1}, {2, 0, 0}, {17, 15, 0xFF}, {0xFE, -1, 0xFE}};
+    for (const auto& t : types) {
+        window->Image().set(0x3AD, t.byte);
         window->init_ctl();
-        EXPECT_EQ(MainType(1)->currentIndex(), -1) << int{b};
-        EXPECT_EQ(Byte(0x3AD), b);
+        EXPECT_EQ(MainType(1)->currentIndex(), t.row) << int{t.byte};
+        EXPECT_EQ(Byte(0x3AD), t.after) << int{t.byte};
     }
 }
 
