@@ -98,6 +98,8 @@ class MainWindow : public QMainWindow {
     std::function<void(int)> ShowProgrammingDialog;
     std::function<void()> StartupProbe;
     std::function<void()> Timer1_Timer;
+    // The production station, opened from the Pager menu.
+    std::function<void()> ShowProductionStation;
     // Whether a probe or a transfer is talking to the board (Space must not start a write then).
     std::function<bool()> LinkBusy;
     // Reader steps of init_ctl that the window's pieces fill in, run in init_ctl's order.

@@ -17,6 +17,8 @@
 #include "gui/dialogs/programming_form.h"
 #include "gui/dialogs/qt_dialogs.h"
 #include "gui/display_check.h"
+#include "gui/station_link.h"
+#include "gui/station_start.h"
 #include "gui/window_backups.h"
 #include "image/default_image.h"
 #include "link/bus_trace.h"
@@ -159,27 +161,10 @@ bool WriteScreenshots(const QString& dir, QString* error) {
 }
 
 int RunProgrammer(int argc, char** argv) {
-    QString screenshotDir;
-    bool simulate = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshotDir = argv[i + 1];
-        if (std::strcmp(argv[i], "--simulate") == 0) simulate = true;
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf(
-                "usage: kpx41-programmer [--simulate] [--screenshot DIR]\n"
-                "       kpx41-programmer --help | --version\n"
-                "  --simulate        plug in a simulated programming board holding a pager\n"
-                "                    (in an LPT build: a simulated pager memory on the port)\n"
-                "  --screenshot DIR  write pictures of the windows into DIR and quit\n"
-                "  --help            this text\n"
-                "  --version         the program's version\n");
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::fputs(VersionText("kpx41-programmer").c_str(), stdout);
-            return 0;
-        }
-    }
+    ProgrammerArgs args;
+    if (const auto exit = TakeProgrammerArgs(argc, argv, &args)) return *exit;
+    const QString screenshotDir = QString::fromStdString(args.screenshotDir);
+    const bool simulate = args.simulate > 0;
     if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -219,18 +204,15 @@ int RunProgrammer(int argc, char** argv) {
                 std::fprintf(stderr, "kpx41-programmer: %s\n", lookupProblem.c_str());
         }
     }
-    // A simulated board holding a freshly written pager, plugged in before the start-up probe
+    // Simulated boards holding a freshly written pager, plugged in before the start-up probe
     // looks.
-    std::unique_ptr<sim::SimulatedBoard> board;
+    SimulatedBench bench;
     if (simulate && LinkIsUsb()) {
-        board = std::make_unique<sim::SimulatedBoard>();
         std::string error;
-        if (!board->Start(&error)) {
+        if (!bench.Start(args.simulate, &error)) {
             std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
             return 1;
         }
-        std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n",
-                     board->path().c_str(), board->com());
     }
     // KPX41_TRACE=FILE: every frame to and from the board (in an LPT build every transaction on
     // the memory's bus), time-stamped, for a fault report.
@@ -261,12 +243,17 @@ int RunProgrammer(int argc, char** argv) {
     // A trial run with --simulate lists only the simulated board: a real cable on the machine
     // is neither probed nor written by it (nor by the tests that start one).
     SysfsDeviceLister simulatedOnly(PortMap::Default(), "/nonexistent-sysfs");
-    DeviceLister& lister = board ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
+    DeviceLister& lister = bench.Any() ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
     BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs,
                    tracedParallel.get());
     if (machinePorts) link.ExplainParallelFailures(*machinePorts, lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
+    const auto station = AttachStation(programmer, link, lister, backups,
+                                       folders.settingsFile.empty()
+                                           ? folders.program
+                                           : ConfigFolder(),
+                                       args, bench);
     programmer.Start();
     return QApplication::exec();
 }

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "image/pager_image.h"
-#include "link/serial_port.h"
+#include "production/backups.h"
+#include "production/production_line.h"
 #include "support/user_dialogs.h"
 
 namespace kpx::gui {
@@ -23,9 +24,9 @@ class StationHost {
   public:
     virtual ~StationHost() = default;
 
-    // The window's current image in the pager's character set, as the programming dialog
-    // sends it, and the band row its GP(RoHS) check compares with.
-    virtual PagerImage ImageToProgram() = 0;
+    // The window's current image (PC characters: the line converts the texts as the
+    // programming dialog does), and the band row its GP(RoHS) check compares with.
+    virtual PagerImage Image() = 0;
     virtual int BandRow() const = 0;
     // The table file the image came from; empty when none.
     virtual std::string TablePath() const = 0;
@@ -36,7 +37,9 @@ class StationHost {
     // The boards' cables now listed.
     virtual std::vector<StationPort> ListPorts() = 0;
     // A serial port of its own for each board's thread.
-    virtual std::unique_ptr<SerialPort> MakePort() = 0;
+    virtual BoardPort MakeBoardPort(const std::string& path) = 0;
+    // Where each written image is kept; null for none.
+    virtual BackupStore* Backups() = 0;
     // The simulated boards of --simulate: their operator swaps pagers while a series runs.
     virtual void SetSimulatedOperator(bool on) = 0;
     // While the station is open the window's own board watch and transfers keep off its boards.
