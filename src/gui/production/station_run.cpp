@@ -106,6 +106,7 @@ void StationWindow::cmdStart_Click() {
         boards_->ShowCounts(row);
     }
     EnableSeriesPart(false);
+    ledgerFailed_ = false;
     if (choice.useLedger) {
         status_ = std::make_unique<LedgerStatusWatch>(WithLedgerPassword(choice.url, password_));
         connect(status_.get(), &LedgerStatusWatch::Read, txtSeriesStatus_,
@@ -179,6 +180,12 @@ void StationWindow::OnLedgerFailed(const QString& message,
         text += "\nCapcodes of unknown state (handed out, written or not, without a row): " +
                 list.join(", ");
     }
+    // The first failure is told in a box; what later pagers meet joins the line below.
+    if (ledgerFailed_) {
+        Say(lblMessage_->text() + "\n" + text);
+        return;
+    }
+    ledgerFailed_ = true;
     Say(text);
     host_.Dialogs().Warn(text.toStdString());
 }

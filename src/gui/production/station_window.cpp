@@ -131,8 +131,8 @@ QWidget* StationWindow::BuildSeries() {
         password_ = split.password;
         txtLedger_->setText(QString::fromStdString(split.url));
     });
-    for (QLineEdit* box : {txtLog_, txtLedger_})
-        connect(box, &QLineEdit::textChanged, this, &StationWindow::ShowFirstCapcodes);
+    // The log is read once its name is typed, not at every key.
+    connect(txtLog_, &QLineEdit::editingFinished, this, &StationWindow::ShowFirstCapcodes);
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              chkAuto_[0], chkAuto_[1], optLog_, optLedger_, chkResume_})
         connect(b, &QAbstractButton::toggled, this, &StationWindow::ShowFirstCapcodes);

@@ -84,6 +84,7 @@ class StationWindow : public QDialog {
     std::string password_;  // of the ledger's URL: used, never shown or kept
     std::optional<bool> gpAnswer_;
     bool closeWanted_ = false;
+    bool ledgerFailed_ = false;
 
     QCheckBox* chkAuto_[2] = {nullptr, nullptr};
     QSpinBox* txtCount_ = nullptr;
