@@ -1,48 +1,37 @@
 // kpx41 produce: the programming dialog's production mode from a script, on one or several
 // boards at once, with a CSV log or a shared ledger of every pager.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
-#include <thread>
 
 #include "catalogue/open_table.h"
 #include "cli/commands.h"
-#include "cli/open_ledger.h"
 #include "cli/file_messages.h"
+#include "cli/open_ledger.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"
-#include "image/charmap.h"
 #include "image/table_file.h"
 #include "link/frame_trace.h"
-#include "link/observed_transfers.h"
-#include "link/programming_dialog.h"
 #include "link/serial_link.h"
-#include "link/serial_transfers.h"
-#include "platform/platform_serial.h"
+#include "platform/port_map.h"
 #include "platform/steady_clock.h"
 #include "platform/termios_port.h"
 #include "production/ledger.h"
 #include "production/ledger_url.h"
 #include "production/production.h"
-#include "settings/bands.h"
+#include "production/production_line.h"
 #include "settings/capcode.h"
-#include "support/sha256.h"
 
 namespace kpx::cli {
 
 namespace {
 
 constexpr const char* kName = "produce";
-// A board that fails this many pagers in a row is taken out of the series: it needs a look.
-constexpr int kFailuresInRowLimit = 3;
 
 struct ProduceOptions {
     std::string file;
@@ -139,227 +128,115 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
     return o;
 }
 
-// What the whole series shares: the ledger, the output, the backups and the trace.
-struct Line {
-    Line(CapcodeLedger& l, std::ostream& o, std::ostream& e) : ledger(l), out(o), err(e) {}
+// The line's events as the command prints them: results on stdout, each board's messages on
+// stderr marked with its port, so that several boards can share the streams.
+class LinePrinter : public LineObserver {
+  public:
+    LinePrinter(CliIo& io, bool yes) : io_(io), yes_(yes) {}
 
+    // Before Start: the port each board's lines are marked with.
+    void Name(BoardId board, const std::string& path) {
+        if (board >= static_cast<BoardId>(paths_.size())) paths_.resize(board + 1);
+        paths_[board] = path;
+    }
     void Print(std::ostream& stream, const std::string& text) {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(mutex_);
         stream << text;
         stream.flush();
     }
-    // A hand-out or a row the ledger could not record stops the station: it no longer knows
-    // that no other pager gets those capcodes.
-    void Broken(const std::string& error) {
-        {
-            std::lock_guard lock(mutex);
-            broken = true;
-        }
-        Print(err, "kpx41 produce: " + error + "\n");
-    }
 
-    CapcodeLedger& ledger;
-    std::ostream& out;
-    std::ostream& err;
-    bool broken = false;
-    std::mutex mutex;
-    std::unique_ptr<BackupStore> backups;
-    std::unique_ptr<TraceFile> trace;
-    std::string refusal;
-};
-
-// A board's message boxes: the texts as the dialog has them, each line marked with the
-// board's port so that several boards can share one error stream.
-class BoardDialogs : public UserDialogs {
-  public:
-    BoardDialogs(Line& line, std::string port, bool yes)
-        : line_(line), port_(std::move(port)), inner_(text_, yes) {}
-    DialogAnswer Message(const std::string& text, DialogButtons buttons, DialogIcon icon) override {
-        text_.str("");
-        const DialogAnswer answer = inner_.Message(text, buttons, icon);
+    void BoardMessage(BoardId board, const std::string& text, DialogButtons buttons,
+                      DialogAnswer) override {
+        std::ostringstream shown;
+        StreamDialogs(shown, yes_).Message(text, buttons, DialogIcon::None);
         std::string marked;
-        std::istringstream lines(text_.str());
-        for (std::string l; std::getline(lines, l);) marked += port_ + ": " + l + "\n";
-        line_.Print(line_.err, marked);
-        last = text;
-        return answer;
+        std::istringstream lines(shown.str());
+        for (std::string l; std::getline(lines, l);) marked += paths_[board] + ": " + l + "\n";
+        Print(io_.err, marked);
     }
-    std::string last;
+    void Notice(BoardId board, const std::string& text) override {
+        Print(io_.err, paths_[board] + ": kpx41: " + text + "\n");
+    }
+    void LinkUnusable(BoardId, const std::string& why) override { Print(io_.err, why); }
+    void LedgerFailed(const std::string& message, const std::vector<CapcodePair>&) override {
+        Print(io_.err, "kpx41 produce: " + message + "\n");
+    }
+    void PagerDone(BoardId board, const PagerOutcome& pager) override { Result(board, pager); }
+    void PagerFailed(BoardId board, const PagerOutcome& pager) override { Result(board, pager); }
+    void BoardStateChanged(BoardId board, BoardState state, const std::string& text) override {
+        if (state == BoardState::Gone || state == BoardState::Retired) {
+            Print(io_.err, paths_[board] + ": " + text + "\n");
+        }
+    }
 
   private:
-    Line& line_;
-    std::string port_;
-    std::ostringstream text_;
-    StreamDialogs inner_;
-};
-
-class NoDialogView : public ProgrammingDialogView {
-  public:
-    void SetProgressMax(int) override {}
-    void SetProgressValue(int) override {}
-    void SetProgressColour(ProgressColour) override {}
-    void SetStatus(const std::string&) override {}
-    void ShowAutoLabel(int, bool) override {}
-    void SetAutoLabelText(int, const std::string&) override {}
-    void ShowWriteButtons() override {}
-    void SetButtonsEnabled(bool) override {}
-    void CloseDialog() override {}
-};
-
-// The link a board of the line programs over.
-class BoardLink {
-  public:
-    virtual ~BoardLink() = default;
-    virtual PagerTransfers& transfers() = 0;
-    // Unplugged during the series: it takes no more pagers.
-    virtual bool gone() const = 0;
-    // After a failed connect: why the link could not be used, as the transfer commands say it.
-    virtual void SayWhy(std::ostream&) const {}
-};
-
-// A serial board with its own port objects, so that boards run on threads of their own.
-class SerialBoardLink : public BoardLink {
-  public:
-    SerialBoardLink(Line& line, int com, UserDialogs& dialogs, LinkHost& host)
-        : traced_(serial_.port, line.trace ? &line.trace->trace() : nullptr),
-          link_(traced_, serial_.lister, serial_.registry, serial_.clock, pump_, dialogs),
-          transfers_(link_, host) {
-        link_.SetHost(&host);
-        link_.SetWaitSliceMs(50);  // no window to keep alive
-        link_.boardPort = com;
+    void Result(BoardId board, const PagerOutcome& pager) {
+        Print(io_.out, paths_[board] + ": capcodes " + CapcodeDigits(pager.capcodes[0]) + " " +
+                           CapcodeDigits(pager.capcodes[1]) + ": " +
+                           (pager.ok ? kResultOk : kResultFailed) + "\n");
     }
-    PagerTransfers& transfers() override { return transfers_; }
-    bool gone() const override { return link_.boardPort < 0; }
 
-  private:
-    PlatformSerial serial_;
-    TracingSerialPort traced_;
-    NullEventPump pump_;
-    SerialLink link_;
-    SerialTransfers transfers_;
+    CliIo& io_;
+    bool yes_;
+    std::mutex mutex_;
+    std::vector<std::string> paths_;
 };
 
 // The PC's parallel port: the bus is found again and handed back around every pager.
 class ParallelBoardLink : public BoardLink {
   public:
-    ParallelBoardLink(Line& line, const std::optional<std::string>& path, UserDialogs& dialogs,
-                      LinkHost& host)
+    ParallelBoardLink(TraceFile* trace, const std::optional<std::string>& path,
+                      UserDialogs& dialogs, LinkHost& host)
         : session_(path, clock_, dialogs, host) {
-        if (line.trace) session_.traced.SetTrace(&line.trace->trace());
+        if (trace) session_.traced.SetTrace(&trace->trace());
     }
     PagerTransfers& transfers() override { return session_.transfers; }
     bool gone() const override { return false; }
-    void SayWhy(std::ostream& err) const override { session_.SayWhy(err); }
+    std::string WhyNotConnected() const override {
+        std::ostringstream why;
+        session_.SayWhy(why);
+        return why.str();
+    }
 
   private:
     SteadyClock clock_;
     ParallelSession session_;
 };
 
-// One board of the line with its own link and dialog, sharing nothing but the Line.
-class Board {
-  public:
-    Board(Line& line, const ProduceOptions& o, const std::string& name, const PagerImage& image,
-          int bandRow,
-          const std::function<std::unique_ptr<BoardLink>(UserDialogs&, LinkHost&)>& makeLink)
-        : line_(line),
-          path_(name),
-          autoIncrease_(o.autoIncrease),
-          dialogs_(line, name, o.yes),
-          image_(image),
-          host_(image_, bandRow),
-          link_(makeLink(dialogs_, host_)),
-          observed_(link_->transfers()),
-          dialog_(observed_, &observed_, host_, dialogs_, image_, view_) {
-        observed_.afterWrite = [this](const PagerImage& written, bool ok) {
-            written_ = written;
-            writtenOk_ = ok;
-        };
-        dialog_.Form_Activate(kOperationWrite, o.autoIncrease.first, o.autoIncrease.second);
+// Each board's own tty port, traced when the trace is on.
+BoardPortFactory MachinePorts(TraceFile* trace) {
+    return [trace](const std::string& path) {
+        BoardPort p;
+        p.com = PortMap::Default().Register(path);
+        auto machine = std::make_unique<TermiosSerialPort>(PortMap::Default());
+        if (!trace) {
+            p.port = std::move(machine);
+            return p;
+        }
+        // The trace names ports by COM number, the log by path: say once which is which.
+        trace->trace().NamePort(p.com, path);
+        p.port = std::make_unique<TracingSerialPort>(*machine, &trace->trace());
+        p.under = std::move(machine);
+        return p;
+    };
+}
+
+// The rounds: after each, the operator puts the next pagers on the boards and presses Enter.
+void RunRounds(ProductionLine& line, LinePrinter& printer, const ProduceOptions& o, CliIo& io) {
+    line.Start();
+    while (line.WaitForOperator()) {
+        printer.Print(io.out, "put the next pagers on the boards and press Enter\n");
+        std::string answer;
+        if (!std::getline(io.in ? *io.in : std::cin, answer)) {
+            printer.Print(io.err, "kpx41 produce: standard input ended; " +
+                                      std::to_string(o.count - line.Totals().done) +
+                                      " pagers not programmed\n");
+            line.Stop();
+            break;
+        }
+        line.NextAll();
     }
-
-    bool out() const { return out_; }
-
-    // One pager: the next capcodes, the dialog's Write, the log row, the backup.
-    void Pager() {
-        std::string refusal, error;
-        const auto capcodes = line_.ledger.Take(path_, &refusal, &error);
-        if (!capcodes) {
-            if (!refusal.empty()) {
-                std::lock_guard lock(line_.mutex);
-                line_.refusal = refusal;
-            }
-            if (!error.empty()) line_.Broken(error);
-            return;
-        }
-        for (int k = 0; k < 2; ++k) StoreCapcode(image_, k, (*capcodes)[k]);
-        host_.advanced = {};
-        written_.reset();
-        writtenOk_ = false;
-        dialogs_.last.clear();
-
-        // The dialog connects a link that needs it only in the build of that link.
-        const bool connected = observed_.Connect();
-        if (connected) {
-            dialog_.cmdWrite_Click();
-        } else {
-            std::ostringstream why;
-            link_->SayWhy(why);
-            line_.Print(line_.err, why.str());
-        }
-        observed_.Release();
-
-        const bool ok = connected && !dialog_.TransferFailed();
-        if (ok) {
-            for (int k = 0; k < 2; ++k) {
-                // The dialog said the capcode cannot go higher: the series ends here.
-                if (autoIncrease_.counts(k) && !host_.advanced[k]) line_.ledger.Stop();
-            }
-        }
-        const PagerImage& sent = written_ ? *written_ : image_;
-        if (!line_.ledger.Finish(
-                {IsoTime(WallClock::now()), path_, *capcodes, Sha256Hex(sent.bytes()),
-                 ok ? kResultOk : kResultFailed, dialogs_.last},
-                &error)) {
-            line_.Broken(error);
-        }
-        if (written_ && writtenOk_) {
-            // Boards share the error stream: the warning goes through the line, marked.
-            std::ostringstream warning;
-            KeepWrittenBackup(line_.backups.get(), *written_, warning);
-            if (!warning.str().empty()) line_.Print(line_.err, path_ + ": " + warning.str());
-        }
-        line_.Print(line_.out, path_ + ": capcodes " + CapcodeDigits((*capcodes)[0]) + " " +
-                                   CapcodeDigits((*capcodes)[1]) + ": " +
-                                   (ok ? kResultOk : kResultFailed) + "\n");
-
-        failuresInRow_ = ok ? 0 : failuresInRow_ + 1;
-        if (link_->gone()) {
-            line_.Print(line_.err, path_ + ": the board is gone; it takes no more pagers\n");
-            out_ = true;
-        } else if (failuresInRow_ >= kFailuresInRowLimit) {
-            line_.Print(line_.err, path_ + ": " + std::to_string(failuresInRow_) +
-                                       " pagers failed in a row; it takes no more pagers\n");
-            out_ = true;
-        }
-    }
-
-  private:
-    Line& line_;
-    std::string path_;
-    AutoIncrease autoIncrease_;
-    BoardDialogs dialogs_;
-    PagerImage image_;
-    LineHost host_;
-    std::unique_ptr<BoardLink> link_;
-    ObservedTransfers observed_;
-    NoDialogView view_;
-    ProgrammingDialog dialog_;
-    std::optional<PagerImage> written_;
-    bool writtenOk_ = false;
-    int failuresInRow_ = 0;
-    bool out_ = false;
-};
+}
 
 int Produce(const ProduceOptions& o, CliIo& io) {
     if (!LinkIsUsb() && !o.lpt) {
@@ -373,10 +250,6 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         TellTableFileProblem(io.err, o.file, {opened.status, {}, opened.message, opened.reason});
         return kExitFailure;
     }
-    PagerImage image = opened.image;
-    const int bandRow = opened.frequency.bandRow;
-    // The pager holds its texts in its own character set.
-    EncodeTextRegions(image);
 
     // The boards and the trace before the ledger: a run that cannot start leaves no log behind.
     for (const std::string& path : o.ports) {
@@ -392,63 +265,46 @@ int Produce(const ProduceOptions& o, CliIo& io) {
         if (!trace) return kExitFailure;
     }
 
+    const PagerImage& image = opened.image;
     const SeriesRequest request{
         {CapcodeValue(image, 0), CapcodeValue(image, 1)}, o.autoIncrease, o.count, o.resume};
     bool notALog = false;
     const std::unique_ptr<CapcodeLedger> ledger =
         OpenLedger(o.ledger, request, io.out, io.err, &notALog);
     if (!ledger) return notALog ? kExitUsage : kExitFailure;
-    Line line(*ledger, io.out, io.err);
-    line.trace = std::move(trace);
-    line.backups = OpenBackups(!o.noBackup);
+    const std::unique_ptr<BackupStore> backups = OpenBackups(!o.noBackup);
 
-    std::vector<std::unique_ptr<Board>> boards;
+    LineSettings settings;
+    settings.autoIncrease = o.autoIncrease;
+    settings.count = o.count;
+    settings.swapDetection = false;
+    settings.noWait = o.noWait;
+    settings.gpAnswerYes = o.yes;
+    settings.bandRow = opened.frequency.bandRow;
+    settings.backups = backups.get();
+    LinePrinter printer(io, o.yes);
+    SteadyClock clock;
+    ProductionLine line(image, settings, *ledger, printer, MachinePorts(trace.get()), clock);
     if (o.lpt) {
         // A PC has the one parallel port: one board.
-        boards.push_back(std::make_unique<Board>(
-            line, o, o.lptPath.value_or("lpt"), image, bandRow, [&](UserDialogs& d, LinkHost& h) {
-                return std::make_unique<ParallelBoardLink>(line, o.lptPath, d, h);
-            }));
+        const std::string name = o.lptPath.value_or("lpt");
+        TraceFile* traced = trace.get();
+        const auto link = [&o, traced](UserDialogs& d, LinkHost& h) {
+            return std::make_unique<ParallelBoardLink>(traced, o.lptPath, d, h);
+        };
+        printer.Name(line.AddBoard(name, name, link), name);
     }
-    for (const std::string& path : o.ports) {
-        const int com = PortMap::Default().Register(path);
-        // The trace names ports by COM number, the log by path: say once which is which.
-        if (line.trace) line.trace->trace().NamePort(com, path);
-        boards.push_back(std::make_unique<Board>(
-            line, o, path, image, bandRow, [&line, com](UserDialogs& d, LinkHost& h) {
-                return std::make_unique<SerialBoardLink>(line, com, d, h);
-            }));
-    }
+    for (const std::string& path : o.ports) printer.Name(line.AddBoard(path), path);
 
-    const auto began = std::chrono::steady_clock::now();
-    for (;;) {
-        std::vector<std::thread> round;
-        for (auto& b : boards) {
-            if (!b->out()) round.emplace_back([&b] { b->Pager(); });
-        }
-        for (std::thread& t : round) t.join();
-        const bool anyBoard =
-            std::any_of(boards.begin(), boards.end(), [](const auto& b) { return !b->out(); });
-        if (round.empty() || !anyBoard || ledger->Over()) break;
-        if (!o.noWait) {
-            io.out << "put the next pagers on the boards and press Enter" << std::endl;
-            std::string answer;
-            if (!std::getline(io.in ? *io.in : std::cin, answer)) {
-                io.err << "kpx41 produce: standard input ended; " << o.count - ledger->done()
-                       << " pagers not programmed\n";
-                break;
-            }
-        }
-    }
-    const double hours =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() / 3600.0;
-
-    if (!line.refusal.empty()) io.err << "kpx41 produce: " << line.refusal << "\n";
+    RunRounds(line, printer, o, io);
+    const SeriesEnd end = line.Wait();
+    if (!end.refusal.empty()) io.err << "kpx41 produce: " << end.refusal << "\n";
     char rate[64];
-    std::snprintf(rate, sizeof rate, "%.1f", hours > 0 ? ledger->done() / hours : 0.0);
-    io.out << "done " << ledger->done() << ", failed " << ledger->failed() << ", " << rate
+    std::snprintf(rate, sizeof rate, "%.1f", end.pagersPerHour);
+    io.out << "done " << end.done << ", failed " << end.failed << ", " << rate
            << " pagers per hour\n";
-    return ledger->done() == o.count && !line.broken ? kExitOk : kExitFailure;
+    return end.done == o.count && end.reason != SeriesEndReason::LedgerFailed ? kExitOk
+                                                                              : kExitFailure;
 }
 
 // Two --port naming one board (the same path or a link to it) would put two threads, and two

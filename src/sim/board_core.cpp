@@ -89,6 +89,33 @@ BoardCore::BoardCore(const BoardOptions& options) : fault_(options.fault) {
         }
         if (options.gpMarker) memory_[0x3F8] = 0xAA;
     }
+    fresh_ = memory_;
+}
+
+int BoardCore::Operate(std::int64_t nowMs) {
+    constexpr int kPauseMs = 1000;
+    if (!operator_) return -1;
+    if (verified_ != verifiedSeen_) {
+        verifiedSeen_ = verified_;
+        takeOutAt_ = nowMs + kPauseMs;
+    }
+    if (takeOutAt_ && nowMs >= *takeOutAt_) {
+        SetPagerPresent(false);
+        takeOutAt_.reset();
+        putInAt_ = nowMs + kPauseMs;
+    }
+    if (putInAt_ && nowMs >= *putInAt_) {
+        memory_ = fresh_;
+        SetPagerPresent(true);
+        putInAt_.reset();
+    }
+    const auto due = takeOutAt_ ? takeOutAt_ : putInAt_;
+    return due ? static_cast<int>(*due - nowMs) : -1;
+}
+
+void BoardCore::SetPagerPresent(bool present) {
+    present_ = present;
+    writtenSinceIn_ = false;
 }
 
 bool BoardCore::FaultHits(bool isWrite, int count) const {
@@ -148,11 +175,17 @@ std::optional<BoardCore::Reply> BoardCore::Handle(const std::vector<std::uint8_t
         PutChecksum(reply.bytes);
         return reply;
     }
+    if (!present_) return std::nullopt;
     const int address = frame[13] << 8 | frame[14];
     if (c1 == '3' && c2 == 'R') {
         const int n = frame[15];
         if (frame[12] != 0x03 || n < 1 || address + n > kBoardMemorySize) return std::nullopt;
         ++reads_;
+        constexpr int kLastPagerByte = 0x3FF;
+        if (writtenSinceIn_ && address <= kLastPagerByte && address + n > kLastPagerByte) {
+            writtenSinceIn_ = false;
+            ++verified_;
+        }
         reply.bytes.assign(kFrameMagic.begin(), kFrameMagic.end());
         reply.bytes.insert(reply.bytes.end(), {'3', 'R', static_cast<std::uint8_t>(n)});
         reply.bytes.insert(reply.bytes.end(), memory_.begin() + address,
@@ -189,6 +222,7 @@ std::optional<BoardCore::Reply> BoardCore::Handle(const std::vector<std::uint8_t
         return reply;
     }
     std::copy(frame.begin() + 15, frame.begin() + 15 + n, memory_.begin() + address);
+    writtenSinceIn_ = true;
     reply.bytes.assign(kWriteAck.begin(), kWriteAck.end());
     if (hit && fault_.fault == Fault::NoAck) return std::nullopt;
     if (hit && fault_.fault == Fault::WrongAck) {

@@ -67,6 +67,16 @@ class BoardCore {
 
     BoardMemory memory() const { return memory_; }
     void SetMemory(const BoardMemory& memory) { memory_ = memory; }
+    // An empty slot: the board still answers its probe, but no memory command.
+    void SetPagerPresent(bool present);
+    bool PagerPresent() const { return present_; }
+    // Pagers read back to their last byte after a write since they went in.
+    int verified() const { return verified_; }
+    // A simulated operator: takes each pager out a second after it was verified and puts a
+    // fresh one (the memory the board powered up with) in a second later. Operate makes the
+    // moves due at nowMs and returns the milliseconds until the next one, or -1 for none.
+    void SetOperator(bool on) { operator_ = on; }
+    int Operate(std::int64_t nowMs);
     void SetFault(FaultPlan plan) { fault_ = plan; }
     int reads() const { return reads_; }
     int writes() const { return writes_; }
@@ -82,6 +92,14 @@ class BoardCore {
     int reads_ = 0;
     int writes_ = 0;
     int probes_ = 0;
+    bool present_ = true;
+    bool writtenSinceIn_ = false;
+    int verified_ = 0;
+    bool operator_ = false;
+    BoardMemory fresh_{};
+    int verifiedSeen_ = 0;
+    std::optional<std::int64_t> takeOutAt_;
+    std::optional<std::int64_t> putInAt_;
 };
 
 }  // namespace kpx::sim

@@ -31,7 +31,9 @@ void SleepUntil(std::int64_t ns) {
 
 }  // namespace
 
-BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {}
+BoardSimulator::BoardSimulator(Config config) : config_(std::move(config)), core_(config_.board) {
+    core_.SetOperator(config_.operatorSwaps);
+}
 
 BoardSimulator::~BoardSimulator() {
     Stop();
@@ -120,11 +122,18 @@ void BoardSimulator::Serve() {
     std::vector<std::uint8_t> buffer(4096);
     while (!stopping_ && master_ >= 0) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        const int rc = ::poll(fds, 2, kQuietMs);
+        int waitMs = kQuietMs;
+        {
+            std::lock_guard lock(mutex_);
+            const int due = core_.Operate(NowNs() / 1'000'000);
+            if (due >= 0) waitMs = std::min(waitMs, due + 1);
+        }
+        const int rc = ::poll(fds, 2, waitMs);
         if (stopping_) break;
         if (rc == 0) {
             std::lock_guard lock(mutex_);
-            core_.DropPending();
+            // A line quiet for a while ends any half-received command.
+            if (NowNs() - lastInput_ >= kQuietMs * 1'000'000LL) core_.DropPending();
             continue;
         }
         if (rc < 0) {
@@ -138,6 +147,7 @@ void BoardSimulator::Serve() {
         }
         const ssize_t got = ::read(master_, buffer.data(), buffer.size());
         if (got <= 0) continue;
+        lastInput_ = NowNs();
         if (config_.pace) {
             // The bytes arrive no faster than the line carries them.
             lineInFree_ = std::max(lineInFree_, NowNs()) + got * kByteNs;
@@ -171,6 +181,16 @@ void BoardSimulator::SetMemory(const BoardMemory& memory) {
 void BoardSimulator::SetFault(FaultPlan plan) {
     std::lock_guard lock(mutex_);
     core_.SetFault(plan);
+}
+
+void BoardSimulator::SetPagerPresent(bool present) {
+    std::lock_guard lock(mutex_);
+    core_.SetPagerPresent(present);
+}
+
+bool BoardSimulator::PagerPresent() const {
+    std::lock_guard lock(mutex_);
+    return core_.PagerPresent();
 }
 
 bool BoardSimulator::DumpNow() const {

@@ -19,6 +19,9 @@ class BoardSimulator {
         bool pace = false;
         // Where the memory goes on Stop() (and on DumpNow()); empty: nowhere.
         std::string dumpPath;
+        // A simulated operator: takes each pager out a second after it was verified and puts
+        // a fresh one (the power-up memory) in a second later.
+        bool operatorSwaps = false;
     };
 
     explicit BoardSimulator(Config config);
@@ -39,6 +42,9 @@ class BoardSimulator {
     BoardMemory Memory() const;
     void SetMemory(const BoardMemory& memory);
     void SetFault(FaultPlan plan);
+    // A pager in the slot, or none (the board then answers only its probe).
+    void SetPagerPresent(bool present);
+    bool PagerPresent() const;
     bool DumpNow() const;
     int reads() const;
     int writes() const;
@@ -64,6 +70,7 @@ class BoardSimulator {
     // Pacing: the moments (steady-clock nanoseconds) at which each direction of the line is free.
     std::int64_t lineInFree_ = 0;
     std::int64_t lineOutFree_ = 0;
+    std::int64_t lastInput_ = 0;
 };
 
 }  // namespace kpx::sim

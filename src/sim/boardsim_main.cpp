@@ -28,7 +28,7 @@ void OnDump(int) {
 int Usage(const char* message, std::ostream& out = std::cerr) {
     if (message) out << "kpx41-boardsim: " << message << "\n";
     out << "usage: kpx41-boardsim [--memory FILE] [--model TEXT] [--gp] [--dump FILE]\n"
-           "                      [--pace] [--fault KIND[@N]]\n"
+           "                      [--pace] [--fault KIND[@N]] [--swap]\n"
            "       kpx41-boardsim --help | --version\n"
            "  --memory FILE   pager memory at power-up (up to 2048 bytes); without it, what\n"
            "                  writing the programmer's start-up image leaves on a pager\n"
@@ -39,6 +39,8 @@ int Usage(const char* message, std::ostream& out = std::cerr) {
            "  --fault KIND    wrong-checksum, short-reply, no-reply, no-ack, wrong-ack,\n"
            "                  hangup-read, hangup-write; @N hits only the N-th read or\n"
            "                  write command\n"
+           "  --swap          an operator takes each pager out a second after it was\n"
+           "                  verified and puts a fresh one in a second later\n"
            "  --help          this text\n"
            "  --version       the program's version\n";
     return 2;
@@ -71,6 +73,8 @@ int main(int argc, char** argv) {
             config.board.gpMarker = true;
         } else if (arg == "--pace") {
             config.pace = true;
+        } else if (arg == "--swap") {
+            config.operatorSwaps = true;
         } else if (arg == "--help" || arg == "-h") {
             Usage(nullptr, std::cout);
             return 0;

@@ -37,6 +37,7 @@ class CsvLog : public CapcodeLedger {
     int done() const override { return counter_.done(); }
     int failed() const override { return counter_.failed(); }
     bool Over() const override { return counter_.Over(); }
+    std::optional<CapcodePair> NextCapcodes() const override { return counter_.Next(); }
 
     CapcodeCounter& counter() { return counter_; }
 
@@ -65,6 +66,7 @@ class CopiedLedger : public CapcodeLedger {
     int done() const override { return ledger_->done(); }
     int failed() const override { return ledger_->failed(); }
     bool Over() const override { return ledger_->Over(); }
+    std::optional<CapcodePair> NextCapcodes() const override { return ledger_->NextCapcodes(); }
 
   private:
     std::unique_ptr<CapcodeLedger> ledger_;

@@ -42,6 +42,8 @@ class CapcodeLedger {
     virtual int failed() const = 0;
     // Nothing more to hand out and no pager under way.
     virtual bool Over() const = 0;
+    // The capcodes the next pager takes, when this ledger can tell without asking a server.
+    virtual std::optional<CapcodePair> NextCapcodes() const { return std::nullopt; }
 };
 
 // A file rows are appended to; what Append wrote has reached the system when it returns.

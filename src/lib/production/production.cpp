@@ -163,7 +163,7 @@ CapcodeCounter::CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int
 
 bool CapcodeCounter::OverLocked() const {
     // Once no new capcodes are left, the failed ones still get their retry.
-    return halted_ || (stopped_ && returned_.empty()) || done_ + taken_ >= count_;
+    return halted_ || (stopped_ && returned_.empty()) || (count_ > 0 && done_ + taken_ >= count_);
 }
 
 bool CapcodeCounter::Over() const {
@@ -171,14 +171,23 @@ bool CapcodeCounter::Over() const {
     return OverLocked() && taken_ == 0;
 }
 
+std::vector<CapcodePair>::const_iterator CapcodeCounter::LowestReturned() const {
+    return std::min_element(
+        returned_.begin(), returned_.end(),
+        [this](const CapcodePair& a, const CapcodePair& b) { return Key(a) < Key(b); });
+}
+
+CapcodePair CapcodeCounter::Next() const {
+    std::lock_guard lock(mutex_);
+    return returned_.empty() ? next_ : *LowestReturned();
+}
+
 std::optional<CapcodePair> CapcodeCounter::Take(std::string* refusal) {
     std::lock_guard lock(mutex_);
     if (OverLocked()) return std::nullopt;
     CapcodePair c;
     if (!returned_.empty()) {
-        auto lowest = std::min_element(
-            returned_.begin(), returned_.end(),
-            [this](const CapcodePair& a, const CapcodePair& b) { return Key(a) < Key(b); });
+        const auto lowest = LowestReturned();
         c = *lowest;
         returned_.erase(lowest);
     } else {

@@ -74,6 +74,7 @@ std::vector<CapcodePair> ResumeRetries(const std::vector<LogRow>& rows, AutoIncr
 // capcode is written once, lowest first. Capcodes the log already holds as written are refused.
 class CapcodeCounter {
   public:
+    // A count of 0 has no end.
     CapcodeCounter(CapcodePair start, AutoIncrease autoIncrease, int count,
                    const std::vector<LogRow>& logged);
 
@@ -92,10 +93,13 @@ class CapcodeCounter {
     int done() const;
     int failed() const;
     bool Over() const;
+    // The capcodes the next pager takes: a failed pager's first.
+    CapcodePair Next() const;
 
   private:
     int Key(const CapcodePair& c) const { return autoIncrease_.first ? c[0] : c[1]; }
     bool OverLocked() const;
+    std::vector<CapcodePair>::const_iterator LowestReturned() const;
 
     mutable std::mutex mutex_;
     CapcodePair next_;

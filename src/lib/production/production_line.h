@@ -87,14 +87,16 @@ struct SeriesEnd {
     std::string message;
     // Capcodes handed out whose pagers have no row: written or not, nobody knows.
     std::vector<CapcodePair> unknown;
+    // Why the ledger refused the next capcodes, when it did (also with another reason).
+    std::string refusal;
     int done = 0;
     int failed = 0;
     double pagersPerHour = 0;
 };
 
 // What the line tells its shell. Called from the boards' threads (and from the thread that
-// calls the line's controls): implementations must be thread-safe and must not call back into
-// the line's controls from within an event.
+// calls the line's controls), never with the line's lock held: implementations must be
+// thread-safe; they may read Boards() and Totals().
 class LineObserver {
   public:
     virtual ~LineObserver() = default;
@@ -103,15 +105,15 @@ class LineObserver {
     virtual void Progress(BoardId, int /*position*/, int /*maximum*/) {}
     // A message box the programming dialog would have shown for this board, with the answer
     // the line gave to a question.
-    virtual void BoardMessage(BoardId, const std::string& /*text*/, DialogButtons,
-                              DialogAnswer) {}
-    // A note that is no message box of the dialog: a backup that could not be kept, why a
-    // link could not be used. kNoBoard when it concerns the line.
+    virtual void BoardMessage(BoardId, const std::string& /*text*/, DialogButtons, DialogAnswer) {}
+    // A note that is no message box of the dialog: a backup that could not be kept.
     virtual void Notice(BoardId, const std::string& /*text*/) {}
+    // Why the board's link could not be used for a pager (its own words, a whole line).
+    virtual void LinkUnusable(BoardId, const std::string& /*why*/) {}
     virtual void PagerDone(BoardId, const PagerOutcome&) {}
     virtual void PagerFailed(BoardId, const PagerOutcome&) {}
-    // The ledger failed: the line takes no more pagers. Told at once, before the pagers still
-    // under way finish; `unknown` as far as known so far.
+    // The ledger failed: the line takes no more pagers. Told at each failure, at once (pagers
+    // under way still finish), with the capcodes of unknown state that failure left.
     virtual void LedgerFailed(const std::string& /*message*/,
                               const std::vector<CapcodePair>& /*unknown*/) {}
     // The series is over: every board has stopped. Told once.
@@ -130,7 +132,7 @@ class BoardLink {
     // Reads the pager's bytes first..last quietly: no message box, nothing written, a short
     // wait for the reply. Nothing when no pager answered (or the link cannot poll).
     virtual std::optional<std::vector<std::uint8_t>> Peek(int /*first*/, int /*last*/,
-                                                           int /*replyMs*/) {
+                                                          int /*replyMs*/) {
         return std::nullopt;
     }
 };
@@ -142,6 +144,8 @@ struct BoardPort {
     std::unique_ptr<SerialPort> port;
     // The number `port` opens the board's device by.
     int com = -1;
+    // What `port` wraps (a traced port over the machine's), kept as long as it.
+    std::unique_ptr<SerialPort> under;
 };
 // Makes the port of the board at a device path (the machine's tty, a simulator's pty).
 using BoardPortFactory = std::function<BoardPort(const std::string& path)>;
@@ -213,6 +217,7 @@ class ProductionLine {
   private:
     class Board;
     struct Shared;
+    Board* Find(BoardId board) const;
     std::unique_ptr<Shared> shared_;
 };
 

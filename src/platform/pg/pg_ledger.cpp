@@ -155,7 +155,7 @@ bool PgLedger::StartSeries(const std::string& name, const std::string& station,
 }
 
 bool PgLedger::OverLocked() const {
-    return halted_ || exhausted_ || done_ + taken_ >= count_;
+    return halted_ || exhausted_ || (count_ > 0 && done_ + taken_ >= count_);
 }
 
 std::optional<CapcodePair> PgLedger::Take(const std::string& port, std::string* refusal,
