@@ -24,7 +24,10 @@ std::vector<StationPort> WindowStationHost::ListPorts() {
 }
 
 BoardPort WindowStationHost::MakeBoardPort(const std::string& path) {
-    return {std::make_unique<TermiosSerialPort>(map_), map_.ComNumberForPath(path).value_or(-1)};
+    BoardPort board;
+    board.port = std::make_unique<TermiosSerialPort>(map_);
+    board.com = map_.ComNumberForPath(path).value_or(-1);
+    return board;
 }
 
 StationLink::StationLink(MainWindow& window, BoardLink& link, DeviceLister& lister, PortMap& map,

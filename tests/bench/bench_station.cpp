@@ -68,7 +68,10 @@ class BenchHost : public gui::StationHost {
     std::string SettingsFile() const override { return ""; }
     std::vector<gui::StationPort> ListPorts() override { return ports; }
     BoardPort MakeBoardPort(const std::string& path) override {
-        return {std::make_unique<TermiosSerialPort>(map), map.ComNumberForPath(path).value_or(-1)};
+        BoardPort board;
+        board.port = std::make_unique<TermiosSerialPort>(map);
+        board.com = map.ComNumberForPath(path).value_or(-1);
+        return board;
     }
     BackupStore* Backups() override { return nullptr; }
     void SetSimulatedOperator(bool) override {}

@@ -43,7 +43,10 @@ class TestStationHost : public StationHost {
     std::string SettingsFile() const override { return dir_.File("station.reg"); }
     std::vector<StationPort> ListPorts() override { return ports; }
     BoardPort MakeBoardPort(const std::string& path) override {
-        return {std::make_unique<TermiosSerialPort>(map), map.ComNumberForPath(path).value_or(-1)};
+        BoardPort board;
+        board.port = std::make_unique<TermiosSerialPort>(map);
+        board.com = map.ComNumberForPath(path).value_or(-1);
+        return board;
     }
     BackupStore* Backups() override { return nullptr; }
     void SetSimulatedOperator(bool on) override { operatorOn = on; }
@@ -211,7 +214,7 @@ TEST_F(StationTest, ABoardUnpluggedSaysGoneAndTheOthersGoOn) {
     boards[0]->Stop();
     host.ports.erase(host.ports.begin());
     station->FollowBoards();
-    EXPECT_EQ(Cell(0, BoardTable::kState), "gone");
+    EXPECT_EQ(Cell(0, BoardTable::kState), "gone: it takes no more pagers");
     EXPECT_FALSE(Find<QTableWidget>("tblBoards")->item(0, BoardTable::kUse)->flags() &
                  Qt::ItemIsEnabled);
     const QString doneBefore = Cell(0, BoardTable::kDone);

@@ -17,7 +17,7 @@ QString StateWords(BoardState state, const QString& text) {
         case BoardState::WaitingForPager:
             return "waiting for a pager";
         case BoardState::Writing:
-            return "writing";
+            return with("writing");
         case BoardState::Verifying:
             return "verifying";
         case BoardState::Done:
@@ -29,7 +29,7 @@ QString StateWords(BoardState state, const QString& text) {
         case BoardState::Retired:
             return with("takes no more pagers");
         case BoardState::Gone:
-            return "gone";
+            return "gone: it takes no more pagers";
         case BoardState::Stopped:
             return "stopped";
     }

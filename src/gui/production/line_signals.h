@@ -30,6 +30,9 @@ class LineSignals : public QObject, public LineObserver {
     void Notice(BoardId board, const std::string& text) override {
         emit Noticed(board, QString::fromStdString(text));
     }
+    void LinkUnusable(BoardId board, const std::string& why) override {
+        emit Noticed(board, QString::fromStdString(why));
+    }
     void PagerDone(BoardId board, const PagerOutcome& outcome) override {
         emit PagerFinished(board, outcome);
     }

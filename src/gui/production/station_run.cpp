@@ -94,6 +94,7 @@ void StationWindow::cmdStart_Click() {
     connect(signals_.get(), &LineSignals::ProgressChanged, this, &StationWindow::OnProgress,
             queued);
     connect(signals_.get(), &LineSignals::PagerFinished, this, &StationWindow::OnPager, queued);
+    connect(signals_.get(), &LineSignals::Noticed, this, &StationWindow::OnNotice, queued);
     connect(signals_.get(), &LineSignals::LedgerBroke, this, &StationWindow::OnLedgerFailed,
             queued);
     connect(signals_.get(), &LineSignals::Over, this, &StationWindow::OnSeriesOver, queued);
@@ -168,6 +169,12 @@ void StationWindow::OnPager(int board, const PagerOutcome& outcome) {
     BoardTable::Row& r = boards_->At(*row);
     (outcome.ok ? r.done : r.failed) += 1;
     boards_->ShowCounts(*row);
+}
+
+// A backup not kept, a link that could not be used: said with the board's name.
+void StationWindow::OnNotice(int board, const QString& text) {
+    const auto row = boards_->RowOf(board);
+    Say(row ? QString::fromStdString(boards_->At(*row).port.name) + ": " + text : text);
 }
 
 // The station stops: what it could not record is named here, in the window.

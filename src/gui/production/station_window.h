@@ -74,6 +74,7 @@ class StationWindow : public QDialog {
     void OnState(int board, BoardState state, const QString& text);
     void OnProgress(int board, int position, int maximum);
     void OnPager(int board, const PagerOutcome& outcome);
+    void OnNotice(int board, const QString& text);
     void OnLedgerFailed(const QString& message, const std::vector<CapcodePair>& unknown);
     void OnSeriesOver(const SeriesEnd& end);
     void Say(const QString& text);
