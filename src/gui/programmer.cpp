@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 
 #include "gui/board_link.h"
@@ -29,8 +28,6 @@
 #include "platform/user_settings.h"
 #include "sim/eeprom_simulator.h"
 #include "sim/fresh_memory.h"
-#include "sim/simulated_board.h"
-#include "support/version.h"
 #include "texts/prompt_slots.h"
 
 namespace kpx::gui {
@@ -249,11 +246,11 @@ int RunProgrammer(int argc, char** argv) {
     if (machinePorts) link.ExplainParallelFailures(*machinePorts, lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
-    const auto station = AttachStation(programmer, link, lister, backups,
-                                       folders.settingsFile.empty()
-                                           ? folders.program
-                                           : ConfigFolder(),
-                                       args, bench);
+    // The station's choices live beside the program's other settings.
+    const std::string stationFolder =
+        folders.settingsFile.empty() ? folders.program : ConfigFolder();
+    const auto station =
+        AttachStation(programmer, link, lister, backups, stationFolder, args, bench);
     programmer.Start();
     return QApplication::exec();
 }

@@ -34,7 +34,8 @@ constexpr const char* kOptionHelp =
 
 std::optional<int> TakeProgrammerArgs(int argc, char** argv, ProgrammerArgs* args) {
     std::string problem;
-    const auto parsed = ParseProgrammerArgs(std::vector<std::string>(argv + 1, argv + argc), &problem);
+    const auto parsed =
+        ParseProgrammerArgs(std::vector<std::string>(argv + 1, argv + argc), &problem);
     if (!parsed) {
         std::fprintf(stderr, "kpx41-programmer: %s\n%s", problem.c_str(), kProgrammerUsage);
         return 2;
@@ -76,16 +77,16 @@ std::unique_ptr<StationLink> AttachStation(Programmer& programmer, BoardLink& li
                                            DeviceLister& lister, BackupStore& backups,
                                            const std::string& settingsFolder,
                                            const ProgrammerArgs& args, SimulatedBench& bench) {
-    auto station = std::make_unique<StationLink>(programmer.Window(), link, lister,
-                                                 PortMap::Default(), &backups,
-                                                 settingsFolder + "/station.reg");
-    if (bench.Any()) station->Host().simulatedOperator = [&bench](bool on) { bench.SetOperator(on); };
+    auto station =
+        std::make_unique<StationLink>(programmer.Window(), link, lister, PortMap::Default(),
+                                      &backups, settingsFolder + "/station.reg");
+    if (bench.Any())
+        station->Host().simulatedOperator = [&bench](bool on) { bench.SetOperator(on); };
     if (args.production) {
         // Once the window has loaded (its load step runs on the same signal, connected first).
-        QObject::connect(&programmer.Splash(), &SplashWindow::ShowMainWindow, &programmer.Window(),
-                         [s = station.get(), start = *args.production] {
-                             s->OpenForProduction(start);
-                         });
+        QObject::connect(
+            &programmer.Splash(), &SplashWindow::ShowMainWindow, &programmer.Window(),
+            [s = station.get(), start = *args.production] { s->OpenForProduction(start); });
     }
     return station;
 }

@@ -135,17 +135,19 @@ Run Series(testing::TempDir& dir, int boards) {
         station.cmdStart_Click();
         since.start();
         tick.start();
-        while (station.Running()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        while (station.Running())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         tick.stop();
         r.cpuMs = CpuMs() - cpuBefore;
-        r.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                             start)
-                       .count();
+        r.wallMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         r.ok = station.findChild<QLabel*>("lblDone")->text() ==
                QString("Done: %1").arg(boards * kPagersPerBoard);
         if (!r.ok)
-            std::fprintf(stderr, "%d boards: %s\n", boards,
-                         station.findChild<QLabel*>("lblMessage")->text().toLocal8Bit().constData());
+            std::fprintf(
+                stderr, "%d boards: %s\n", boards,
+                station.findChild<QLabel*>("lblMessage")->text().toLocal8Bit().constData());
     }
     for (const Sim& s : sims) {
         kill(s.pid, SIGTERM);

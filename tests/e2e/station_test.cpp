@@ -73,8 +73,7 @@ class StationTest : public ::testing::Test {
         boards.push_back(std::make_unique<sim::SimulatedBoard>(config, host.map));
         std::string error;
         EXPECT_TRUE(boards.back()->Start(&error)) << error;
-        host.ports.push_back(
-            {"COM" + std::to_string(boards.back()->com()), boards.back()->path()});
+        host.ports.push_back({"COM" + std::to_string(boards.back()->com()), boards.back()->path()});
         return boards.back()->simulator();
     }
 
@@ -139,8 +138,9 @@ TEST_F(StationTest, SeriesOverSeveralBoardsWithSwapsLogsEachCapcodeOnceInOneRun)
 
     // The GP(RoHS) question came once, for the series.
     ASSERT_EQ(host.dialogs.Texts().size(), 1u);
-    EXPECT_NE(host.dialogs.Texts()[0].find("The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"),
-              std::string::npos);
+    EXPECT_NE(
+        host.dialogs.Texts()[0].find("The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"),
+        std::string::npos);
     std::vector<int> written;
     for (const auto& [capcode, result] : LogRows()) {
         EXPECT_EQ(result, "ok");
@@ -169,8 +169,8 @@ TEST_F(StationTest, APagerLeftInItsSlotIsNotWrittenTwiceUntilNextIsPressed) {
     sim::BoardSimulator& board = PlugIn(false);
     Open();
     Start(2);
-    ASSERT_TRUE(WaitUntil([&] { return Cell(0, BoardTable::kState) == "already programmed"; },
-                          10000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return Cell(0, BoardTable::kState) == "already programmed"; }, 10000))
         << Cell(0, BoardTable::kState).toStdString();
     const int writes = board.writes();
     QTest::qWait(1500);  // a few more polls of the slot
@@ -181,8 +181,8 @@ TEST_F(StationTest, APagerLeftInItsSlotIsNotWrittenTwiceUntilNextIsPressed) {
     QKeyEvent one(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, "1");
     QApplication::sendEvent(Find<QTableWidget>("tblBoards"), &one);
     ASSERT_TRUE(WaitOver(10000));
-    EXPECT_EQ(LogRows(), (std::vector<std::pair<int, std::string>>{{kFirst, "ok"},
-                                                                   {kFirst + 1, "ok"}}));
+    EXPECT_EQ(LogRows(),
+              (std::vector<std::pair<int, std::string>>{{kFirst, "ok"}, {kFirst + 1, "ok"}}));
     EXPECT_EQ(Cell(0, BoardTable::kDone), "2");
 }
 
@@ -199,8 +199,8 @@ TEST_F(StationTest, APagerPulledMidWriteFailsAndItsCapcodesGoToTheNextPager) {
     QTest::qWait(1500);
     board.SetPagerPresent(true);
     ASSERT_TRUE(WaitOver(20000)) << Cell(0, BoardTable::kState).toStdString();
-    EXPECT_EQ(LogRows(), (std::vector<std::pair<int, std::string>>{{kFirst, "failed"},
-                                                                   {kFirst, "ok"}}));
+    EXPECT_EQ(LogRows(),
+              (std::vector<std::pair<int, std::string>>{{kFirst, "failed"}, {kFirst, "ok"}}));
     EXPECT_EQ(Label("lblDone"), "Done: 1");
 }
 
@@ -250,7 +250,8 @@ TEST_F(StationTest, ALedgerThatFailsStopsTheStationAndNamesTheCapcodesOfUnknownS
     signal(SIGXFSZ, oldHandler);
     ASSERT_TRUE(over);
     const QString message = Label("lblMessage");
-    EXPECT_TRUE(message.contains(QString::fromStdString(dir.File("series.csv")) + ": cannot be written"))
+    EXPECT_TRUE(
+        message.contains(QString::fromStdString(dir.File("series.csv")) + ": cannot be written"))
         << message.toStdString();
     EXPECT_TRUE(message.contains("1234567 0000042")) << message.toStdString();
     // The same words came in a message box.

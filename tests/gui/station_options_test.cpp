@@ -1,7 +1,8 @@
 // The programmer's command line and the station's kept choices.
+#include "gui/production/station_options.h"
+
 #include <gtest/gtest.h>
 
-#include "gui/production/station_options.h"
 #include "gui/production/station_settings.h"
 #include "testsupport/fakes.h"
 
@@ -89,8 +90,8 @@ TEST(LedgerPassword, LeavesTheUrlAndComesBackOnlyToConnect) {
         {"postgresql://line:pa%40ss@db:5433/pagers", "postgresql://line@db:5433/pagers", "pa%40ss"},
         {"postgresql://line@db/pagers?password=x&sslmode=require",
          "postgresql://line@db/pagers?sslmode=require", "x"},
-        {"postgresql://line@/pagers?host=/run/pg&password=y", "postgresql://line@/pagers?host=/run/pg",
-         "y"},
+        {"postgresql://line@/pagers?host=/run/pg&password=y",
+         "postgresql://line@/pagers?host=/run/pg", "y"},
         {"postgresql://line@db/pagers", "postgresql://line@db/pagers", ""},
     };
     for (const auto& c : cases) {

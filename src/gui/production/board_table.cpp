@@ -36,7 +36,8 @@ QString StateWords(BoardState state, const QString& text) {
     return text;
 }
 
-BoardTable::BoardTable(QWidget* parent) : QObject(parent), table_(new QTableWidget(0, kColumns, parent)) {
+BoardTable::BoardTable(QWidget* parent)
+    : QObject(parent), table_(new QTableWidget(0, kColumns, parent)) {
     table_->setObjectName("tblBoards");
     table_->setHorizontalHeaderLabels(
         {"Use", "Board", "Device", "State", "Progress", "Done", "Failed", ""});
@@ -92,7 +93,8 @@ void BoardTable::AddRow(const StationPort& port) {
     use->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     use->setCheckState(picked_.empty() || picked_.count(port.path) ? Qt::Checked : Qt::Unchecked);
     table_->setItem(row, kUse, use);
-    for (int c : {kName, kPath, kState, kDone, kFailed}) table_->setItem(row, c, new QTableWidgetItem);
+    for (int c : {kName, kPath, kState, kDone, kFailed})
+        table_->setItem(row, c, new QTableWidgetItem);
     SetText(row, kName, Q(port.name));
     SetText(row, kPath, Q(port.path));
     auto* bar = new QProgressBar(table_);

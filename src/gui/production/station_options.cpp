@@ -9,16 +9,16 @@ namespace kpx::gui {
 namespace {
 
 bool AllDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The production options once --production was seen; false with *problem on a mistake.
-bool TakeProductionOption(const std::vector<std::string>& args, std::size_t& i,
-                          ProductionStart& p, bool& haveAuto, std::string* problem) {
+bool TakeProductionOption(const std::vector<std::string>& args, std::size_t& i, ProductionStart& p,
+                          bool& haveAuto, std::string* problem) {
     const std::string& a = args[i];
     const bool takesValue = a == "--port" || a == "--auto-increase" || a == "--count" ||
-                            a == "--log" || a == "--ledger" || a == "--series" ||
-                            a == "--station";
+                            a == "--log" || a == "--ledger" || a == "--series" || a == "--station";
     if (!takesValue) {
         if (a != "--start") return *problem = "unknown option " + a, false;
         p.start = true;
@@ -117,8 +117,8 @@ SplitUrl SplitLedgerPassword(const std::string& url) {
     if (scheme == std::string::npos) return out;
     const std::size_t from = scheme + 3;
     const std::size_t authorityEnd = std::min(url.find('/', from), url.find('?', from));
-    const std::size_t at = url.rfind('@', authorityEnd == std::string::npos ? url.size() - 1
-                                                                            : authorityEnd);
+    const std::size_t at =
+        url.rfind('@', authorityEnd == std::string::npos ? url.size() - 1 : authorityEnd);
     if (at != std::string::npos && at >= from) {
         const std::size_t colon = url.find(':', from);
         if (colon != std::string::npos && colon < at) {
@@ -155,7 +155,8 @@ std::string DefaultLogPath(const std::string& tablePath) {
     if (tablePath.empty()) return "";
     const std::size_t slash = tablePath.find_last_of('/');
     const std::size_t dot = tablePath.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? tablePath.substr(0, dot) : tablePath) + ".csv";
 }
 

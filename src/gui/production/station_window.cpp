@@ -34,8 +34,8 @@ StationWindow::StationWindow(StationHost& host, QWidget* parent)
     auto* bv = new QVBoxLayout(boardsFrame);
     boards_ = new BoardTable(boardsFrame);
     bv->addWidget(boards_->Widget(), 1);
-    chkSwap_ = new QCheckBox("Take the next pager when it is swapped in (else press Next, or keys 1-8)",
-                             boardsFrame);
+    chkSwap_ = new QCheckBox(
+        "Take the next pager when it is swapped in (else press Next, or keys 1-8)", boardsFrame);
     chkSwap_->setObjectName("chkSwap");
     bv->addWidget(chkSwap_);
     v->addWidget(boardsFrame, 1);

@@ -45,8 +45,8 @@ std::string HostName() {
 }
 
 std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const SeriesRequest& request,
-                                          std::ostream& out, std::ostream& err,
-                                          bool* notALog, const std::string& who) {
+                                          std::ostream& out, std::ostream& err, bool* notALog,
+                                          const std::string& who) {
     if (!choice.ledger) {
         std::string content;
         std::unique_ptr<LockedLog> log = OpenLog(choice.log, &content, err, notALog);
