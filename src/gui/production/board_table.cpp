@@ -87,7 +87,7 @@ void BoardTable::Follow(const std::vector<StationPort>& listed) {
 void BoardTable::AddRow(const StationPort& port) {
     filling_ = true;
     const int row = Count();
-    rows_.push_back(Row{port, std::nullopt, false, 0, 0});
+    rows_.push_back(Row{port, std::nullopt, false, 0, 0, {}});
     table_->insertRow(row);
     auto* use = new QTableWidgetItem;
     use->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
@@ -134,7 +134,13 @@ void BoardTable::SetText(int row, int column, const QString& text) {
 }
 
 void BoardTable::ShowState(int row, BoardState state, const QString& text) {
-    SetText(row, kState, StateWords(state, text));
+    // A board waiting for its next pager still says how the last one went.
+    QString words = StateWords(state, text);
+    Row& r = At(row);
+    if (state == BoardState::Done || state == BoardState::Failed) r.last = words;
+    if (state == BoardState::Idle) r.last.clear();
+    if (state == BoardState::WaitingForPager && !r.last.isEmpty()) words += "; last: " + r.last;
+    SetText(row, kState, words);
     // The bar shows only what is under way.
     if (state != BoardState::Writing && state != BoardState::Verifying) ShowProgress(row, 0, 1);
 }

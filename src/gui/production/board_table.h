@@ -30,6 +30,7 @@ class BoardTable : public QObject {
         bool gone = false;
         int done = 0;
         int failed = 0;
+        QString last;  // how its last pager went
     };
 
     explicit BoardTable(QWidget* parent);

@@ -1,14 +1,12 @@
 #include "gui/production/station_window.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 #include <fstream>
-#include <sstream>
 
 #include "gui/production/ledger_status.h"
 #include "gui/production/line_signals.h"
