@@ -11,12 +11,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -117,16 +119,21 @@ Run Series(testing::TempDir& dir, int boards) {
         station.findChild<QCheckBox*>("chkAuto1")->setChecked(true);
         station.findChild<QCheckBox*>("chkSwap")->setChecked(false);
         auto* table = station.findChild<QTableWidget*>("tblBoards");
+        std::map<int, QString> pressed;
         QElapsedTimer since;
         QTimer tick;
         tick.setInterval(10);
         QObject::connect(&tick, &QTimer::timeout, [&] {
             r.longestGapMs = std::max(r.longestGapMs, since.restart());
-            // The operator says "next" as soon as a board waits.
+            // The operator says "next" once as soon as a board waits.
             for (int row = 0; row < table->rowCount(); ++row) {
                 const QString state = table->item(row, gui::BoardTable::kState)->text();
-                if (state.startsWith("done") || state == "waiting for a pager")
+                if (state.startsWith("waiting for a pager") && pressed[row] != state) {
+                    pressed[row] = state;
                     station.cmdNext_Click(row);
+                } else if (!state.startsWith("waiting for a pager")) {
+                    pressed[row].clear();
+                }
             }
         });
         station.AnswerGpQuestion(true);
@@ -135,8 +142,14 @@ Run Series(testing::TempDir& dir, int boards) {
         station.cmdStart_Click();
         since.start();
         tick.start();
-        while (station.Running())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        // The window's own event loop, as in the program, until the series is over.
+        QEventLoop loop;
+        QTimer over;
+        QObject::connect(&over, &QTimer::timeout, [&] {
+            if (!station.Running()) loop.quit();
+        });
+        over.start(50);
+        loop.exec();
         tick.stop();
         r.cpuMs = CpuMs() - cpuBefore;
         r.wallMs =
