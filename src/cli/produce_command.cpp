@@ -132,13 +132,10 @@ std::optional<ProduceOptions> Parse(const std::vector<std::string>& args, std::s
 // stderr marked with its port, so that several boards can share the streams.
 class LinePrinter : public LineObserver {
   public:
-    LinePrinter(CliIo& io, bool yes) : io_(io), yes_(yes) {}
-
-    // Before Start: the port each board's lines are marked with.
-    void Name(BoardId board, const std::string& path) {
-        if (board >= static_cast<BoardId>(paths_.size())) paths_.resize(board + 1);
-        paths_[board] = path;
-    }
+    // The port each board's lines are marked with, in the order the boards are added (before
+    // they are: a board's dialog may speak while it is set up).
+    LinePrinter(CliIo& io, bool yes, std::vector<std::string> paths)
+        : io_(io), yes_(yes), paths_(std::move(paths)) {}
     void Print(std::ostream& stream, const std::string& text) {
         std::lock_guard lock(mutex_);
         stream << text;
@@ -282,19 +279,20 @@ int Produce(const ProduceOptions& o, CliIo& io) {
     settings.gpAnswerYes = o.yes;
     settings.bandRow = opened.frequency.bandRow;
     settings.backups = backups.get();
-    LinePrinter printer(io, o.yes);
+    // A PC has the one parallel port: one board.
+    const std::string lptName = o.lptPath.value_or("lpt");
+    std::vector<std::string> paths = o.ports;
+    if (o.lpt) paths.insert(paths.begin(), lptName);
+    LinePrinter printer(io, o.yes, paths);
     SteadyClock clock;
     ProductionLine line(image, settings, *ledger, printer, MachinePorts(trace.get()), clock);
     if (o.lpt) {
-        // A PC has the one parallel port: one board.
-        const std::string name = o.lptPath.value_or("lpt");
         TraceFile* traced = trace.get();
-        const auto link = [&o, traced](UserDialogs& d, LinkHost& h) {
+        line.AddBoard(lptName, lptName, [&o, traced](UserDialogs& d, LinkHost& h) {
             return std::make_unique<ParallelBoardLink>(traced, o.lptPath, d, h);
-        };
-        printer.Name(line.AddBoard(name, name, link), name);
+        });
     }
-    for (const std::string& path : o.ports) printer.Name(line.AddBoard(path), path);
+    for (const std::string& path : o.ports) line.AddBoard(path);
 
     RunRounds(line, printer, o, io);
     const SeriesEnd end = line.Wait();

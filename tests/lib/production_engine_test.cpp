@@ -33,7 +33,9 @@ class FastClock : public Clock {
     }
     std::optional<std::int64_t> PerfFrequency() override { return std::nullopt; }
     std::int64_t PerfCounter() override { return 0; }
-    void SleepMs(int ms) override { std::this_thread::sleep_for(1ms * ms / kScale); }
+    void SleepMs(int ms) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(1000 * ms / kScale));
+    }
 
   private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
@@ -351,8 +353,9 @@ TEST(ProductionLine, APagerLeftInItsSlotIsNotWrittenTwice) {
 TEST(ProductionLine, APagerPulledInTheMiddleOfAWriteFailsAndItsCapcodesGoBack) {
     LineRig rig(1, Swapping(1), false);
     BenchBoard& board = *rig.boards[0];
-    board.afterCommand = [](BenchBoard& b) {
-        if (b.core.writes() == 3) b.core.SetPagerPresent(false);
+    board.afterCommand = [pulled = false](BenchBoard& b) mutable {
+        if (b.core.writes() == 3 && !pulled) b.core.SetPagerPresent(false);
+        pulled = pulled || b.core.writes() == 3;
     };
     rig.line->Start();
     ASSERT_TRUE(rig.seen.Until([&] { return rig.seen.pagers.size() == 1; }));

@@ -84,6 +84,37 @@ TEST(BoardCore, AnswersGoodFramesAndIgnoresDamagedOnes) {
     EXPECT_EQ(board.Feed(std::span(read).subspan(7)).size(), 1u);
 }
 
+// Without a pager the board still answers its probe. The simulated operator takes a pager out
+// a second after it was read back to its last byte, and puts a fresh one in a second later.
+TEST(BoardCore, AnEmptySlotAndTheOperatorWhoSwapsVerifiedPagers) {
+    sim::BoardCore board({});
+    PagerImage image;
+    image.set(0x10, 0xAB);
+    const auto write = BuildWriteCommand(image, 0x10, 1);
+    const auto verify = BuildReadCommand(0x380, 128);
+    const std::vector<std::uint8_t> probe(kProbeCommand.begin(), kProbeCommand.end());
+    EXPECT_EQ(board.Operate(0), -1);  // no operator unless asked for
+
+    board.SetOperator(true);
+    ASSERT_EQ(board.Feed(write).size(), 1u);
+    EXPECT_EQ(board.Operate(5), -1);  // written, not yet verified
+    ASSERT_EQ(board.Feed(verify).size(), 1u);
+    EXPECT_EQ(board.verified(), 1);
+    EXPECT_EQ(board.Operate(10), 1000);
+    EXPECT_EQ(board.Operate(1009), 1);
+    EXPECT_TRUE(board.PagerPresent());
+    EXPECT_EQ(board.Operate(1010), 1000);
+    EXPECT_FALSE(board.PagerPresent());
+    EXPECT_EQ(board.Feed(probe).size(), 1u);
+    EXPECT_TRUE(board.Feed(verify).empty());
+    EXPECT_TRUE(board.Feed(write).empty());
+    EXPECT_EQ(board.Operate(2010), -1);
+    EXPECT_TRUE(board.PagerPresent());
+    EXPECT_EQ(board.memory()[0x10], 0);  // a fresh pager
+    EXPECT_EQ(board.Feed(verify).size(), 1u);
+    EXPECT_EQ(board.verified(), 1);  // read without a write: not a verify
+}
+
 TEST(BoardCore, FaultPlans) {
     EXPECT_EQ(sim::ParseFault("no-ack@3")->fault, sim::Fault::NoAck);
     EXPECT_EQ(sim::ParseFault("no-ack@3")->at, 3);

@@ -110,7 +110,7 @@ bool ProductionLine::Board::AwaitSwap(bool first) {
     int seen = 0;
     SetState(BoardState::WaitingForPager, "");
     for (;;) {
-        const auto polled = SteadyTime::now();
+        const std::int32_t polled = line_.clock.TickMs();
         {
             const bool ledgerOver = line_.ledger.Over();
             std::unique_lock lock(line_.mutex);
@@ -141,8 +141,22 @@ bool ProductionLine::Board::AwaitSwap(bool first) {
                 return ReadyToGo();
             }
         }
-        std::unique_lock lock(line_.mutex);
-        line_.changed.wait_until(lock, polled + std::chrono::milliseconds(s.pollPeriodMs));
+        PollPause(polled);
+    }
+}
+
+// The rest of the poll period on the line's clock, in short naps: Next or the end of the
+// series cut it short.
+void ProductionLine::Board::PollPause(std::int32_t polled) {
+    constexpr int kNapMs = 50;
+    for (;;) {
+        const int left = line_.settings.pollPeriodMs - TicksSince(line_.clock, polled);
+        if (left <= 0) return;
+        {
+            std::lock_guard lock(line_.mutex);
+            if (nextPressed || MustEnd(false)) return;
+        }
+        line_.clock.SleepMs(std::min(left, kNapMs));
     }
 }
 

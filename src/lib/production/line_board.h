@@ -157,6 +157,7 @@ class ProductionLine::Board {
     bool AwaitPager(bool first);
     bool AwaitNext(bool needNext);
     bool AwaitSwap(bool first);
+    void PollPause(std::int32_t polled);
     // After a pager was seen or Next pressed: waits while the line is paused.
     bool ReadyToGo();
     bool HoldsLastWritten();

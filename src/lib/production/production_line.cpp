@@ -134,7 +134,8 @@ void ProductionLine::Stop() {
 
 void ProductionLine::Next(BoardId board) {
     std::lock_guard lock(shared_->mutex);
-    if (Board* b = Find(board)) {
+    // A Next during a pager would take the same pager again right after it.
+    if (Board* b = Find(board); b && !b->busy) {
         b->nextPressed = true;
         // Said at once, so that the round just begun is not taken for over.
         b->waitingForNext = false;
@@ -145,7 +146,7 @@ void ProductionLine::Next(BoardId board) {
 void ProductionLine::NextAll() {
     std::lock_guard lock(shared_->mutex);
     for (auto& b : shared_->boards) {
-        if (!b) continue;
+        if (!b || b->busy) continue;
         b->nextPressed = true;
         b->waitingForNext = false;
     }
