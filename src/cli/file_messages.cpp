@@ -5,15 +5,12 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
+#include "support/file_message.h"
 
 namespace kpx::cli {
 
 void TellAboutFile(std::ostream& err, const std::string& path, const std::string& message) {
-    // Some texts name the file first already ("x.csv is in use by another run").
-    const bool named = message.rfind(path, 0) == 0 && message.size() > path.size() &&
-                       (message[path.size()] == ' ' || message[path.size()] == ':');
-    if (!named) err << path << ": ";
-    err << message << "\n";
+    err << FileMessage(path, message) << "\n";
 }
 
 void TellTableFileProblem(std::ostream& err, const std::string& path, const TableFileLoad& load) {

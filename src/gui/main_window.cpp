@@ -206,6 +206,10 @@ void MainWindow::BuildMenus() {
     add(mnuPager_, "mnuEntire", "Read", QKeySequence(Qt::Key_F3), [this] { mnuEntire_Click(); });
     add(mnuPager_, "mnuEB", "Write", QKeySequence(Qt::Key_F4), [this] { mnuEB_Click(); });
     add(mnuPager_, "mnuEB1", "Verfy", QKeySequence(Qt::Key_F9), [this] { mnuEB1_Click(); });
+    mnuPager_->addSeparator();
+    add(mnuPager_, "mnuStation", "Production Station...", QKeySequence(), [this] {
+        if (ShowProductionStation) ShowProductionStation();
+    });
     // Enabled only while the board watch sees the board.
     SetPagerMenuEnabled(false);
 

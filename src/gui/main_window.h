@@ -94,6 +94,8 @@ class MainWindow : public QMainWindow, public PageHost {
     std::function<void(int)> ShowProgrammingDialog;
     std::function<void()> StartupProbe;
     std::function<void()> Timer1_Timer;
+    // The production station, opened from the Pager menu.
+    std::function<void()> ShowProductionStation;
     // Whether a probe or a transfer is talking to the board (Space must not start a write then).
     std::function<bool()> LinkBusy;
 

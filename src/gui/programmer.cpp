@@ -15,6 +15,8 @@
 #include "gui/dialogs/qt_dialogs.h"
 #include "gui/display_check.h"
 #include "gui/screenshots.h"
+#include "gui/station_link.h"
+#include "gui/station_start.h"
 #include "gui/window_backups.h"
 #include "link/bus_trace.h"
 #include "link/frame_trace.h"
@@ -24,8 +26,6 @@
 #include "platform/user_settings.h"
 #include "sim/eeprom_simulator.h"
 #include "sim/fresh_memory.h"
-#include "sim/simulated_board.h"
-#include "support/version.h"
 
 namespace kpx::gui {
 
@@ -64,36 +64,6 @@ std::unique_ptr<sim::EepromSimulator> SimulatedEeprom(Clock& clock) {
 
 namespace {
 
-struct Options {
-    QString screenshotDir;
-    bool simulate = false;
-};
-
-// The exit code when the arguments were answered on their own (--help, --version).
-std::optional<int> ReadArguments(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
-            options.screenshotDir = argv[i + 1];
-        if (std::strcmp(argv[i], "--simulate") == 0) options.simulate = true;
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf(
-                "usage: kpx41-programmer [--simulate] [--screenshot DIR] [FILE]\n"
-                "       kpx41-programmer --help | --version\n"
-                "  --simulate        plug in a simulated programming board holding a pager\n"
-                "                    (in an LPT build: a simulated pager memory on the port)\n"
-                "  --screenshot DIR  write pictures of the windows into DIR and quit\n"
-                "  --help            this text\n"
-                "  --version         the program's version\n");
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::fputs(VersionText("kpx41-programmer").c_str(), stdout);
-            return 0;
-        }
-    }
-    return std::nullopt;
-}
-
 // The parallel port of an LPT build: the machine's, or a simulated pager memory on it.
 struct ParallelPort {
     std::unique_ptr<PortIo> port;
@@ -118,20 +88,6 @@ ParallelPort OpenParallelPort(bool simulate, Clock& clock) {
     return parallel;
 }
 
-// A simulated board holding a freshly written pager, plugged in before the start-up probe
-// looks. False when it would not start.
-bool StartSimulatedBoard(std::unique_ptr<sim::SimulatedBoard>& board) {
-    board = std::make_unique<sim::SimulatedBoard>();
-    std::string error;
-    if (!board->Start(&error)) {
-        std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
-        return false;
-    }
-    std::fprintf(stderr, "kpx41-programmer: simulated board on %s (COM%d)\n", board->path().c_str(),
-                 board->com());
-    return true;
-}
-
 // KPX41_TRACE=FILE: every frame to and from the board (in an LPT build every transaction on
 // the memory's bus), time-stamped, for a fault report.
 struct TraceFile {
@@ -151,7 +107,8 @@ struct TraceFile {
 
 // The window with its links and backups, until the program ends.
 int RunWindow(PlatformSerial& serial, SerialPort& port, PortIo* parallelPort,
-              const ParallelPort& parallel, bool simulatedBoard, int argc, char** argv) {
+              const ParallelPort& parallel, const ProgrammerArgs& args, SimulatedBench& bench,
+              int argc, char** argv) {
     QtUserDialogs dialogs;
     // An installed program keeps default.tbl and its settings in the user's configuration
     // folder; one run from its build tree keeps them beside itself.
@@ -169,12 +126,17 @@ int RunWindow(PlatformSerial& serial, SerialPort& port, PortIo* parallelPort,
     // is neither probed nor written by it (nor by the tests that start one).
     SysfsDeviceLister simulatedOnly(PortMap::Default(), "/nonexistent-sysfs");
     DeviceLister& lister =
-        simulatedBoard ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
+        bench.Any() ? static_cast<DeviceLister&>(simulatedOnly) : serial.lister;
     BoardLink link(programmer.Window(), port, lister, serial.registry, dialogs, parallelPort);
     if (parallel.machinePorts)
         link.ExplainParallelFailures(*parallel.machinePorts, parallel.lookupProblem);
     BackupStore backups(BackupFolder());
     WindowBackups windowBackups(programmer.Window(), link, backups, dialogs);
+    // The station's choices live beside the program's other settings.
+    const std::string stationFolder =
+        folders.settingsFile.empty() ? folders.program : ConfigFolder();
+    const auto station =
+        AttachStation(programmer, link, lister, backups, stationFolder, args, bench);
     OpenFileArgument(programmer, argc, argv);
     programmer.Start();
     return QApplication::exec();
@@ -191,6 +153,8 @@ void OpenFileArgument(Programmer& programmer, int argc, char** argv) {
             if (i + 1 < argc) file = QFile::decodeName(argv[i + 1]);
             break;
         }
+        // The station opens its own FILE.
+        if (std::strcmp(a, "--production") == 0) return;
         if (std::strcmp(a, "--screenshot") == 0) ++i;
         if (a[0] != '-' && std::strspn(a, "0123456789") != std::strlen(a))
             file = QFile::decodeName(a);
@@ -211,9 +175,11 @@ void SetDesktopIdentity() {
 }
 
 int RunProgrammer(int argc, char** argv) {
-    Options options;
-    if (const std::optional<int> answered = ReadArguments(argc, argv, options)) return *answered;
-    if (!options.screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
+    ProgrammerArgs args;
+    if (const std::optional<int> exit = TakeProgrammerArgs(argc, argv, &args)) return *exit;
+    const QString screenshotDir = QString::fromStdString(args.screenshotDir);
+    const bool simulate = args.simulate > 0;
+    if (!screenshotDir.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     // Without a display Qt aborts; say what to do instead.
@@ -225,25 +191,32 @@ int RunProgrammer(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("KPX41 Programmer");
     SetDesktopIdentity();
-    if (!options.screenshotDir.isEmpty()) {
+    if (!screenshotDir.isEmpty()) {
         QString error;
-        if (!WriteScreenshots(options.screenshotDir, &error)) {
+        if (!WriteScreenshots(screenshotDir, &error)) {
             std::fprintf(stderr, "kpx41-programmer: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
         return 0;
     }
     PlatformSerial serial;
-    const ParallelPort parallel = OpenParallelPort(options.simulate, serial.clock);
-    std::unique_ptr<sim::SimulatedBoard> board;
-    if (options.simulate && LinkIsUsb() && !StartSimulatedBoard(board)) return 1;
+    const ParallelPort parallel = OpenParallelPort(simulate, serial.clock);
+    // Simulated boards holding a freshly written pager, plugged in before the start-up probe
+    // looks.
+    SimulatedBench bench;
+    if (simulate && LinkIsUsb()) {
+        std::string error;
+        if (!bench.Start(args.simulate, &error)) {
+            std::fprintf(stderr, "kpx41-programmer: no simulated board: %s\n", error.c_str());
+            return 1;
+        }
+    }
     TraceFile trace;
     TracingSerialPort port(serial.port, trace.trace.get());
     std::unique_ptr<TracingPortIo> tracedParallel;
     if (parallel.port)
         tracedParallel = std::make_unique<TracingPortIo>(*parallel.port, trace.trace.get());
-    return RunWindow(serial, port, tracedParallel.get(), parallel, board != nullptr, argc,
-                     argv);
+    return RunWindow(serial, port, tracedParallel.get(), parallel, args, bench, argc, argv);
 }
 
 }  // namespace kpx::gui

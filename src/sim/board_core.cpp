@@ -92,6 +92,18 @@ BoardCore::BoardCore(const BoardOptions& options) : fault_(options.fault) {
     fresh_ = memory_;
 }
 
+void BoardCore::SetOperator(bool on) {
+    if (on == operator_) return;
+    operator_ = on;
+    verifiedSeen_ = verified_;
+    takeOutAt_.reset();
+    if (putInAt_) {
+        memory_ = fresh_;
+        SetPagerPresent(true);
+        putInAt_.reset();
+    }
+}
+
 int BoardCore::Operate(std::int64_t nowMs) {
     constexpr int kPauseMs = 1000;
     if (!operator_) return -1;

@@ -75,7 +75,9 @@ class BoardCore {
     // A simulated operator: takes each pager out a second after it was verified and puts a
     // fresh one (the memory the board powered up with) in a second later. Operate makes the
     // moves due at nowMs and returns the milliseconds until the next one, or -1 for none.
-    void SetOperator(bool on) { operator_ = on; }
+    // Turned on, it takes out only pagers verified from then on; turned off, a pager it took out
+    // is put back in at once.
+    void SetOperator(bool on);
     int Operate(std::int64_t nowMs);
     void SetFault(FaultPlan plan) { fault_ = plan; }
     int reads() const { return reads_; }

@@ -188,6 +188,11 @@ void BoardSimulator::SetPagerPresent(bool present) {
     core_.SetPagerPresent(present);
 }
 
+void BoardSimulator::SetOperator(bool on) {
+    std::lock_guard lock(mutex_);
+    core_.SetOperator(on);
+}
+
 bool BoardSimulator::PagerPresent() const {
     std::lock_guard lock(mutex_);
     return core_.PagerPresent();

@@ -45,6 +45,9 @@ class BoardSimulator {
     // A pager in the slot, or none (the board then answers only its probe).
     void SetPagerPresent(bool present);
     bool PagerPresent() const;
+    // The simulated operator on or off while the board runs (the station turns it on for a
+    // series).
+    void SetOperator(bool on);
     bool DumpNow() const;
     int reads() const;
     int writes() const;

@@ -291,6 +291,16 @@ TEST_F(Modes, PagerShortcutsFollowTheMenu) {
     QTest::keyClick(window.get(), Qt::Key_F9);
     EXPECT_EQ(ops, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(window->findChild<QAction*>("mnuEB1")->text(), "Verfy");
+    // The station follows the three transfers.
+    QStringList items;
+    for (QAction* a : Get<QMenu>("mnuPager")->actions()) {
+        if (!a->isSeparator()) items << a->text();
+    }
+    EXPECT_EQ(items, (QStringList{"Read", "Write", "Verfy", "Production Station..."}));
+    int opened = 0;
+    window->ShowProductionStation = [&] { ++opened; };
+    window->findChild<QAction*>("mnuStation")->trigger();
+    EXPECT_EQ(opened, 1);
 }
 
 using Edit = WindowTest;

@@ -1,17 +1,17 @@
-#include "cli/open_ledger.h"
+#include "platform/pg/open_ledger.h"
 
 #include <unistd.h>
 
 #include <ostream>
 
-#include "cli/file_messages.h"
 #include "platform/locked_log.h"
 #include "platform/pg/pg_ledger.h"
 #include "production/csv_log.h"
 #include "production/ledger_report.h"
 #include "production/production.h"
+#include "support/file_message.h"
 
-namespace kpx::cli {
+namespace kpx {
 
 namespace {
 
@@ -23,13 +23,13 @@ std::unique_ptr<LockedLog> OpenLog(const std::string& path, std::string* content
     std::string error;
     std::unique_ptr<LockedLog> log = LockedLog::Open(path, &error);
     if (!log || !log->ReadAll(content, &error)) {
-        TellAboutFile(err, path, error);
+        err << FileMessage(path, error) << "\n";
         return nullptr;
     }
     if (!IsProductionLog(*content)) {
-        TellAboutFile(err, path,
-                      std::string("not a production log (its first line is not \"") + kLogHeader +
-                          "\"); it is left as it is");
+        err << FileMessage(path, std::string("not a production log (its first line is not \"") +
+                                     kLogHeader + "\"); it is left as it is")
+            << "\n";
         if (notALog) *notALog = true;
         return nullptr;
     }
@@ -45,8 +45,8 @@ std::string HostName() {
 }
 
 std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const SeriesRequest& request,
-                                          std::ostream& out, std::ostream& err,
-                                          bool* notALog) {
+                                          std::ostream& out, std::ostream& err, bool* notALog,
+                                          const std::string& who) {
     if (!choice.ledger) {
         std::string content;
         std::unique_ptr<LockedLog> log = OpenLog(choice.log, &content, err, notALog);
@@ -56,14 +56,14 @@ std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const Seri
     std::string error;
     std::unique_ptr<PgLedger> ledger = PgLedger::Open(*choice.ledger, &error);
     if (!ledger) {
-        err << "kpx41 produce: " << error << "\n";
+        err << who << error << "\n";
         return nullptr;
     }
     const std::string series =
         choice.series.value_or(DefaultSeriesName(request.fromFile, request.autoIncrease));
     CapcodePair next;
     if (!ledger->StartSeries(series, choice.station.value_or(HostName()), request, &next, &error)) {
-        err << "kpx41 produce: " << error << "\n";
+        err << who << error << "\n";
         return nullptr;
     }
     out << "series \"" << series << "\" goes on at capcodes " << CapcodeDigits(next[0]) << " "
@@ -74,10 +74,10 @@ std::unique_ptr<CapcodeLedger> OpenLedger(const LedgerChoice& choice, const Seri
     std::unique_ptr<LockedLog> copy = OpenLog(choice.log, &content, err, notALog);
     if (!copy) return nullptr;
     if (const std::string lead = LogLead(content); !lead.empty() && !copy->Append(lead, &error)) {
-        TellAboutFile(err, choice.log, "cannot be written: " + error);
+        err << FileMessage(choice.log, "cannot be written: " + error) << "\n";
         return nullptr;
     }
     return std::make_unique<CopiedLedger>(std::move(ledger), choice.log, std::move(copy));
 }
 
-}  // namespace kpx::cli
+}  // namespace kpx

@@ -1,0 +1,197 @@
+// The window's production station on 1 and then 8 kpx41-boardsim processes paced at 9600 baud,
+// swap detection off, each board's Next pressed as soon as it waits. Prints pagers per hour,
+// the ratio of 8 boards to 8 x one board, the longest gap between two ticks of a 10 ms timer
+// on the window's thread during the run, and the window's CPU time as a share of one core
+// (the simulators run in processes of their own).
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gui/production/station_window.h"
+#include "image/default_image.h"
+#include "image/table_file.h"
+#include "platform/termios_port.h"
+#include "settings/bands.h"
+#include "testsupport/fakes.h"
+#include "testsupport/test_env.h"
+
+namespace {
+
+using namespace kpx;
+
+constexpr int kPagersPerBoard = 2;
+
+struct Sim {
+    pid_t pid;
+    std::string port;
+};
+
+Sim StartSim(const std::string& exe, const std::string& memory) {
+    int fds[2];
+    if (pipe(fds) != 0) return {-1, ""};
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        execl(exe.c_str(), exe.c_str(), "--pace", "--memory", memory.c_str(), nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string port;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
+    close(fds[0]);
+    return {pid, port};
+}
+
+class BenchHost : public gui::StationHost {
+  public:
+    explicit BenchHost(testing::TempDir& dir) : dir_(dir) {}
+    PagerImage Image() override { return BuildDefaultImage(); }
+    int BandRow() const override { return kBandRow130; }
+    std::string TablePath() const override { return dir_.File("bench.tbl"); }
+    UserDialogs& Dialogs() override { return dialogs; }
+    std::string SettingsFile() const override { return ""; }
+    std::vector<gui::StationPort> ListPorts() override { return ports; }
+    BoardPort MakeBoardPort(const std::string& path) override {
+        BoardPort board;
+        board.port = std::make_unique<TermiosSerialPort>(map);
+        board.com = map.ComNumberForPath(path).value_or(-1);
+        return board;
+    }
+    BackupStore* Backups() override { return nullptr; }
+    void SetSimulatedOperator(bool) override {}
+    void SetStationOpen(bool) override {}
+
+    testing::RecordingDialogs dialogs;
+    std::vector<gui::StationPort> ports;
+    PortMap map;
+
+  private:
+    testing::TempDir& dir_;
+};
+
+double CpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+struct Run {
+    bool ok = false;
+    double wallMs = 0;
+    double cpuMs = 0;
+    qint64 longestGapMs = 0;
+};
+
+Run Series(testing::TempDir& dir, int boards) {
+    const std::string bin = KPX41_BIN_DIR;
+    BenchHost host(dir);
+    std::vector<Sim> sims;
+    for (int i = 0; i < boards; ++i) {
+        sims.push_back(StartSim(bin + "/kpx41-boardsim", dir.File("bench.tbl")));
+        const int com = host.map.Register(sims.back().port);
+        host.ports.push_back({"COM" + std::to_string(com), sims.back().port});
+    }
+    std::remove(dir.File("bench.csv").c_str());
+    Run r;
+    {
+        gui::StationWindow station(host);
+        station.show();
+        station.findChild<QSpinBox*>("txtCount")->setValue(boards * kPagersPerBoard);
+        station.findChild<QCheckBox*>("chkAuto1")->setChecked(true);
+        station.findChild<QCheckBox*>("chkSwap")->setChecked(false);
+        auto* table = station.findChild<QTableWidget*>("tblBoards");
+        std::map<int, QString> pressed;
+        QElapsedTimer since;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            r.longestGapMs = std::max(r.longestGapMs, since.restart());
+            // The operator says "next" once as soon as a board waits.
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QString state = table->item(row, gui::BoardTable::kState)->text();
+                if (state.startsWith("waiting for a pager") && pressed[row] != state) {
+                    pressed[row] = state;
+                    station.cmdNext_Click(row);
+                } else if (!state.startsWith("waiting for a pager")) {
+                    pressed[row].clear();
+                }
+            }
+        });
+        station.AnswerGpQuestion(true);
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuBefore = CpuMs();
+        station.cmdStart_Click();
+        since.start();
+        tick.start();
+        // The window's own event loop, as in the program, until the series is over.
+        QEventLoop loop;
+        QTimer over;
+        QObject::connect(&over, &QTimer::timeout, [&] {
+            if (!station.Running()) loop.quit();
+        });
+        over.start(50);
+        loop.exec();
+        tick.stop();
+        r.cpuMs = CpuMs() - cpuBefore;
+        r.wallMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        r.ok = station.findChild<QLabel*>("lblDone")->text() ==
+               QString("Done: %1").arg(boards * kPagersPerBoard);
+        if (!r.ok)
+            std::fprintf(
+                stderr, "%d boards: %s\n", boards,
+                station.findChild<QLabel*>("lblMessage")->text().toLocal8Bit().constData());
+    }
+    for (const Sim& s : sims) {
+        kill(s.pid, SIGTERM);
+        waitpid(s.pid, nullptr, 0);
+    }
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const kpx::testing::IsolatedHome home;
+    const kpx::testing::ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    kpx::testing::TempDir dir;
+    if (!SaveTableFile(dir.File("bench.tbl"), BuildDefaultImage()).empty()) return 1;
+
+    const Run one = Series(dir, 1);
+    const Run eight = Series(dir, 8);
+    if (!one.ok || !eight.ok) return 1;
+    const double oneRate = kPagersPerBoard * 3600000.0 / one.wallMs;
+    const double eightRate = 8 * kPagersPerBoard * 3600000.0 / eight.wallMs;
+    std::printf("1 board: %.1f pagers per hour\n", oneRate);
+    std::printf(
+        "8 boards: %.1f pagers per hour = %.3f x (8 x one board) (goal >= 0.97); longest gap "
+        "between two 10 ms ticks %lld ms (goal <= 100); window CPU %.2f%% of one core (goal < "
+        "5%%)\n",
+        eightRate, eightRate / (8 * oneRate), static_cast<long long>(eight.longestGapMs),
+        eight.cpuMs / eight.wallMs * 100.0);
+    return eightRate >= 0.97 * 8 * oneRate && eight.longestGapMs <= 100 &&
+                   eight.cpuMs / eight.wallMs < 0.05
+               ? 0
+               : 1;
+}

@@ -1,0 +1,274 @@
+// The production station through its window, on simulated boards on real pseudo-terminals.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <set>
+
+#include "gui/production/station_window.h"
+#include "gui/wait_until.h"
+#include "image/default_image.h"
+#include "platform/termios_port.h"
+#include "production/production.h"
+#include "settings/bands.h"
+#include "sim/simulated_board.h"
+#include "testsupport/fakes.h"
+
+namespace kpx::gui::testing {
+namespace {
+
+using kpx::testing::TempDir;
+
+// The window as the station sees it: the default image from "series.tbl", boards the test
+// plugs in, recorded message boxes.
+class TestStationHost : public StationHost {
+  public:
+    explicit TestStationHost(TempDir& dir) : dir_(dir) {}
+
+    PagerImage Image() override { return image; }
+    int BandRow() const override { return kBandRow130; }
+    std::string TablePath() const override { return dir_.File("series.tbl"); }
+    UserDialogs& Dialogs() override { return dialogs; }
+    std::string SettingsFile() const override { return dir_.File("station.reg"); }
+    std::vector<StationPort> ListPorts() override { return ports; }
+    BoardPort MakeBoardPort(const std::string& path) override {
+        BoardPort board;
+        board.port = std::make_unique<TermiosSerialPort>(map);
+        board.com = map.ComNumberForPath(path).value_or(-1);
+        return board;
+    }
+    BackupStore* Backups() override { return nullptr; }
+    void SetSimulatedOperator(bool on) override { operatorOn = on; }
+    void SetStationOpen(bool open) override { stationOpen = open; }
+
+    PagerImage image = BuildDefaultImage();
+    kpx::testing::RecordingDialogs dialogs;
+    std::vector<StationPort> ports;
+    PortMap map;
+    bool operatorOn = false;
+    bool stationOpen = false;
+
+  private:
+    TempDir& dir_;
+};
+
+class StationTest : public ::testing::Test {
+  protected:
+    // Plugs in a board; `operatorSwaps`: its simulated operator swaps the pagers.
+    sim::BoardSimulator& PlugIn(bool operatorSwaps, bool pace = false) {
+        sim::BoardSimulator::Config config;
+        config.pace = pace;
+        config.operatorSwaps = operatorSwaps;
+        boards.push_back(std::make_unique<sim::SimulatedBoard>(config, host.map));
+        std::string error;
+        EXPECT_TRUE(boards.back()->Start(&error)) << error;
+        host.ports.push_back({"COM" + std::to_string(boards.back()->com()), boards.back()->path()});
+        return boards.back()->simulator();
+    }
+
+    void Open() {
+        station = std::make_unique<StationWindow>(host);
+        station->show();
+        QApplication::processEvents();
+    }
+
+    // Starts a series of `count` pagers with the first capcode counting up, the GP(RoHS)
+    // question answered Yes.
+    void Start(int count, bool swapDetection = true) {
+        Find<QSpinBox>("txtCount")->setValue(count);
+        Find<QCheckBox>("chkAuto1")->setChecked(true);
+        Find<QCheckBox>("chkAuto2")->setChecked(false);
+        Find<QCheckBox>("chkSwap")->setChecked(swapDetection);
+        host.dialogs.AnswerNext(DialogAnswer::Yes);
+        Find<QPushButton>("cmdStart")->click();
+        ASSERT_TRUE(station->Running()) << ::testing::PrintToString(host.dialogs.Texts());
+    }
+
+    bool WaitOver(int timeoutMs = 30000) {
+        return WaitUntil([this] { return !station->Running(); }, timeoutMs);
+    }
+
+    template <class T>
+    T* Find(const char* name) {
+        T* w = station->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString Cell(int row, int column) {
+        return Find<QTableWidget>("tblBoards")->item(row, column)->text();
+    }
+    QString Label(const char* name) { return Find<QLabel>(name)->text(); }
+
+    // The log's rows: capcode 1 and result.
+    std::vector<std::pair<int, std::string>> LogRows() {
+        std::ifstream in(dir.File("series.csv"));
+        std::vector<std::pair<int, std::string>> rows;
+        for (const LogRow& row : ParseLog(in)) rows.emplace_back(row.capcodes[0], row.result);
+        return rows;
+    }
+
+    TempDir dir;
+    TestStationHost host{dir};
+    std::vector<std::unique_ptr<sim::SimulatedBoard>> boards;
+    std::unique_ptr<StationWindow> station;
+};
+
+constexpr int kFirst = 1234567;  // the default image's first capcode
+
+TEST_F(StationTest, SeriesOverSeveralBoardsWithSwapsLogsEachCapcodeOnceInOneRun) {
+    for (int i = 0; i < 3; ++i) PlugIn(true);
+    Open();
+    EXPECT_TRUE(host.stationOpen);
+    ASSERT_EQ(Find<QTableWidget>("tblBoards")->rowCount(), 3);
+    EXPECT_EQ(Label("lblFirst"), "First capcodes: 1234567 1234560 (from the image)");
+    Start(5);
+    EXPECT_TRUE(host.operatorOn);
+    ASSERT_TRUE(WaitOver()) << Label("lblMessage").toStdString();
+
+    // The GP(RoHS) question came once, for the series.
+    ASSERT_EQ(host.dialogs.Texts().size(), 1u);
+    EXPECT_NE(
+        host.dialogs.Texts()[0].find("The Pager is GP(RoHS) ! \r\nAre you sure overwrite it?"),
+        std::string::npos);
+    std::vector<int> written;
+    for (const auto& [capcode, result] : LogRows()) {
+        EXPECT_EQ(result, "ok");
+        written.push_back(capcode);
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<int>{kFirst, kFirst + 1, kFirst + 2, kFirst + 3, kFirst + 4}));
+    EXPECT_EQ(Label("lblDone"), "Done: 5");
+    EXPECT_EQ(Label("lblFailed"), "Failed: 0");
+    EXPECT_EQ(Label("lblLeft"), "Left: 0");
+    int perBoard = 0;
+    for (int row = 0; row < 3; ++row) perBoard += Cell(row, BoardTable::kDone).toInt();
+    EXPECT_EQ(perBoard, 5);
+    EXPECT_FALSE(host.operatorOn);
+    EXPECT_TRUE(Find<QPushButton>("cmdStart")->isEnabled());
+
+    // The choices are kept for the next time.
+    station.reset();
+    EXPECT_FALSE(host.stationOpen);
+    Open();
+    EXPECT_EQ(Find<QSpinBox>("txtCount")->value(), 5);
+    EXPECT_TRUE(Find<QCheckBox>("chkResume")->isEnabled());  // the log has rows now
+}
+
+TEST_F(StationTest, APagerLeftInItsSlotIsNotWrittenTwiceUntilNextIsPressed) {
+    sim::BoardSimulator& board = PlugIn(false);
+    Open();
+    Start(2);
+    // The pager in the slot at Start is programmed; left there, it waits for a swap.
+    ASSERT_TRUE(WaitUntil([&] { return Cell(0, BoardTable::kDone) == "1"; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] {
+        return Cell(0, BoardTable::kState).startsWith("waiting for a pager; last: done");
+    })) << Cell(0, BoardTable::kState).toStdString();
+    const int writes = board.writes();
+    QTest::qWait(1200);  // a few polls of the slot
+    EXPECT_EQ(board.writes(), writes);
+    // Only re-seated, it holds what was just written.
+    board.SetPagerPresent(false);
+    QTest::qWait(1200);
+    board.SetPagerPresent(true);
+    ASSERT_TRUE(
+        WaitUntil([&] { return Cell(0, BoardTable::kState) == "already programmed"; }, 5000))
+        << Cell(0, BoardTable::kState).toStdString();
+    EXPECT_EQ(board.writes(), writes);
+    EXPECT_EQ(LogRows().size(), 1u);
+
+    // Key 1 is the first row's Next: the pager in the slot is the next one.
+    QKeyEvent one(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, "1");
+    QApplication::sendEvent(Find<QTableWidget>("tblBoards"), &one);
+    ASSERT_TRUE(WaitOver(10000));
+    EXPECT_EQ(LogRows(),
+              (std::vector<std::pair<int, std::string>>{{kFirst, "ok"}, {kFirst + 1, "ok"}}));
+    EXPECT_EQ(Cell(0, BoardTable::kDone), "2");
+}
+
+TEST_F(StationTest, APagerPulledMidWriteFailsAndItsCapcodesGoToTheNextPager) {
+    sim::BoardSimulator& board = PlugIn(false, true);  // paced: a write takes its time
+    Open();
+    Start(1);
+    ASSERT_TRUE(WaitUntil([&] { return board.writes() >= 2; }, 10000));
+    board.SetPagerPresent(false);
+    ASSERT_TRUE(WaitUntil([&] { return Cell(0, BoardTable::kFailed) == "1"; }, 10000))
+        << Cell(0, BoardTable::kState).toStdString();
+    // The row keeps saying why while it waits for the next pager.
+    EXPECT_TRUE(Cell(0, BoardTable::kState).contains("failed: "))
+        << Cell(0, BoardTable::kState).toStdString();
+    // A pager swapped in (the board has seen the slot empty meanwhile) takes the same capcodes.
+    QTest::qWait(1500);
+    board.SetPagerPresent(true);
+    ASSERT_TRUE(WaitOver(20000)) << Cell(0, BoardTable::kState).toStdString();
+    EXPECT_EQ(LogRows(),
+              (std::vector<std::pair<int, std::string>>{{kFirst, "failed"}, {kFirst, "ok"}}));
+    EXPECT_EQ(Label("lblDone"), "Done: 1");
+}
+
+TEST_F(StationTest, ABoardUnpluggedSaysGoneAndTheOthersGoOn) {
+    PlugIn(true);
+    PlugIn(true);
+    Open();
+    Start(0);  // no end
+    ASSERT_TRUE(WaitUntil([&] { return Cell(0, BoardTable::kDone) == "1"; }, 10000));
+    // The cable goes: the device list no longer shows it.
+    boards[0]->Stop();
+    host.ports.erase(host.ports.begin());
+    station->FollowBoards();
+    EXPECT_EQ(Cell(0, BoardTable::kState), "gone: it takes no more pagers");
+    EXPECT_FALSE(Find<QTableWidget>("tblBoards")->item(0, BoardTable::kUse)->flags() &
+                 Qt::ItemIsEnabled);
+    const QString doneBefore = Cell(0, BoardTable::kDone);
+    ASSERT_TRUE(WaitUntil([&] { return Cell(1, BoardTable::kDone).toInt() >= 2; }, 15000));
+    EXPECT_EQ(Cell(0, BoardTable::kDone), doneBefore);
+
+    // Closing asks only while a pager is under way; the series stops after it either way.
+    host.dialogs.AnswerNext(DialogAnswer::Yes);
+    station->close();
+    ASSERT_TRUE(WaitOver(15000));
+    std::set<int> capcodes;
+    for (const auto& [capcode, result] : LogRows()) {
+        if (result == "ok") EXPECT_TRUE(capcodes.insert(capcode).second) << capcode;
+    }
+    // One unbroken run from the first capcode.
+    EXPECT_EQ(*capcodes.begin(), kFirst);
+    EXPECT_EQ(*capcodes.rbegin(), kFirst + static_cast<int>(capcodes.size()) - 1);
+}
+
+TEST_F(StationTest, ALedgerThatFailsStopsTheStationAndNamesTheCapcodesOfUnknownState) {
+    PlugIn(true);
+    Open();
+    Start(3);
+    // Room for the header and half a row: the first row cannot be written, as on a full disk.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = std::strlen(kLogHeader) + 1 + 60;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool over = WaitOver(15000);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(over);
+    const QString message = Label("lblMessage");
+    EXPECT_TRUE(
+        message.contains(QString::fromStdString(dir.File("series.csv")) + ": cannot be written"))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("1234567 1234560")) << message.toStdString();
+    // The same words came in a message box.
+    EXPECT_EQ(host.dialogs.Texts().back(), message.toStdString());
+}
+
+}  // namespace
+}  // namespace kpx::gui::testing
