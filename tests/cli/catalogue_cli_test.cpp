@@ -292,10 +292,8 @@ TEST(CatalogueCli, ImportWarnsAsTheWindowDoesAboutTheBatteryLevels) {
 }
 
 TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
-    std::ifstream in(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json");
-    std::ostringstream text;
-    text << in.rdbuf();
-    EXPECT_TRUE(text.str() == SchemaJson())
+    EXPECT_TRUE(testing::ReadFile(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json") ==
+                SchemaJson())
         << "regenerate it: build/bin/kpx41 export --schema > docs/image.schema.json";
 }
 

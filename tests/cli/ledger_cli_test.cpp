@@ -412,13 +412,8 @@ TEST_F(LedgerTest, ThePasswordNeverShows) {
     *(std::find(args.begin(), args.end(), "--ledger") + 1) = cluster.Url("line", secret);
     const Result ok = Kpx41(args);
     ASSERT_EQ(ok.code, 0) << ok.err;
-    auto contents = [](const std::string& path) {
-        std::ifstream in(path);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
-    for (const std::string& text : {ok.out, ok.err, contents(log), contents(trace)}) {
+    for (const std::string& text :
+         {ok.out, ok.err, testing::ReadFile(log), testing::ReadFile(trace)}) {
         EXPECT_EQ(text.find(secret), std::string::npos) << text;
     }
     EXPECT_GT(contents(trace).size(), 1000u);

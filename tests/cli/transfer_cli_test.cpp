@@ -4,9 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -213,10 +210,7 @@ TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
     const int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::ifstream errFile(dir.File("err.txt"));
-    const std::string said((std::istreambuf_iterator<char>(errFile)),
-                           std::istreambuf_iterator<char>());
-    EXPECT_EQ(said, "Verify Success!\n");
+    EXPECT_EQ(testing::ReadFile(dir.File("err.txt")), "Verify Success!\n");
     kill(pid, SIGTERM);
     int simStatus = 0;
     waitpid(pid, &simStatus, 0);

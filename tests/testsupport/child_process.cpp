@@ -7,22 +7,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "testsupport/fakes.h"
+
 namespace kpx::testing {
-
-namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 std::string Kpx41Exe() {
     return std::string(KPX41_BIN_DIR) + "/kpx41";
