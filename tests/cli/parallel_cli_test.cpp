@@ -53,14 +53,7 @@ class ParallelCli : public ::testing::Test {
     TempDir dir;
 };
 
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);
-    image.set(0x105, 0xE4);  // ä
-    image.set(0x106, 0xDF);  // ß
-    image.set(0x3B2, 0xDC);  // Ü
-    return image;
-}
+using testing::GermanImage;
 
 TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     Plug();

@@ -25,20 +25,17 @@ using testing::Board;
 using testing::Kpx41;
 using testing::Result;
 
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);
-    image.set(0x105, 0xE4);         // ä
-    image.set(0x106, 0xDF);         // ß
-    image.set(0x3B2, 0xDC);         // Ü
-    image.SetBits(0x363, 7, 1, 1);  // capcode 2 on, but without any function
+// The German image with capcode 2 on, but without any function.
+PagerImage GermanCapcode2On() {
+    PagerImage image = testing::GermanImage();
+    image.SetBits(0x363, 7, 1, 1);
     image.SetBits(0x38C, 0, 0, 4);
     return image;
 }
 
 TEST(TransferCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     TempDir dir;
-    const PagerImage image = GermanImage();
+    const PagerImage image = GermanCapcode2On();
     ASSERT_EQ(SaveTableFile(dir.File("de.tbl"), image), "");
     Board board;
 
@@ -145,7 +142,7 @@ TEST(TransferCli, WithoutAPortTheBoardIsFoundAmongTheListedPorts) {
     TempDir dir;
     sim::BoardOptions options;
     options.memory.emplace();
-    const PagerImage pager = GermanImage();
+    const PagerImage pager = GermanCapcode2On();
     std::copy(pager.bytes().begin(), pager.bytes().end(), options.memory->begin());
     Board board(options);
     const int dead = PortMap::Default().Register(dir.File("ttyUnplugged"));

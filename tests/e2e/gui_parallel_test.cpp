@@ -34,6 +34,8 @@
 namespace kpx::gui::testing {
 namespace {
 
+using kpx::testing::GermanImage;
+
 sim::EepromMemory MemoryOf(const PagerImage& image) {
     sim::EepromMemory m;
     m.fill(0xFF);
@@ -44,15 +46,6 @@ sim::EepromMemory MemoryOf(const PagerImage& image) {
 PagerImage ImageOf(const sim::EepromMemory& m) {
     PagerImage image;
     std::copy_n(m.begin(), kImageSize, image.bytes().begin());
-    return image;
-}
-
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);  // German character set
-    image.set(0x105, 0xE4);        // ä
-    image.set(0x106, 0xDF);        // ß
-    image.set(0x3B2, 0xDC);        // Ü
     return image;
 }
 
