@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <string>
 
-#include "cli/cli_run.h"
 #include "link/fresh_pager.h"
 #include "sim/board_core.h"
 #include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {

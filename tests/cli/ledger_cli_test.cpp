@@ -12,14 +12,14 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
-#include "production/production.h"
 #include "platform/pg/pg_ledger.h"
+#include "production/production.h"
 #include "settings/capcode.h"
 #include "sim/board_simulator.h"
 #include "testsupport/child_process.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/pg_cluster.h"
 

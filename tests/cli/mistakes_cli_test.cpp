@@ -13,11 +13,11 @@
 
 #include "catalogue/startup_image.h"
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/serial_link.h"
 #include "production/production.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 

@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/transfer_commands.h"
 #include "image/default_image.h"
@@ -17,6 +16,7 @@
 #include "production/production.h"
 #include "settings/capcode.h"
 #include "sim/eeprom_simulator.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 

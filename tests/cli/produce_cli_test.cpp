@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
@@ -23,6 +22,7 @@
 #include "settings/capcode.h"
 #include "sim/board_simulator.h"
 #include "support/sha256.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 

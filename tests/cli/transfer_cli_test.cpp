@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
 #include "sim/board_simulator.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {
