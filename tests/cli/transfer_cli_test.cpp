@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -13,6 +11,7 @@
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
 #include "sim/board_simulator.h"
+#include "testsupport/child_process.h"
 #include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
@@ -185,32 +184,14 @@ TEST(TransferCli, WithoutAPortTheBoardIsFoundAmongTheListedPorts) {
 TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
     TempDir dir;
     ASSERT_EQ(SaveTableFile(dir.File("p.tbl"), BuildDefaultImage()), "");
-    const std::string bin = KPX41_BIN_DIR;
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const std::string simExe = bin + "/kpx41-boardsim";
     const std::string memory = dir.File("p.tbl");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl(simExe.c_str(), simExe.c_str(), "--memory", memory.c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string path;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') path += c;
-    close(fds[0]);
-    const std::string cmd =
-        bin + "/kpx41 verify --port " + path + " " + memory + " 2>" + dir.File("err.txt");
+    const testing::BoardSimProcess boardsim({"--memory", memory});
+    const std::string cmd = testing::Kpx41Exe() + " verify --port " + boardsim.path() + " " +
+                            memory + " 2>" + dir.File("err.txt");
     const int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(testing::ReadFile(dir.File("err.txt")), "Verify Success!\n");
-    kill(pid, SIGTERM);
-    int simStatus = 0;
-    waitpid(pid, &simStatus, 0);
 }
 
 }  // namespace
