@@ -96,13 +96,11 @@ int main(int argc, char** argv) {
         sims.emplace_back(std::vector<std::string>{"--pace", "--memory", file});
     auto station = [&](const std::string& table, const std::string& name, const std::string& series,
                        const std::vector<int>& boards) {
-        std::vector<std::string> args = {"produce", table};
-        for (int b : boards) args.insert(args.end(), {"--port", sims[b].path()});
-        args.insert(args.end(),
-                    {"--auto-increase", "1", "--count",
-                     std::to_string(perBoard * static_cast<int>(boards.size())), "--ledger", url,
-                     "--series", series, "--station", name, "--no-wait", "--no-backup"});
-        return args;
+        std::vector<std::string> ports;
+        for (int b : boards) ports.push_back(sims[b].path());
+        return kpx::testing::ProduceArgs(
+            table, ports, "1", perBoard * static_cast<int>(boards.size()),
+            {"--ledger", url, "--series", series, "--station", name, "--no-wait", "--no-backup"});
     };
 
     // The tables made before anything is timed.

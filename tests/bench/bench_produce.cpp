@@ -47,15 +47,16 @@ int main() {
     int failures = 0;
     for (int boards : {1, 2, 4}) {
         std::deque<BoardSimProcess> sims;
-        std::vector<std::string> args = {"produce", file};
+        std::vector<std::string> ports;
         for (int i = 0; i < boards; ++i) {
             sims.emplace_back(std::vector<std::string>{"--pace", "--memory", file});
-            args.insert(args.end(), {"--port", sims.back().path()});
+            ports.push_back(sims.back().path());
         }
         const int pagers = boards * kPagersPerBoard;
-        args.insert(args.end(), {"--auto-increase", "1", "--count", std::to_string(pagers), "--log",
-                                 dir.File("runs" + std::to_string(boards) + ".csv"), "--no-wait",
-                                 "--no-backup"});
+        const std::vector<std::string> args =
+            kpx::testing::ProduceArgs(file, ports, "1", pagers,
+                                      {"--log", dir.File("runs" + std::to_string(boards) + ".csv"),
+                                       "--no-wait", "--no-backup"});
         const TimedRun r = RunTimed(Kpx41Exe(), args);
         sims.clear();
         if (!WIFEXITED(r.status) || WEXITSTATUS(r.status) != 0) {

@@ -102,13 +102,9 @@ class LedgerTest : public ::testing::Test {
     std::vector<std::string> Produce(const std::string& file, std::vector<std::string> ports,
                                      const std::string& station, int count,
                                      std::vector<std::string> extra = {}) const {
-        std::vector<std::string> args = {"produce", file};
-        for (const auto& p : ports) args.insert(args.end(), {"--port", p});
-        args.insert(args.end(),
-                    {"--auto-increase", "1", "--count", std::to_string(count), "--ledger", url,
-                     "--station", station, "--no-wait", "--no-backup"});
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+        extra.insert(extra.begin(),
+                     {"--ledger", url, "--station", station, "--no-wait", "--no-backup"});
+        return testing::ProduceArgs(file, ports, "1", count, extra);
     }
     std::string Status() const {
         const Result r = Kpx41({"ledger", "status", "--ledger", url});

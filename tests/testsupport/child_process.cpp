@@ -35,6 +35,16 @@ std::string BoardSimExe() {
     return std::string(KPX41_BIN_DIR) + "/kpx41-boardsim";
 }
 
+std::vector<std::string> ProduceArgs(const std::string& file, const std::vector<std::string>& ports,
+                                     const std::string& step, int count,
+                                     const std::vector<std::string>& rest) {
+    std::vector<std::string> args = {"produce", file};
+    for (const std::string& p : ports) args.insert(args.end(), {"--port", p});
+    args.insert(args.end(), {"--auto-increase", step, "--count", std::to_string(count)});
+    args.insert(args.end(), rest.begin(), rest.end());
+    return args;
+}
+
 BoardSimProcess::BoardSimProcess(const std::vector<std::string>& args) {
     const std::string exe = BoardSimExe();
     std::vector<char*> argv = Argv(exe, args);

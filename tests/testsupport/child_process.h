@@ -36,6 +36,10 @@ class ChildProcess {
 std::string Kpx41Exe();
 // The board simulator of this build.
 std::string BoardSimExe();
+// produce's arguments: `file`, a --port for each port, --auto-increase `step`, --count, `rest`.
+std::vector<std::string> ProduceArgs(const std::string& file, const std::vector<std::string>& ports,
+                                     const std::string& step, int count,
+                                     const std::vector<std::string>& rest);
 
 // kpx41-boardsim started with `args`, on the pseudo-terminal it prints; stopped with SIGTERM
 // when the object goes.
