@@ -394,7 +394,7 @@ TEST_F(GuiTransfers, SimulatedBoardIsListedAsACablePortAndAnswersThePagerMenu) {
     SysfsDeviceLister machineLister(map, noSysfs.path());
     SystemRegistry machineRegistry(map, noSysfs.path());
     RegistryAccess machineAccess(machineRegistry);
-    window = std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+    window = kpx::testing::NewMainWindow(settings, dialogs, folder);
     link = std::make_unique<BoardLink>(*window, port, machineLister, machineAccess, dialogs);
     window->show();
     window->Load();
