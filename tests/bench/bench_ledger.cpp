@@ -3,9 +3,7 @@
 // Prints the rate of the six boards against six times the one board's, and the time the
 // ledger's two transactions of a pager take against a four-second pager.
 //   bench_ledger [--short]    --short: one pager per board and fewer transactions (the suite)
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,53 +18,16 @@
 #include "platform/pg/pg_ledger.h"
 #include "settings/capcode.h"
 #include "support/iso_time.h"
+#include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
 #include "testsupport/pg_cluster.h"
 
 namespace {
 
+using kpx::testing::BoardSimProcess;
+using kpx::testing::Spawn;
+
 using Clock = std::chrono::steady_clock;
-
-struct Sim {
-    pid_t pid;
-    std::string port;
-};
-
-Sim StartSim(const std::string& exe, const std::string& memory) {
-    int fds[2];
-    if (pipe(fds) != 0) return {-1, ""};
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl(exe.c_str(), exe.c_str(), "--pace", "--memory", memory.c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string port;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
-    close(fds[0]);
-    return {pid, port};
-}
-
-pid_t Spawn(const std::string& exe, const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(exe.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // The per-pager lines are not what is measured.
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
 
 // Stations started together; the wall time from the first start to the last end.
 double RunStations(const std::string& kpx41, const std::vector<std::vector<std::string>>& runs,
@@ -121,8 +82,7 @@ int main(int argc, char** argv) {
     if (!cluster.CreateDatabase("bench")) return 1;
     const std::string url = cluster.Url("bench");
     kpx::testing::TempDir dir;
-    const std::string bin = KPX41_BIN_DIR;
-    const std::string kpx41 = bin + "/kpx41";
+    const std::string kpx41 = kpx::testing::Kpx41Exe();
     kpx::PagerImage image = kpx::BuildDefaultImage();
     const std::string file = dir.File("bench.tbl");
     if (!kpx::SaveTableFile(file, image).empty()) return 1;
@@ -131,17 +91,16 @@ int main(int argc, char** argv) {
     kpx::StoreCapcode(image, 0, 1500000);
     if (!kpx::SaveTableFile(lineFile, image).empty()) return 1;
 
-    std::vector<Sim> sims;
-    for (int i = 0; i < 7; ++i) sims.push_back(StartSim(bin + "/kpx41-boardsim", file));
+    std::deque<BoardSimProcess> sims;
+    for (int i = 0; i < 7; ++i)
+        sims.emplace_back(std::vector<std::string>{"--pace", "--memory", file});
     auto station = [&](const std::string& table, const std::string& name, const std::string& series,
                        const std::vector<int>& boards) {
-        std::vector<std::string> args = {"produce", table};
-        for (int b : boards) args.insert(args.end(), {"--port", sims[b].port});
-        args.insert(args.end(),
-                    {"--auto-increase", "1", "--count",
-                     std::to_string(perBoard * static_cast<int>(boards.size())), "--ledger", url,
-                     "--series", series, "--station", name, "--no-wait", "--no-backup"});
-        return args;
+        std::vector<std::string> ports;
+        for (int b : boards) ports.push_back(sims[b].path());
+        return kpx::testing::ProduceArgs(
+            table, ports, "1", perBoard * static_cast<int>(boards.size()),
+            {"--ledger", url, "--series", series, "--station", name, "--no-wait", "--no-backup"});
     };
 
     // The tables made before anything is timed.
@@ -169,10 +128,7 @@ int main(int argc, char** argv) {
         "3 stations, 2 boards each: %d pagers in %.0f ms = %.1f pagers per hour, %.3f x (6 x one "
         "board) (goal >= 0.97)\n",
         6 * perBoard, sixMs, sixRate, sixRate / (6 * oneRate));
-    for (const Sim& s : sims) {
-        kill(s.pid, SIGTERM);
-        waitpid(s.pid, nullptr, 0);
-    }
+    sims.clear();
 
     // The ledger's own cost of a pager: its hand-out and its row, each a committed transaction.
     const auto ledger = kpx::PgLedger::Open(url, &error);

@@ -11,7 +11,6 @@
 #include "catalogue/startup_image.h"
 #include "cli/catalogue_json.h"
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/field_tags.h"
@@ -19,6 +18,7 @@
 #include "settings/capcode.h"
 #include "settings/panel_fields.h"
 #include "sim/board_simulator.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "texts/prompt_text.h"
 
@@ -292,10 +292,8 @@ TEST(CatalogueCli, ImportWarnsAsTheWindowDoesAboutTheBatteryLevels) {
 }
 
 TEST(CatalogueCli, TheSchemaInDocsIsTheCataloguesOwn) {
-    std::ifstream in(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json");
-    std::ostringstream text;
-    text << in.rdbuf();
-    EXPECT_TRUE(text.str() == SchemaJson())
+    EXPECT_TRUE(testing::ReadFile(std::string(KPX41_SOURCE_DIR) + "/docs/image.schema.json") ==
+                SchemaJson())
         << "regenerate it: build/bin/kpx41 export --schema > docs/image.schema.json";
 }
 

@@ -13,6 +13,7 @@
 #include "cli/cli_app.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
 
@@ -36,23 +37,21 @@ CliResult Cli(const std::vector<std::string>& args, const std::string& input = "
     const int code = RunCli(args, io);
     return {code, out.str(), err.str()};
 }
+using testing::Kpx41;
+using testing::Result;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(Cli, NewWritesTheDefaultImageAndCheckAcceptsIt) {
     TempDir dir;
     const std::string path = dir.File("new.tbl");
-    const CliResult created = Cli({"new", path});
+    const Result created = Kpx41({"new", path});
     ASSERT_EQ(created.code, 0) << created.err;
     EXPECT_EQ(std::filesystem::file_size(path), 1024u);
     const TableFileLoad load = LoadTableFile(path);
     ASSERT_EQ(load.status, TableFileStatus::Ok);
     EXPECT_EQ(load.bytes, BuildStartupImage(DefaultProgramSettings()).bytes());
 
-    const CliResult checked = Cli({"check", path});
+    const Result checked = Kpx41({"check", path});
     EXPECT_EQ(checked.code, 0);
     EXPECT_EQ(checked.out, "ok\n");
 }
@@ -61,15 +60,15 @@ TEST(Cli, NewKeepsAnExistingFileUnlessForced) {
     TempDir dir;
     const std::string path = dir.File("old.tbl");
     { std::ofstream(path) << "old"; }
-    const CliResult refused = Cli({"new", path});
+    const Result refused = Kpx41({"new", path});
     EXPECT_EQ(refused.code, 2);
     EXPECT_NE(refused.err.find("already exists"), std::string::npos);
     EXPECT_EQ(std::filesystem::file_size(path), 3u);
 
-    EXPECT_EQ(Cli({"new", "--force", path}).code, 0);
+    EXPECT_EQ(Kpx41({"new", "--force", path}).code, 0);
     EXPECT_EQ(std::filesystem::file_size(path), 1024u);
 
-    const CliResult failed = Cli({"new", dir.File("missing/x.tbl")});
+    const Result failed = Kpx41({"new", dir.File("missing/x.tbl")});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("missing/x.tbl"), std::string::npos);
 }
@@ -78,13 +77,13 @@ TEST(Cli, CheckReportsBadAndMissingFiles) {
     TempDir dir;
     const std::string bad = dir.File("bad.tbl");
     { std::ofstream(bad) << std::string(1024, 'x'); }
-    const CliResult badRun = Cli({"check", bad});
+    const Result badRun = Kpx41({"check", bad});
     EXPECT_EQ(badRun.code, 1);
     EXPECT_EQ(badRun.out, "");
     EXPECT_EQ(badRun.err,
               bad + ": The [" + bad + "] is not correct format, the file will discard !\n");
 
-    const CliResult missing = Cli({"check", dir.File("none.tbl")});
+    const Result missing = Kpx41({"check", dir.File("none.tbl")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.err, dir.File("none.tbl") + ": This file is not exit!\n");
 }
@@ -94,18 +93,18 @@ TEST(Cli, UsageErrorsExitWith2AndHelpWith0) {
         {},        {"frobnicate"},     {"new"}, {"new", "a", "b"}, {"new", "--bogus", "a"},
         {"check"}, {"check", "a", "b"}};
     for (const auto& args : usageErrors) {
-        const CliResult run = Cli(args);
+        const Result run = Kpx41(args);
         EXPECT_EQ(run.code, 2) << (args.empty() ? "" : args[0]);
         EXPECT_FALSE(run.err.empty());
         EXPECT_EQ(run.out, "");
     }
 
-    const CliResult help = Cli({"--help"});
+    const Result help = Kpx41({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const CliCommand& c : Commands()) {
         EXPECT_NE(help.out.find(std::string(c.usage)), std::string::npos) << c.name;
     }
-    const CliResult newHelp = Cli({"new", "--help"});
+    const Result newHelp = Kpx41({"new", "--help"});
     EXPECT_EQ(newHelp.code, 0);
     EXPECT_EQ(newHelp.out.rfind("usage: kpx41 new", 0), 0u);
 }
@@ -177,7 +176,7 @@ TEST(Cli, ADashIsStandardInputOrOutput) {
     TempDir dir;
     const std::string table = dir.File("a.tbl");
     ASSERT_EQ(Cli({"new", table}).code, 0);
-    const std::string bytes = Slurp(table);
+    const std::string bytes = testing::ReadFile(table);
 
     EXPECT_EQ(Cli({"check", "-"}, bytes).out, "ok\n");
     const CliResult bad = Cli({"check", "-"}, "short");
@@ -194,11 +193,11 @@ TEST(Cli, ADashIsStandardInputOrOutput) {
     EXPECT_EQ(exported.code, 0) << exported.err;
     EXPECT_FALSE(std::filesystem::exists("-"));
     ASSERT_EQ(Cli({"export", table, "-o", dir.File("a.json")}).code, 0);
-    EXPECT_EQ(exported.out, Slurp(dir.File("a.json")));
+    EXPECT_EQ(exported.out, testing::ReadFile(dir.File("a.json")));
 
     const CliResult imported = Cli({"import", "-", "-o", dir.File("b.tbl")}, exported.out);
     EXPECT_EQ(imported.code, 0) << imported.err;
-    EXPECT_EQ(Slurp(dir.File("b.tbl")), bytes);
+    EXPECT_EQ(testing::ReadFile(dir.File("b.tbl")), bytes);
     const CliResult notJson = Cli({"import", "-", "-o", dir.File("c.tbl")}, "{");
     EXPECT_EQ(notJson.code, 1);
     EXPECT_EQ(notJson.err.rfind("standard input: not a JSON file", 0), 0u) << notJson.err;

@@ -2,26 +2,26 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "cli/cli_app.h"
 #include "link/serial_link.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Kpx41;
+using testing::Result;
 
 TEST(DoctorCli, ExitsZeroOnlyWhenTheCableIsThereAndMayBeOpened) {
     testing::TempDir dir;
     const std::string sys = dir.File("sys"), dev = dir.File("dev"), proc = dir.File("proc");
     for (const auto& d : {sys + "/class/tty", dev, proc}) fs::create_directories(d);
     auto run = [&](std::string& out) {
-        std::ostringstream o, e;
-        const int code = RunCli({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc}, o, e);
-        out = o.str();
-        return code;
+        const Result r = Kpx41({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc});
+        out = r.out;
+        return r.code;
     };
     std::string out;
     EXPECT_EQ(run(out), 1);
@@ -44,8 +44,7 @@ TEST(DoctorCli, ExitsZeroOnlyWhenTheCableIsThereAndMayBeOpened) {
         << out;
     EXPECT_NE(out.find("Everything a transfer needs is in place.\n"), std::string::npos);
 
-    std::ostringstream o, e;
-    EXPECT_EQ(RunCli({"doctor", "--sysfs"}, o, e), 2);
+    EXPECT_EQ(Kpx41({"doctor", "--sysfs"}).code, 2);
 }
 
 // The link this build does not drive is information only: FAIL is printed exactly when the
@@ -55,10 +54,9 @@ TEST(DoctorCli, AFailLineAppearsExactlyWhenTheExitIsOne) {
     const std::string sys = dir.File("sys"), dev = dir.File("dev"), proc = dir.File("proc");
     for (const auto& d : {sys + "/class/tty", dev, proc}) fs::create_directories(d);
     auto run = [&](std::string& out) {
-        std::ostringstream o, e;
-        const int code = RunCli({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc}, o, e);
-        out = o.str();
-        return code;
+        const Result r = Kpx41({"doctor", "--sysfs", sys, "--dev", dev, "--proc", proc});
+        out = r.out;
+        return r.code;
     };
     auto fails = [](const std::string& out) { return out.find("FAIL") != std::string::npos; };
     // Only the link of this build is in place: the other one's problems are information.

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/catalogue_json.h"
-#include "cli/cli_run.h"
-#include "image/default_image.h"
 #include "catalogue/field_catalogue.h"
 #include "catalogue/startup_image.h"
+#include "cli/catalogue_json.h"
+#include "image/default_image.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "testsupport/fakes.h"
 
@@ -15,12 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using kpx::testing::ReadFile;
 
 void Executable(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
@@ -80,7 +74,7 @@ TEST(KpxScript, ConfiguresAFolderSetUpOtherwiseAndRunBuildsOnlyThePrograms) {
         const int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
 
-        const std::string calls = Contents(log);
+        const std::string calls = ReadFile(log);
         const bool configured =
             calls.find("-S . -B " + build.string() + " -G Ninja") != std::string::npos;
         EXPECT_EQ(configured, c.configures) << c.what << ":\n" << calls;

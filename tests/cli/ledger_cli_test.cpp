@@ -16,15 +16,15 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
-#include "production/production.h"
 #include "platform/pg/pg_conninfo.h"
 #include "platform/pg/pg_ledger.h"
+#include "production/production.h"
 #include "settings/capcode.h"
 #include "sim/board_simulator.h"
 #include "testsupport/child_process.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/pg_cluster.h"
 
@@ -35,6 +35,7 @@ using kpx::testing::ChildProcess;
 using kpx::testing::Kpx41Exe;
 using kpx::testing::PgCluster;
 using kpx::testing::TempDir;
+using testing::Board;
 using testing::Kpx41;
 using testing::Result;
 using namespace std::chrono_literals;
@@ -88,16 +89,6 @@ CapcodePair MemoryCapcodes(const sim::BoardSimulator& board) {
     return {CapcodeValue(image, 0), CapcodeValue(image, 1)};
 }
 
-// A simulated board, at wire speed when paced, so that a pager takes its four seconds.
-struct SimBoard {
-    explicit SimBoard(bool pace = false, sim::BoardOptions options = {})
-        : simulator({options, pace, ""}) {
-        EXPECT_TRUE(simulator.Start());
-    }
-    std::string path() const { return simulator.SlavePath(); }
-    sim::BoardSimulator simulator;
-};
-
 class LedgerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -116,13 +107,9 @@ class LedgerTest : public ::testing::Test {
     std::vector<std::string> Produce(const std::string& file, std::vector<std::string> ports,
                                      const std::string& station, int count,
                                      std::vector<std::string> extra = {}) const {
-        std::vector<std::string> args = {"produce", file};
-        for (const auto& p : ports) args.insert(args.end(), {"--port", p});
-        args.insert(args.end(),
-                    {"--auto-increase", "1", "--count", std::to_string(count), "--ledger", url,
-                     "--station", station, "--no-wait", "--no-backup"});
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+        extra.insert(extra.begin(),
+                     {"--ledger", url, "--station", station, "--no-wait", "--no-backup"});
+        return testing::ProduceArgs(file, ports, "1", count, extra);
     }
     std::string Status() const {
         const Result r = Kpx41({"ledger", "status", "--ledger", url});
@@ -155,7 +142,7 @@ class LedgerTest : public ::testing::Test {
 // one unbroken run.
 TEST_F(LedgerTest, TwoStationsOfTwoBoardsShareOneSeries) {
     const std::string file = Series(5000, 42);
-    SimBoard boards[4];
+    Board boards[4];
     const std::string copy = dir.File("a.csv");
     ChildProcess a(Kpx41Exe(),
                    Produce(file, {boards[0].path(), boards[1].path()}, "A", 4, {"--log", copy}),
@@ -183,7 +170,7 @@ TEST_F(LedgerTest, TwoStationsOfTwoBoardsShareOneSeries) {
     }
     EXPECT_EQ(perStation, (std::map<std::string, int>{{"A", 4}, {"B", 4}}));
     // Each pager holds what the ledger says was written last on its board.
-    for (const SimBoard& board : boards) {
+    for (const Board& board : boards) {
         EXPECT_EQ(MemoryCapcodes(board.simulator), lastOnPort[board.path()]) << board.path();
     }
     // The local copy holds station A's rows, as the ledger has them.
@@ -220,7 +207,7 @@ TEST_F(LedgerTest, TwoStationsOfTwoBoardsShareOneSeries) {
 TEST_F(LedgerTest, AKilledStationsCapcodesAreUnknownAndNotHandedOutAgain) {
     const std::string file = Series(6000, 42);
     {
-        SimBoard paced(true);
+        Board paced({}, true);
         ChildProcess station(Kpx41Exe(), Produce(file, {paced.path()}, "killed", 5), dir.path());
         // The first pager written, the second under way.
         ASSERT_TRUE(WaitForStatus([](const std::string& s) {
@@ -236,7 +223,7 @@ TEST_F(LedgerTest, AKilledStationsCapcodesAreUnknownAndNotHandedOutAgain) {
     })) << Status();
     EXPECT_NE(Status().find("ok 1, failed 0, unknown 1\n"), std::string::npos) << Status();
 
-    SimBoard board;
+    Board board;
     const Result next = Kpx41(Produce(file, {board.path()}, "next", 2));
     ASSERT_EQ(next.code, 0) << next.err;
     EXPECT_EQ(OkCapcodes1(Export()), (std::vector<std::int32_t>{6000, 6002, 6003}));
@@ -253,7 +240,7 @@ TEST_F(LedgerTest, AKilledStationsCapcodesAreUnknownAndNotHandedOutAgain) {
 // local copy has them all.
 TEST_F(LedgerTest, AStoppedServerStopsTheStationAndLosesNothing) {
     const std::string file = Series(7000, 42);
-    SimBoard paced[2] = {SimBoard(true), SimBoard(true)};
+    Board paced[2] = {Board({}, true), Board({}, true)};
     const std::string copy = dir.File("copy.csv");
     ChildProcess station(
         Kpx41Exe(), Produce(file, {paced[0].path(), paced[1].path()}, "s", 20, {"--log", copy}),
@@ -314,7 +301,7 @@ TEST_F(LedgerTest, AStoppedServerStopsTheStationAndLosesNothing) {
     EXPECT_EQ(copied, written);
 
     // The series goes on after all of them.
-    SimBoard board;
+    Board board;
     ASSERT_EQ(Kpx41(Produce(file, {board.path()}, "s", 1)).code, 0);
     EXPECT_EQ(MemoryCapcodes(board.simulator)[0], 7000 + static_cast<int>(accounted.size()));
 }
@@ -328,7 +315,7 @@ TEST_F(LedgerTest, FailedCapcodesGoFirstAndWrittenOnesAreRefused) {
         // The line dies in the middle of the second pager's write.
         sim::BoardOptions dying;
         dying.fault = {sim::Fault::HangUpOnWrite, 12};
-        SimBoard board(false, dying);
+        Board board(dying);
         const Result r = Kpx41(Produce(file, {board.path()}, "one", 4));
         EXPECT_EQ(r.code, 1);
         EXPECT_NE(r.out.find("done 1, failed 1, "), std::string::npos) << r.out;
@@ -339,7 +326,7 @@ TEST_F(LedgerTest, FailedCapcodesGoFirstAndWrittenOnesAreRefused) {
     EXPECT_NE(status.find("  to retry: capcodes 0008001 0000042, station one, port "), status.npos)
         << status;
 
-    SimBoard other;
+    Board other;
     const Result r = Kpx41(Produce(file, {other.path()}, "two", 2));
     ASSERT_EQ(r.code, 0) << r.err;
     const std::vector<Exported> rows = Export();
@@ -355,7 +342,7 @@ TEST_F(LedgerTest, FailedCapcodesGoFirstAndWrittenOnesAreRefused) {
     EXPECT_EQ(status.find("to retry"), status.npos) << status;
 
     // Another series from the same capcodes: 8000 is written already.
-    SimBoard fresh;
+    Board fresh;
     const Result refused = Kpx41(Produce(file, {fresh.path()}, "two", 1, {"--series", "again"}));
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("kpx41 produce: capcode 1 = 0008000 is already written in the "
@@ -444,23 +431,18 @@ TEST_F(LedgerSchema, EachConnectionIsNamedAfterItsStation) {
 TEST_F(LedgerTest, ThePasswordNeverShows) {
     const std::string secret = "Sesame-7q";
     const std::string file = Series(9000, 42);
-    SimBoard board;
+    Board board;
     const std::string log = dir.File("copy.csv"), trace = dir.File("frames.trace");
     std::vector<std::string> args =
         Produce(file, {board.path()}, "pw", 1, {"--log", log, "--trace", trace});
     *(std::find(args.begin(), args.end(), "--ledger") + 1) = cluster.Url("line", secret);
     const Result ok = Kpx41(args);
     ASSERT_EQ(ok.code, 0) << ok.err;
-    auto contents = [](const std::string& path) {
-        std::ifstream in(path);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
-    for (const std::string& text : {ok.out, ok.err, contents(log), contents(trace)}) {
+    for (const std::string& text :
+         {ok.out, ok.err, testing::ReadFile(log), testing::ReadFile(trace)}) {
         EXPECT_EQ(text.find(secret), std::string::npos) << text;
     }
-    EXPECT_GT(contents(trace).size(), 1000u);
+    EXPECT_GT(testing::ReadFile(trace).size(), 1000u);
 
     const std::string socket =
         "host=" + cluster.socketDir() + "&port=" + std::to_string(cluster.port());

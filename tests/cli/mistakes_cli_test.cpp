@@ -13,11 +13,11 @@
 
 #include "catalogue/startup_image.h"
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/serial_link.h"
 #include "production/production.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 
@@ -30,12 +30,7 @@ using testing::Board;
 using testing::Kpx41;
 using testing::Result;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using kpx::testing::ReadFile;
 
 void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -126,7 +121,7 @@ TEST(Mistakes, OutputFilesAreReplacedOnlyWithForceAndCheckedBeforeAnyRead) {
         const Result refused = Kpx41(args);
         EXPECT_EQ(refused.code, 2) << name;
         EXPECT_EQ(refused.err, existing + " already exists; use --force to replace it\n") << name;
-        EXPECT_EQ(ReadAll(existing), "keep me") << name;
+        EXPECT_EQ(ReadFile(existing), "keep me") << name;
 
         const struct {
             std::string path;
@@ -148,7 +143,7 @@ TEST(Mistakes, OutputFilesAreReplacedOnlyWithForceAndCheckedBeforeAnyRead) {
         args.push_back("--force");
         const Result forced = Kpx41(args);
         EXPECT_EQ(forced.code, 0) << name << ": " << forced.err;
-        EXPECT_NE(ReadAll(existing), "keep me") << name;
+        EXPECT_NE(ReadFile(existing), "keep me") << name;
     }
     EXPECT_TRUE(std::none_of(fs::directory_iterator(dir.path()), fs::directory_iterator(),
                              [](const fs::directory_entry& e) {
@@ -223,7 +218,7 @@ TEST(Mistakes, APortThatIsNoSerialPortIsNamed) {
         EXPECT_FALSE(fs::exists(dir.File("o.tbl")));
         EXPECT_FALSE(fs::exists(log)) << "the log was made before the port was looked at";
     }
-    EXPECT_EQ(ReadAll(plain), "hello");
+    EXPECT_EQ(ReadFile(plain), "hello");
     const Result gone = Kpx41({"read", "--port", "/dev/pts/9999", "-o", dir.File("o.tbl")});
     EXPECT_EQ(gone.err, "/dev/pts/9999: no such port\n");
 }
@@ -275,13 +270,13 @@ TEST(Produce, AppendsOnlyToAProductionLog) {
     WriteAll(notes, "call the supplier\n");
     Board board;
     for (const std::string& log : {table, notes}) {
-        const std::string before = ReadAll(log);
+        const std::string before = ReadFile(log);
         const Result r = Kpx41({"produce", table, "--port", board.path(), "--auto-increase", "1",
                                 "--count", "1", "--log", log, "--no-wait", "--no-backup"});
         EXPECT_EQ(r.code, 2) << log;
         EXPECT_EQ(r.err, log + ": not a production log (its first line is not \"" +
                              std::string(kLogHeader) + "\"); it is left as it is\n");
-        EXPECT_EQ(ReadAll(log), before);
+        EXPECT_EQ(ReadFile(log), before);
     }
     EXPECT_EQ(board.simulator.writes(), 0);
     EXPECT_EQ(Kpx41({"check", table}).out, "ok\n");
@@ -292,7 +287,7 @@ TEST(Produce, AppendsOnlyToAProductionLog) {
     const Result r = Kpx41({"produce", table, "--port", board.path(), "--auto-increase", "1",
                             "--count", "1", "--log", empty, "--no-wait", "--no-backup"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(Lines(ReadAll(empty)).at(0), kLogHeader);
+    EXPECT_EQ(Lines(ReadFile(empty)).at(0), kLogHeader);
 }
 
 // produce says why it stopped short of --count.

@@ -43,12 +43,7 @@ std::string Program(const std::string& name) {
     return std::string(KPX41_BIN_DIR) + "/" + name;
 }
 
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using kpx::testing::ReadFile;
 
 const char* const kPrograms[] = {"kpx41", "kpx41-programmer", "kpx41-boardsim"};
 
@@ -95,7 +90,7 @@ TEST(Packaging, RunInstallsNeitherTheDatabaseServerNorTheTestTools) {
 
 // The manual page as the build made it from its source (with the version filled in).
 std::string ManPage(const std::string& program) {
-    return Contents(fs::path(KPX41_BUILD_DIR) / "dist/man" / (program + ".1"));
+    return ReadFile(fs::path(KPX41_BUILD_DIR) / "dist/man" / (program + ".1"));
 }
 
 // Options a --help text names: "--port", "-o", "--auto-increase".

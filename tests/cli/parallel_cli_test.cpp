@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "cli/commands.h"
 #include "cli/transfer_commands.h"
 #include "image/default_image.h"
@@ -17,6 +16,7 @@
 #include "production/production.h"
 #include "settings/capcode.h"
 #include "sim/eeprom_simulator.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 
@@ -53,14 +53,7 @@ class ParallelCli : public ::testing::Test {
     TempDir dir;
 };
 
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);
-    image.set(0x105, 0xE4);  // ä
-    image.set(0x106, 0xDF);  // ß
-    image.set(0x3B2, 0xDC);  // Ü
-    return image;
-}
+using testing::GermanImage;
 
 TEST_F(ParallelCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     Plug();

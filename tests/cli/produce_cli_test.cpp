@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/charmap.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
@@ -23,6 +22,8 @@
 #include "settings/capcode.h"
 #include "sim/board_simulator.h"
 #include "support/sha256.h"
+#include "testsupport/child_process.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 
@@ -76,15 +77,8 @@ struct Series {
     }
     std::vector<std::string> Produce(std::vector<std::string> ports, const std::string& autoInc,
                                      int count, std::vector<std::string> extra = {}) const {
-        std::vector<std::string> args = {"produce", file()};
-        for (const auto& p : ports) {
-            args.push_back("--port");
-            args.push_back(p);
-        }
-        for (const std::string a : {"--auto-increase", autoInc.c_str()}) args.push_back(a);
-        args.insert(args.end(), {"--count", std::to_string(count), "--log", log(), "--no-wait"});
-        args.insert(args.end(), extra.begin(), extra.end());
-        return args;
+        extra.insert(extra.begin(), {"--log", log(), "--no-wait"});
+        return kpx::testing::ProduceArgs(file(), ports, autoInc, count, extra);
     }
     TempDir dir;
     PagerImage image;

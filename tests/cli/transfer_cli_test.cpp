@@ -1,25 +1,22 @@
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
-#include "cli/cli_run.h"
 #include "image/default_image.h"
 #include "image/table_file.h"
 #include "link/serial_transfers.h"
 #include "platform/port_map.h"
 #include "platform/termios_port.h"
 #include "sim/board_simulator.h"
+#include "testsupport/child_process.h"
+#include "testsupport/cli_run.h"
 #include "testsupport/fakes.h"
 
 namespace kpx::cli {
@@ -31,20 +28,17 @@ using testing::Board;
 using testing::Kpx41;
 using testing::Result;
 
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);
-    image.set(0x105, 0xE4);         // ä
-    image.set(0x106, 0xDF);         // ß
-    image.set(0x3B2, 0xDC);         // Ü
-    image.SetBits(0x363, 7, 1, 1);  // capcode 2 on, but without any function
+// The German image with capcode 2 on, but without any function.
+PagerImage GermanCapcode2On() {
+    PagerImage image = testing::GermanImage();
+    image.SetBits(0x363, 7, 1, 1);
     image.SetBits(0x38C, 0, 0, 4);
     return image;
 }
 
 TEST(TransferCli, WriteThenReadCarriesGermanTextsEncodedOnTheWire) {
     TempDir dir;
-    const PagerImage image = GermanImage();
+    const PagerImage image = GermanCapcode2On();
     ASSERT_EQ(SaveTableFile(dir.File("de.tbl"), image), "");
     Board board;
 
@@ -163,7 +157,7 @@ TEST(TransferCli, WithoutAPortTheBoardIsFoundAmongTheListedPorts) {
     TempDir dir;
     sim::BoardOptions options;
     options.memory.emplace();
-    const PagerImage pager = GermanImage();
+    const PagerImage pager = GermanCapcode2On();
     std::copy(pager.bytes().begin(), pager.bytes().end(), options.memory->begin());
     Board board(options);
     const int dead = PortMap::Default().Register(dir.File("ttyUnplugged"));
@@ -298,35 +292,14 @@ TEST(TransferCli, TransfersDrawAProgressBarOnATerminalOnly) {
 TEST(TransferCli, ExecutablesVerifyAgainstTheBoardSimulator) {
     TempDir dir;
     ASSERT_EQ(SaveTableFile(dir.File("p.tbl"), BuildDefaultImage()), "");
-    const std::string bin = KPX41_BIN_DIR;
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const std::string simExe = bin + "/kpx41-boardsim";
     const std::string memory = dir.File("p.tbl");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl(simExe.c_str(), simExe.c_str(), "--memory", memory.c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string path;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') path += c;
-    close(fds[0]);
-    const std::string cmd =
-        bin + "/kpx41 verify --port " + path + " " + memory + " 2>" + dir.File("err.txt");
+    const testing::BoardSimProcess boardsim({"--memory", memory});
+    const std::string cmd = testing::Kpx41Exe() + " verify --port " + boardsim.path() + " " +
+                            memory + " 2>" + dir.File("err.txt");
     const int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::ifstream errFile(dir.File("err.txt"));
-    const std::string said((std::istreambuf_iterator<char>(errFile)),
-                           std::istreambuf_iterator<char>());
-    EXPECT_EQ(said, "Verify Success!\n");
-    kill(pid, SIGTERM);
-    int simStatus = 0;
-    waitpid(pid, &simStatus, 0);
+    EXPECT_EQ(testing::ReadFile(dir.File("err.txt")), "Verify Success!\n");
 }
 
 }  // namespace

@@ -30,9 +30,12 @@
 #include "support/registry_access.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
+#include "testsupport/window_start.h"
 
 namespace kpx::gui::testing {
 namespace {
+
+using kpx::testing::GermanImage;
 
 sim::EepromMemory MemoryOf(const PagerImage& image) {
     sim::EepromMemory m;
@@ -44,15 +47,6 @@ sim::EepromMemory MemoryOf(const PagerImage& image) {
 PagerImage ImageOf(const sim::EepromMemory& m) {
     PagerImage image;
     std::copy_n(m.begin(), kImageSize, image.bytes().begin());
-    return image;
-}
-
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);  // German character set
-    image.set(0x105, 0xE4);        // ä
-    image.set(0x106, 0xDF);        // ß
-    image.set(0x3B2, 0xDC);        // Ü
     return image;
 }
 
@@ -119,8 +113,7 @@ class ParallelWindow : public ::testing::Test {
                      ParportMap map = KernelPorts::Map()) {
         if (!options.memory) options.memory = MemoryOf(BuildDefaultImage());
         memory = std::make_unique<sim::EepromSimulator>(clock, options);
-        window =
-            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+        window = kpx::testing::NewMainWindow(settings, dialogs, folder);
         PortIo* io = memory.get();
         if (ppdev) {
             kernel = std::make_unique<KernelPorts>(*memory);
@@ -129,12 +122,7 @@ class ParallelWindow : public ::testing::Test {
         }
         link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs, io);
         if (ppdev) link->ExplainParallelFailures(*ports, "");
-        window->resize(1000, 700);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->Load();
-        QApplication::processEvents();
+        ASSERT_TRUE(kpx::testing::ShowAndLoad(*window));
         window->Timer1()->stop();
     }
     bool PagerMenuEnabled() { return window->findChild<QMenu*>("mnuPager")->isEnabled(); }
@@ -354,8 +342,7 @@ TEST_F(ParallelWindow, NoMemoryFoundNamesTheReason) {
         KernelPorts refusing(*memory);
         refusing.openResult = c.openResult;
         refusing.claimResult = c.claimResult;
-        window =
-            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+        window = kpx::testing::NewMainWindow(settings, dialogs, folder);
         ports = std::make_unique<PpdevPortIo>(map, refusing);
         link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs, ports.get());
         link->ExplainParallelFailures(*ports, "");

@@ -19,6 +19,7 @@ namespace kpx::gui::testing {
 namespace {
 
 using kpx::testing::CapcodeOf;
+using kpx::testing::GermanImage;
 
 constexpr const char* kConnect = "  The Programmed Board Connect !";
 constexpr const char* kDisconnect = "  The Programmed Board Disconnect !";
@@ -32,16 +33,6 @@ sim::BoardMemory MemoryOf(const PagerImage& image) {
 PagerImage ImageOf(const sim::BoardMemory& m) {
     PagerImage image;
     for (int a = 0; a <= kImageLast; ++a) image.set(a, m[a]);
-    return image;
-}
-
-// The default image with German prompts carrying umlauts and a sharp s.
-PagerImage GermanImage() {
-    PagerImage image = BuildDefaultImage();
-    image.SetBits(0x3A, 0, 8, 4);  // German character set
-    image.set(0x105, 0xE4);        // ä
-    image.set(0x106, 0xDF);        // ß
-    image.set(0x3B2, 0xDC);        // Ü
     return image;
 }
 
@@ -403,7 +394,7 @@ TEST_F(GuiTransfers, SimulatedBoardIsListedAsACablePortAndAnswersThePagerMenu) {
     SysfsDeviceLister machineLister(map, noSysfs.path());
     SystemRegistry machineRegistry(map, noSysfs.path());
     RegistryAccess machineAccess(machineRegistry);
-    window = std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+    window = kpx::testing::NewMainWindow(settings, dialogs, folder);
     link = std::make_unique<BoardLink>(*window, port, machineLister, machineAccess, dialogs);
     window->show();
     window->Load();

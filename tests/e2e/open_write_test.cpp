@@ -4,10 +4,10 @@
 
 #include <random>
 
-#include "cli/cli_run.h"
-#include "gui/board_window_fixture.h"
 #include "catalogue/startup_image.h"
+#include "gui/board_window_fixture.h"
 #include "image/table_file.h"
+#include "testsupport/cli_run.h"
 
 namespace kpx::gui::testing {
 namespace {

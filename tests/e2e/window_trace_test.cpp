@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QThread>
 #include <chrono>
-#include <fstream>
 #include <sstream>
 
 #include "link/bus_trace.h"
@@ -16,12 +15,7 @@
 namespace kpx {
 namespace {
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kpx::testing::ReadFile;
 
 TEST(WindowTrace, TheStartUpProbeIsTracedForTheBuildsLink) {
     testing::TempDir dir;
@@ -40,7 +34,7 @@ TEST(WindowTrace, TheStartUpProbeIsTracedForTheBuildsLink) {
     // Done looking: the board answered, or the port was handed back.
     const std::string done = LinkIsUsb() ? " < " : " # release";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (Contents(trace).find(done) == std::string::npos &&
+    while (ReadFile(trace).find(done) == std::string::npos &&
            std::chrono::steady_clock::now() < deadline &&
            program.state() == QProcess::Running) {
         QThread::msleep(50);
@@ -48,7 +42,7 @@ TEST(WindowTrace, TheStartUpProbeIsTracedForTheBuildsLink) {
     program.kill();
     program.waitForFinished(10000);
 
-    const std::string text = Contents(trace);
+    const std::string text = ReadFile(trace);
     std::istringstream in(text);
     if (LinkIsUsb()) {
         const auto frames = DecodeTrace(in);

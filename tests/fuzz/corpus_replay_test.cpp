@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz_support.h"
+#include "testsupport/fakes.h"
 
 namespace kpx::fuzz {
 namespace {
@@ -37,9 +36,7 @@ TEST_P(CorpusReplay, EveryCorpusFileKeepsTheInvariants) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                              std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> bytes = testing::ReadBytes(entry.path());
         const std::size_t before = found.size();
         EXPECT_NO_THROW(GetParam().run(bytes.data(), bytes.size())) << entry.path();
         for (std::size_t i = before; i < found.size(); ++i) {

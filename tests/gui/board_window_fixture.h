@@ -22,6 +22,7 @@
 #include "support/registry_access.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
+#include "testsupport/window_start.h"
 
 namespace kpx::gui::testing {
 
@@ -39,15 +40,9 @@ class BoardWindowTest : public ::testing::Test {
 
     // Builds and loads the window; the load step probes for the board.
     void StartWindow() {
-        window =
-            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+        window = kpx::testing::NewMainWindow(settings, dialogs, folder);
         link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs);
-        window->resize(1000, 700);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->Load();
-        QApplication::processEvents();
+        ASSERT_TRUE(kpx::testing::ShowAndLoad(*window));
         // The tests run the watch ticks themselves.
         window->Timer1()->stop();
     }

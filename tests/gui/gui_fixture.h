@@ -11,6 +11,7 @@
 
 #include "gui/main_window.h"
 #include "testsupport/fakes.h"
+#include "testsupport/window_start.h"
 
 namespace kpx::gui::testing {
 
@@ -21,14 +22,8 @@ class WindowTest : public ::testing::Test {
     void SetUp() override { Start(); }
 
     void Start() {
-        window =
-            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
-        window->resize(1000, 700);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->Load();
-        QApplication::processEvents();
+        window = kpx::testing::NewMainWindow(settings, dialogs, folder);
+        ASSERT_TRUE(kpx::testing::ShowAndLoad(*window));
     }
 
     template <class T>

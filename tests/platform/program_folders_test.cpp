@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/data_dirs.h"
 #include "platform/user_settings.h"
@@ -21,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kpx::testing::ReadFile;
 
 using EnvVar = kpx::testing::ScopedEnv;
 
@@ -108,8 +102,8 @@ TEST(UserSettingsFile, TheLastFolderSurvivesARestart) {
         EXPECT_EQ(settings.LastFolder(), "");
         EXPECT_TRUE(settings.SetLastFolder(folder));
     }
-    EXPECT_EQ(Contents(file).rfind("REGEDIT4\r\n", 0), 0u) << Contents(file);
-    EXPECT_NE(Contents(file).find("[HKEY_CURRENT_USER\\Software\\KPX41\\Programmer]"),
+    EXPECT_EQ(ReadFile(file).rfind("REGEDIT4\r\n", 0), 0u) << ReadFile(file);
+    EXPECT_NE(ReadFile(file).find("[HKEY_CURRENT_USER\\Software\\KPX41\\Programmer]"),
               std::string::npos);
     UserSettings again(file);
     EXPECT_EQ(again.LastFolder(), folder);
@@ -123,9 +117,9 @@ TEST(UserSettingsFile, WhatCannotBeKeptLeavesTheFileAsItWas) {
     const std::string file = dir.File("settings.reg");
     UserSettings settings(file);
     ASSERT_TRUE(settings.SetLastFolder("/srv/tables"));
-    const std::string before = Contents(file);
+    const std::string before = ReadFile(file);
     EXPECT_FALSE(settings.SetLastFolder("/srv/two\nlines"));
-    EXPECT_EQ(Contents(file), before);
+    EXPECT_EQ(ReadFile(file), before);
     EXPECT_EQ(UserSettings(file).LastFolder(), "/srv/tables");
 
     // A folder that is not there: nothing to write to, and no exception.

@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,6 +22,7 @@
 #include "sim/fresh_memory.h"
 #include "sim/simulated_board.h"
 #include "support/memory_registry.h"
+#include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
 #include "testsupport/link_fakes.h"
 
@@ -241,28 +240,11 @@ TEST(SimulatedBoard, ListedAsACablePortHoldingAFreshlyWrittenPager) {
 
 TEST(BoardSimExecutable, PrintsItsSlavePathAndDumpsOnExit) {
     TempDir dir;
-    const std::string exe = std::string(KPX41_BIN_DIR) + "/kpx41-boardsim";
-    const std::string command = exe + " --model KPX41V9.9V9.99 --dump " + dir.File("m.bin");
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string line;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
-    close(fds[0]);
+    BoardSimProcess boardsim({"--model", "KPX41V9.9V9.99", "--dump", dir.File("m.bin")});
+    const std::string line = boardsim.path();
     EXPECT_EQ(line.rfind("/dev/pts/", 0), 0u) << line;
     EXPECT_TRUE(std::filesystem::exists(line));
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(boardsim.Stop(), 0);
     const auto dump = sim::LoadMemoryFile(dir.File("m.bin"));
     ASSERT_TRUE(dump);
     EXPECT_EQ(std::string(dump->begin() + 0x3E1, dump->begin() + 0x3EF), "KPX41V9.9V9.99");

@@ -36,5 +36,41 @@ class ChildProcess {
 
 // The kpx41 tool of this build.
 std::string Kpx41Exe();
+// The board simulator of this build.
+std::string BoardSimExe();
+// produce's arguments: `file`, a --port for each port, --auto-increase `step`, --count, `rest`.
+std::vector<std::string> ProduceArgs(const std::string& file, const std::vector<std::string>& ports,
+                                     const std::string& step, int count,
+                                     const std::vector<std::string>& rest);
+
+// kpx41-boardsim started with `args`, on the pseudo-terminal it prints; stopped with SIGTERM
+// when the object goes.
+class BoardSimProcess {
+  public:
+    explicit BoardSimProcess(const std::vector<std::string>& args);
+    ~BoardSimProcess() { Stop(); }
+    BoardSimProcess(const BoardSimProcess&) = delete;
+    BoardSimProcess& operator=(const BoardSimProcess&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Stops it with SIGTERM; its exit code, -1 when a signal ended it.
+    int Stop();
+
+  private:
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    std::string path_;
+};
+
+// Starts a program with its output thrown away (kept when `quiet` is false).
+pid_t Spawn(const std::string& exe, const std::vector<std::string>& args, bool quiet = true);
+
+// A program run to its end: its wall and CPU time, its wait status.
+struct TimedRun {
+    double wallMs = 0;
+    double cpuMs = 0;
+    int status = -1;
+};
+TimedRun RunTimed(const std::string& exe, const std::vector<std::string>& args, bool quiet = true);
 
 }  // namespace kpx::testing

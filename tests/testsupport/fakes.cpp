@@ -1,6 +1,8 @@
 #include "testsupport/fakes.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -43,6 +45,16 @@ TempDir::~TempDir() {
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    const std::string text = ReadFile(path);
+    return {text.begin(), text.end()};
 }
 
 }  // namespace kpx::testing

@@ -99,4 +99,8 @@ class TempDir {
     std::string path_;
 };
 
+// The whole of a file, empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
 }  // namespace kpx::testing

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "image/default_image.h"
+
 namespace kpx::testing {
 
 std::uint32_t CapcodeOf(const PagerImage& image, int k) {
@@ -15,6 +17,15 @@ void PutCapcode(PagerImage& image, int k, std::uint32_t v) {
     image.set(a, static_cast<std::uint8_t>((image.at(a) & 0x80) | (v >> 16)));
     image.set(a + 1, static_cast<std::uint8_t>((v >> 8) & 0xFF));
     image.set(a + 2, static_cast<std::uint8_t>(v & 0xFF));
+}
+
+PagerImage GermanImage() {
+    PagerImage image = BuildDefaultImage();
+    image.SetBits(0x3A, 0, 8, 4);  // German character set
+    image.set(0x105, 0xE4);        // ä
+    image.set(0x106, 0xDF);        // ß
+    image.set(0x3B2, 0xDC);        // Ü
+    return image;
 }
 
 void ScriptedLister::SetComs(const std::vector<int>& coms) {

@@ -14,6 +14,8 @@ namespace kpx::testing {
 // Capcode entry k of an image: 23 bits big-endian below the enable flag.
 std::uint32_t CapcodeOf(const PagerImage& image, int k);
 void PutCapcode(PagerImage& image, int k, std::uint32_t v);
+// The default image with the German character set and ä, ß and Ü in its prompts.
+PagerImage GermanImage();
 
 // A device list the test sets.
 class ScriptedLister : public DeviceLister {

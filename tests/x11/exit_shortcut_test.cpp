@@ -17,6 +17,7 @@
 #include "gui/main_window.h"
 #include "gui/programmer.h"
 #include "testsupport/fakes.h"
+#include "testsupport/window_start.h"
 #include "texts/prompt_slots.h"
 
 namespace kpx::gui {
@@ -55,14 +56,8 @@ class ExitShortcut : public ::testing::TestWithParam<FocusCase> {
   protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-        window =
-            std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
-        window->resize(1000, 700);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->Load();
-        QApplication::processEvents();
+        window = kpx::testing::NewMainWindow(settings, dialogs, folder);
+        ASSERT_TRUE(kpx::testing::ShowAndLoad(*window));
     }
 
     void Show(Page page) {

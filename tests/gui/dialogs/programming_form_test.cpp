@@ -115,7 +115,7 @@ TEST_F(ProgrammingFormTest, NoBoardAtStartIsToldOnceAndTheWatchShowsItDisconnect
 }
 
 TEST_F(ProgrammingFormTest, TheLoadStepStartsTheWatchTimerAfterTheProbe) {
-    window = std::make_unique<MainWindow>(settings, dialogs, QString::fromStdString(folder.path()));
+    window = kpx::testing::NewMainWindow(settings, dialogs, folder);
     link = std::make_unique<BoardLink>(*window, port, lister, registry, dialogs);
     EXPECT_FALSE(window->Timer1()->isActive());
     window->show();

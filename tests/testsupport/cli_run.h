@@ -31,9 +31,10 @@ inline Result Kpx41(const std::vector<std::string>& args, DeviceLister* lister =
 }
 
 // A started board simulator on a pseudo-terminal; its memory starts blank but for the
-// identification text.
+// identification text. Paced, bytes take their wire time, so that a pager takes its seconds.
 struct Board {
-    explicit Board(sim::BoardOptions options = {}) : simulator({options, false, ""}) {
+    explicit Board(sim::BoardOptions options = {}, bool pace = false)
+        : simulator({options, pace, ""}) {
         EXPECT_TRUE(simulator.Start());
     }
     std::string path() const { return simulator.SlavePath(); }

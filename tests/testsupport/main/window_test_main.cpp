@@ -1,3 +1,4 @@
+// The main of the offscreen window suites: a home of their own, then the application.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "support/memory_registry.h"
 #include "testsupport/fakes.h"
@@ -11,12 +10,7 @@
 namespace kpx {
 namespace {
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kpx::testing::ReadFile;
 
 TEST(RegistryPath, LongAndShortHiveNamesNameTheSameKey) {
     struct Case {
@@ -129,7 +123,7 @@ TEST(RegistryExport, FormatAndRoundTrip) {
     const std::string file = dir.File("out.reg");
     std::string shown;
     ASSERT_TRUE(reg.ExportToReg("HKCU\\Software\\Kpx", file, true, &shown));
-    const std::string text = FileText(file);
+    const std::string text = ReadFile(file);
     EXPECT_EQ(text,
               "REGEDIT4\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software\\Kpx]\r\n"
@@ -145,7 +139,7 @@ TEST(RegistryExport, FormatAndRoundTrip) {
 
     // A second export appends without a second header.
     ASSERT_TRUE(reg.ExportToReg("HKCU\\Software\\Kpx\\Child", file, false));
-    EXPECT_EQ(FileText(file).find("REGEDIT4", 1), std::string::npos);
+    EXPECT_EQ(ReadFile(file).find("REGEDIT4", 1), std::string::npos);
 
     MemoryRegistry other;
     RegistryAccess copy(other);

@@ -38,10 +38,7 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
               static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadBytes;
 
 PagerImage SampleImage() {
     PagerImage image;
@@ -200,7 +197,7 @@ TEST(TableFile, SaveThenOpenGivesTheSameBytes) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     const PagerImage image = SampleImage();
     ASSERT_EQ(SaveTableFile(path, image), "");
-    const auto saved = ReadFile(path);
+    const auto saved = ReadBytes(path);
     ASSERT_EQ(saved.size(), 1024u);
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), image.bytes().begin()));
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -255,7 +252,7 @@ TEST(TableFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
         failure = SaveTableFile(path, SampleImage());
     }
     EXPECT_EQ(failure, "The file [" + path + "] cannot be saved: File too large");
-    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
@@ -268,7 +265,7 @@ TEST(TableFile, AReadOnlyOldFileIsNotReplaced) {
     fs::permissions(path, fs::perms::owner_read);
     EXPECT_EQ(SaveTableFile(path, SampleImage()),
               "The file [" + path + "] cannot be saved: Permission denied");
-    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(ReadBytes(path), old);
 }
 
 TEST(TableFile, SaveReportsTargetsThatCannotBeWritten) {
@@ -281,7 +278,7 @@ TEST(TableFile, SaveReportsTargetsThatCannotBeWritten) {
         EXPECT_FALSE(failure.empty()) << path;
         EXPECT_NE(failure.find("[" + path + "]"), std::string::npos) << failure;
     }
-    EXPECT_EQ(ReadFile(dir.File("folder.tbl/inside")), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(dir.File("folder.tbl/inside")), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
