@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "support/hex.h"
+
 namespace kpx {
 
 namespace {
@@ -48,19 +50,12 @@ std::vector<std::pair<std::size_t, std::size_t>> QueryPasswords(const std::strin
     return ranges;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecoded(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = HexDigit(text[i + 1]);
-            const int lo = HexDigit(text[i + 2]);
+            const int hi = HexDigitValue(text[i + 1]);
+            const int lo = HexDigitValue(text[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;
