@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "settings/bands.h"
+#include "settings/capcode.h"
 
 namespace kpx {
 
 void DisableCapcodesWithoutFunction(PagerImage& image) {
-    if (image.GetBits(0x0ED, 0, 4) == 0) image.SetBits(0x360, 7, 0, 1);
+    if (image.GetBits(0x0ED, 0, 4) == 0) image.SetBits(CapcodeAddress(0), 7, 0, 1);
     for (int k = 1; k <= 3; ++k) {
-        if (image.GetBits(0x38B + k, 0, 4) == 0) image.SetBits(0x360 + 3 * k, 7, 0, 1);
+        if (image.GetBits(0x38B + k, 0, 4) == 0) image.SetBits(CapcodeAddress(k), 7, 0, 1);
     }
 }
 
