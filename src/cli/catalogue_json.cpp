@@ -322,7 +322,7 @@ std::string Found(std::string_view text, std::size_t at, const DocumentReader& r
     // A whole value in the wrong place, or one the parser could not read to its end.
     if (c == '-' || (c >= '0' && c <= '9')) {
         return NumberEnd(text, at) == reader.errorPosition ? "a number"
-                                                            : "a broken number " + shown;
+                                                           : "a broken number " + shown;
     }
     const std::string read(text.substr(at, std::max(reader.errorPosition, at) - at));
     const bool whole = Json::accept(read);

@@ -319,7 +319,6 @@ TEST(FieldCatalogue, UnnamedRunsThatTouchNamedBitsAreRefused) {
     EXPECT_TRUE(CheckUnnamedRun({0x036, 0x036, 0xFF, {0x24}}).empty());
 }
 
-
 // An import's unnamed ranges, in the order given: the malformed, the named and the overlapping
 // are refused, each with its own words; the rest are taken.
 TEST(ImageImport, UnnamedRangesAreTakenOrRefusedOneByOne) {
@@ -361,9 +360,8 @@ TEST(ImageImport, UnnamedRangesAreTakenOrRefusedOneByOne) {
 TEST(ImageImport, BuildsFromWhatIsGivenAndTellsWhatWasLeftOut) {
     const PagerImage start = Startup();
     const std::vector<UnnamedRun> runs = UnnamedOf(start);
-    const auto leftOut = std::find_if(runs.begin(), runs.end(), [](const UnnamedRun& r) {
-        return r.first == 0x3D8;
-    });
+    const auto leftOut = std::find_if(runs.begin(), runs.end(),
+                                      [](const UnnamedRun& r) { return r.first == 0x3D8; });
     ASSERT_NE(leftOut, runs.end());
 
     ImageImport import;
@@ -382,8 +380,8 @@ TEST(ImageImport, BuildsFromWhatIsGivenAndTellsWhatWasLeftOut) {
     EXPECT_EQ(CapcodeText(*outcome.image, 0), "0000042");
     EXPECT_EQ(CapcodeText(*outcome.image, 1), CapcodeText(start, 1));
     EXPECT_EQ(outcome.settingsNotGiven.size(), FieldCatalogue().size() - 2);
-    EXPECT_EQ(std::count(outcome.settingsNotGiven.begin(), outcome.settingsNotGiven.end(), "Cap #2"),
-              1);
+    EXPECT_EQ(
+        std::count(outcome.settingsNotGiven.begin(), outcome.settingsNotGiven.end(), "Cap #2"), 1);
     EXPECT_EQ(outcome.unnamedNotGiven,
               std::vector<std::string>{RunName(leftOut->first, leftOut->last)});
     EXPECT_EQ(outcome.notes, std::vector<std::string>{"unnamed bytes 0x03B keep the file's value; "

@@ -23,8 +23,8 @@ TEST(Hex, ReadingBytesTakesPairsWithBlanksAndNothingElse) {
         {"001F", Bytes{0x00, 0x1F}},
         {" 00 1f  a0 ", Bytes{0x00, 0x1F, 0xA0}},
         {"", Bytes{}},
-        {"0", std::nullopt},       // a digit alone
-        {"0 0", std::nullopt},     // a pair split by a blank
+        {"0", std::nullopt},    // a digit alone
+        {"0 0", std::nullopt},  // a pair split by a blank
         {"001", std::nullopt},
         {"0g", std::nullopt},
         {"00,1F", std::nullopt},
@@ -51,8 +51,8 @@ TEST(Hex, WholeNumbersBothWays) {
         const char* text;
         std::optional<std::uint32_t> value;
     } cases[] = {
-        {"1f", 0x1F},   {"FFFFFFFF", 0xFFFFFFFF}, {"000000001", std::nullopt},
-        {"", std::nullopt}, {"0x1", std::nullopt},    {"-1", std::nullopt},
+        {"1f", 0x1F},         {"FFFFFFFF", 0xFFFFFFFF}, {"000000001", std::nullopt},
+        {"", std::nullopt},   {"0x1", std::nullopt},    {"-1", std::nullopt},
         {" 1", std::nullopt}, {"1g", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseHexNumber(c.text), c.value) << c.text;

@@ -8,8 +8,7 @@
 namespace kpx {
 
 bool IsCataloguePage(std::string_view name) {
-    return std::find(kCataloguePages.begin(), kCataloguePages.end(), name) !=
-           kCataloguePages.end();
+    return std::find(kCataloguePages.begin(), kCataloguePages.end(), name) != kCataloguePages.end();
 }
 
 std::optional<std::pair<int, int>> ParseRunName(std::string_view name) {

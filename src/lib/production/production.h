@@ -31,7 +31,6 @@ std::optional<AutoIncrease> ParseAutoIncrease(const std::string& text);
 // Capcode 1 and capcode 2 of one pager.
 using CapcodePair = std::array<std::int32_t, 2>;
 
-
 // One row of the log.
 struct LogRow {
     std::string time;  // ISO 8601, UTC
