@@ -1,13 +1,12 @@
 #include "cli/catalogue_json.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 
 #include "catalogue/field_catalogue.h"
-#include "settings/alerts.h"
+#include "catalogue/image_import.h"
 #include "texts/cp1252.h"
 
 namespace kpx::cli {
@@ -16,8 +15,17 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The input as the parser reads it, counting lines, so that every key has its line.
-class LineCountingIterator {
+// The id of nlohmann's parse_error for a text that breaks the grammar.
+constexpr int kSyntaxErrorId = 101;
+
+// How far the parser has read, and the line it has reached.
+struct ReadPosition {
+    std::size_t bytes = 0;
+    int line = 1;
+};
+
+// The text as the parser reads it, byte by byte, keeping `ReadPosition` up to date.
+class CountingIterator {
   public:
     using iterator_category = std::input_iterator_tag;
     using value_type = char;
@@ -25,96 +33,191 @@ class LineCountingIterator {
     using pointer = const char*;
     using reference = const char&;
 
-    LineCountingIterator(const char* p, int* line) : p_(p), line_(line) {}
+    CountingIterator(const char* p, ReadPosition* read) : p_(p), read_(read) {}
     reference operator*() const { return *p_; }
-    LineCountingIterator& operator++() {
-        if (*p_ == '\n') ++*line_;
+    CountingIterator& operator++() {
+        if (*p_ == '\n') ++read_->line;
+        ++read_->bytes;
         ++p_;
         return *this;
     }
-    LineCountingIterator operator++(int) {
-        LineCountingIterator old = *this;
+    CountingIterator operator++(int) {
+        CountingIterator old = *this;
         ++*this;
         return old;
     }
-    bool operator==(const LineCountingIterator& o) const { return p_ == o.p_; }
+    bool operator==(const CountingIterator& o) const { return p_ == o.p_; }
 
   private:
     const char* p_;
-    int* line_;
+    ReadPosition* read_;
 };
 
-// The parser's own document builder, plus the line of every key of the first two levels.
-class KeyLineSax {
-  public:
-    using Dom = nlohmann::detail::json_sax_dom_parser<Json>;
-    KeyLineSax(Json& root, const int* line) : dom_(root, false), line_(line) {}
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-    bool null() { return Value() && dom_.null(); }
-    bool boolean(bool v) { return Value() && dom_.boolean(v); }
-    bool number_integer(Json::number_integer_t v) { return Value() && dom_.number_integer(v); }
-    bool number_unsigned(Json::number_unsigned_t v) { return Value() && dom_.number_unsigned(v); }
-    bool number_float(Json::number_float_t v, const std::string& s) {
-        return Value() && dom_.number_float(v, s);
+// Where the number that begins at `at` ends, as the parser took it.
+std::size_t NumberEnd(std::string_view t, std::size_t at) {
+    auto digits = [&] {
+        while (at < t.size() && t[at] >= '0' && t[at] <= '9') ++at;
+    };
+    if (at < t.size() && t[at] == '-') ++at;
+    if (at < t.size() && t[at] == '0') {
+        ++at;
+    } else {
+        digits();
     }
-    bool string(std::string& v) { return Value() && dom_.string(v); }
-    bool binary(Json::binary_t& v) { return Value() && dom_.binary(v); }
-    bool start_object(std::size_t n) {
-        Value();
-        path_.emplace_back();
-        return dom_.start_object(n);
+    if (at < t.size() && t[at] == '.') {
+        ++at;
+        digits();
     }
-    bool key(std::string& k) {
+    if (at < t.size() && (t[at] == 'e' || t[at] == 'E')) {
+        ++at;
+        if (at < t.size() && (t[at] == '+' || t[at] == '-')) ++at;
+        digits();
+    }
+    return at;
+}
+
+// Where the parser looks next, and what it wants there.
+struct NextToken {
+    std::size_t at;
+    const char* expected;
+};
+
+// Builds the document from the parser's events, noting the line of every key of the first two
+// levels and, should the text break off, where it broke and what the parser wanted there.
+class DocumentReader final : public nlohmann::json_sax<Json> {
+  public:
+    DocumentReader(Json& root, std::string_view text, const ReadPosition& read)
+        : root_(root), text_(text), read_(read) {}
+
+    bool null() override { return Put(nullptr); }
+    bool boolean(bool v) override { return Put(v); }
+    bool number_integer(number_integer_t v) override { return PutNumber(v); }
+    bool number_unsigned(number_unsigned_t v) override { return PutNumber(v); }
+    bool number_float(number_float_t v, const string_t&) override { return PutNumber(v); }
+    bool string(string_t& v) override { return Put(v); }
+    bool binary(binary_t& v) override { return Put(Json::binary(v)); }
+    bool start_object(std::size_t) override { return Open(Json::object(), Last::ObjectStart); }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(Json::array(), Last::ArrayStart); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& k) override {
         path_.back() = k;
         if (path_.size() <= 2) {
-            const std::string where = Where();
+            const std::string where = path_.size() == 1 ? k : path_[0] + "/" + k;
             if (lines.count(where)) {
-                duplicates.push_back(std::to_string(*line_) + ": \"" + k + "\" given twice");
+                duplicates.push_back(std::to_string(read_.line) + ": \"" + k + "\" given twice");
             }
-            lines[where] = *line_;
+            lines[where] = read_.line;
         }
-        return dom_.key(k);
-    }
-    bool end_object() {
-        path_.pop_back();
-        return dom_.end_object();
-    }
-    bool start_array(std::size_t n) {
-        Value();
-        path_.emplace_back();
-        return dom_.start_array(n);
-    }
-    bool end_array() {
-        path_.pop_back();
-        return dom_.end_array();
+        slot_ = &(*open_.back())[k];
+        Moved(Last::Key, read_.bytes);
+        return true;
     }
     // Kept instead of thrown, so that the user hears it in plain words.
-    template <typename Exception>
-    bool parse_error(std::size_t position, const std::string& token, const Exception& e) {
+    bool parse_error(std::size_t position, const std::string& token,
+                     const Json::exception& e) override {
         failed = true;
         errorPosition = position;
         errorToken = token;
-        errorText = e.what();
+        errorId = e.id;
         return false;
+    }
+
+    // The token after the last event: past the separator the parser takes there, if any.
+    NextToken Next() const {
+        std::size_t i = resumeAt_;
+        if (last_ == Last::Nothing && text_.rfind("\xEF\xBB\xBF", 0) == 0) i = 3;
+        auto blanks = [&] {
+            while (i < text_.size() && IsBlank(text_[i])) ++i;
+        };
+        blanks();
+        auto past = [&](char separator) {
+            if (i >= text_.size() || text_[i] != separator) return false;
+            ++i;
+            blanks();
+            return true;
+        };
+        switch (last_) {
+            case Last::Nothing:
+            case Last::ArrayStart:
+                return {i, "a value"};
+            case Last::ObjectStart:
+                return {i, "a name in double quotes"};
+            case Last::Key:
+                return past(':') ? NextToken{i, "a value"} : NextToken{i, "':'"};
+            case Last::Value:
+                break;
+        }
+        if (open_.empty()) return {i, "the end of the file"};
+        if (open_.back()->is_array()) {
+            return past(',') ? NextToken{i, "a value"} : NextToken{i, "']'"};
+        }
+        return past(',') ? NextToken{i, "a name in double quotes"} : NextToken{i, "'}'"};
     }
 
     std::map<std::string, int> lines;  // "page" or "page/field" -> line
     std::vector<std::string> duplicates;
-    int firstValueLine = 0;  // where the document's value begins
     bool failed = false;
     std::size_t errorPosition = 0;  // characters read up to and with the offending one
-    std::string errorToken;
-    std::string errorText;
+    std::string errorToken;         // the parser's own record of what it read last
+    int errorId = 0;
 
   private:
-    bool Value() {
-        if (firstValueLine == 0) firstValueLine = *line_;
+    enum class Last { Nothing, ObjectStart, ArrayStart, Key, Value };
+
+    void Moved(Last last, std::size_t resumeAt) {
+        last_ = last;
+        resumeAt_ = resumeAt;
+    }
+    Json* Place(Json value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            return &root_;
+        }
+        if (open_.back()->is_array()) {
+            open_.back()->push_back(std::move(value));
+            return &open_.back()->back();
+        }
+        *slot_ = std::move(value);
+        return slot_;
+    }
+    bool Put(Json value) {
+        Place(std::move(value));
+        Moved(Last::Value, read_.bytes);
         return true;
     }
-    std::string Where() const { return path_.size() == 1 ? path_[0] : path_[0] + "/" + path_[1]; }
-    Dom dom_;
-    const int* line_;
+    // The parser has read one byte past a number to find its end: take the end from the text.
+    bool PutNumber(Json value) {
+        const std::size_t end = NumberEnd(text_, Next().at);
+        Place(std::move(value));
+        Moved(Last::Value, end);
+        return true;
+    }
+    bool Open(Json container, Last last) {
+        open_.push_back(Place(std::move(container)));
+        path_.emplace_back();
+        Moved(last, read_.bytes);
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        path_.pop_back();
+        Moved(Last::Value, read_.bytes);
+        return true;
+    }
+
+    Json& root_;
+    std::string_view text_;
+    const ReadPosition& read_;
+    std::vector<Json*> open_;  // the objects and lists not yet closed
+    Json* slot_ = nullptr;     // the member the last key named
     std::vector<std::string> path_;
+    Last last_ = Last::Nothing;
+    std::size_t resumeAt_ = 0;  // where the text goes on after the last event
 };
 
 Json ValueToJson(const CatalogueField& f, const FieldValue& v, bool showSecrets) {
@@ -130,24 +233,6 @@ Json ValueToJson(const CatalogueField& f, const FieldValue& v, bool showSecrets)
     return Cp1252ToUtf8(std::get<std::string>(v));
 }
 
-std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
-    std::vector<std::uint8_t> bytes;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i])) ||
-            !std::isxdigit(static_cast<unsigned char>(text[i + 1]))) {
-            return std::nullopt;
-        }
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-        i += 2;
-    }
-    return bytes;
-}
-
 // A JSON text as Windows-1252 bytes; nothing when it holds characters those cannot.
 std::optional<std::string> Cp1252Of(const Json& j) {
     const std::string utf8 = j.get<std::string>();
@@ -159,7 +244,7 @@ std::optional<std::string> Cp1252Of(const Json& j) {
 std::optional<FieldValue> JsonToValue(const Json& j, std::string& why) {
     if (j.is_object()) {
         if (j.size() == 1 && j.contains("raw") && j["raw"].is_string()) {
-            if (auto bytes = ParseHex(j["raw"].get<std::string>())) return RawBits{*bytes};
+            if (auto bytes = ParseHexBytes(j["raw"].get<std::string>())) return RawBits{*bytes};
         }
         if (j.size() == 3 && j.contains("blanks") && j["blanks"].is_number_integer() &&
             j.contains("text") && j["text"].is_string() && j.contains("unused") &&
@@ -184,22 +269,6 @@ std::optional<FieldValue> JsonToValue(const Json& j, std::string& why) {
     return std::nullopt;
 }
 
-// "0x004-0x009" or "0x036".
-std::optional<std::pair<int, int>> ParseRunName(const std::string& key) {
-    auto number = [](const std::string& s) -> std::optional<int> {
-        if (s.size() < 3 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X')) return std::nullopt;
-        char* end = nullptr;
-        const long v = std::strtol(s.c_str() + 2, &end, 16);
-        if (*end != '\0' || v < 0 || v > kImageLast) return std::nullopt;
-        return static_cast<int>(v);
-    };
-    const std::size_t dash = key.find('-');
-    const auto first = number(key.substr(0, dash));
-    const auto last = dash == std::string::npos ? first : number(key.substr(dash + 1));
-    if (!first || !last) return std::nullopt;
-    return std::pair{*first, *last};
-}
-
 Json PagesToJson(const std::vector<FieldReading>& readings, bool showSecrets) {
     Json doc = Json::object();
     doc[kJsonFormatKey] = 1;
@@ -213,11 +282,6 @@ Json PagesToJson(const std::vector<FieldReading>& readings, bool showSecrets) {
         doc[std::string(page)] = fields;
     }
     return doc;
-}
-
-std::string Line(const std::map<std::string, int>& lines, const std::string& where) {
-    auto it = lines.find(where);
-    return it == lines.end() ? std::string("1") : std::to_string(it->second);
 }
 
 Json FieldSchema(const CatalogueField& f) {
@@ -246,36 +310,31 @@ Json FieldSchema(const CatalogueField& f) {
     return {{"anyOf", {value, {{"$ref", "#/$defs/raw"}}}}};
 }
 
-// The parser's name of a token, in the words of someone who writes the file by hand.
-std::string Plain(const std::string& token) {
-    static const std::map<std::string, std::string> words = {
-        {"'[', '{', or a literal", "a value"},
-        {"string literal", "a name in double quotes"},
-        {"number literal", "a number"},
-        {"true literal", "true"},
-        {"false literal", "false"},
-        {"null literal", "null"},
-        {"end of input", "the end of the file"},
-    };
-    const auto it = words.find(token);
-    return it == words.end() ? token : it->second;
+// What the parser stopped at, for "found ...": the token at `at`, which the parser read up to
+// the reader's error position.
+std::string Found(std::string_view text, std::size_t at, const DocumentReader& reader) {
+    const std::string& token = reader.errorToken;
+    const std::string shown = token.size() > 24 ? token.substr(0, 24) + "..." : token;
+    if (reader.errorId != kSyntaxErrorId) return shown;  // a number too large, say
+    if (at >= text.size() || text[at] == '\0') return "the end of the file";
+    const char c = text[at];
+    if (std::string_view("{}[]:,").find(c) != std::string_view::npos) return {'\'', c, '\''};
+    // A whole value in the wrong place, or one the parser could not read to its end.
+    if (c == '-' || (c >= '0' && c <= '9')) {
+        return NumberEnd(text, at) == reader.errorPosition ? "a number"
+                                                           : "a broken number " + shown;
+    }
+    const std::string read(text.substr(at, std::max(reader.errorPosition, at) - at));
+    const bool whole = Json::accept(read);
+    if (c == '"') return whole ? "a text" : "a broken text " + shown;
+    if (whole) return read;  // true, false or null
+    return token.empty() ? "the end of the file" : shown;
 }
 
-// What the text holds where the parser stopped, for "found ...".
-std::string Found(const std::string& lexerProblem, const std::string& token) {
-    std::string shown = token.size() > 24 ? token.substr(0, 24) + "..." : token;
-    if (token.empty()) return "the end of the file";
-    if (lexerProblem.rfind("invalid string", 0) == 0) return "a broken text " + shown;
-    if (lexerProblem.rfind("invalid number", 0) == 0) return "a broken number " + shown;
-    return shown;
-}
-
-// "line L, column C: expected X, found Y" from where the parser stopped and why. The parser's
-// message is built as "syntax error [while parsing C ]- <problem>[; expected E]", the problem
-// either "unexpected T" or a lexer's complaint followed by "; last read: '<token>'".
-std::string SyntaxErrorText(const std::string& text, const KeyLineSax& sax) {
+// "line L, column C: expected X, found Y" from where the parser stopped.
+std::string SyntaxErrorText(const std::string& text, const DocumentReader& reader) {
     const std::size_t stop =
-        std::min(sax.errorPosition == 0 ? 0 : sax.errorPosition - 1, text.size());
+        std::min(reader.errorPosition == 0 ? 0 : reader.errorPosition - 1, text.size());
     int line = 1;
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i < stop; ++i) {
@@ -285,27 +344,19 @@ std::string SyntaxErrorText(const std::string& text, const KeyLineSax& sax) {
         }
     }
     const std::size_t column = stop - lineStart + 1;
-
-    const std::string& message = sax.errorText;
-    std::string expected = "a value";
-    std::string found;
-    const std::size_t dash = message.find("- ");
-    std::string problem = dash == std::string::npos ? std::string() : message.substr(dash + 2);
-    const std::size_t lastRead = problem.find("; last read: '");
-    const std::size_t expectedAt =
-        problem.find("; expected ", lastRead == std::string::npos ? 0 : lastRead);
-    if (expectedAt != std::string::npos) {
-        expected = Plain(problem.substr(expectedAt + 11));
-        problem.resize(expectedAt);
-    }
-    if (problem.rfind("unexpected ", 0) == 0) {
-        found = Plain(problem.substr(11));
-        if (found == "a name in double quotes") found = "a text";
-    } else {
-        found = Found(problem.substr(0, lastRead), sax.errorToken);
-    }
+    const NextToken next = reader.Next();
     return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": expected " +
-           expected + ", found " + found;
+           next.expected + ", found " + Found(text, next.at, reader);
+}
+
+// The line the document's value begins on.
+int ValueLine(const std::string& text) {
+    std::size_t i = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    int line = 1;
+    for (; i < text.size() && IsBlank(text[i]); ++i) {
+        if (text[i] == '\n') ++line;
+    }
+    return line;
 }
 
 const char* KindOf(const Json& j) {
@@ -314,6 +365,70 @@ const char* KindOf(const Json& j) {
     if (j.is_number()) return "a number";
     if (j.is_boolean()) return "true or false";
     return "null";
+}
+
+// The document and the line of each page and field; nothing, with `notJson` said, when the
+// text is no JSON.
+struct ReadDocument {
+    Json doc;
+    std::map<std::string, int> lines;
+    std::vector<std::string> duplicates;
+};
+std::optional<ReadDocument> Read(const std::string& text, std::string& notJson) {
+    ReadDocument read;
+    ReadPosition position;
+    DocumentReader reader(read.doc, text, position);
+    Json::sax_parse(CountingIterator(text.data(), &position),
+                    CountingIterator(text.data() + text.size(), &position), &reader);
+    if (reader.failed) {
+        notJson = SyntaxErrorText(text, reader);
+        return std::nullopt;
+    }
+    read.lines = std::move(reader.lines);
+    read.duplicates = std::move(reader.duplicates);
+    return read;
+}
+
+// A refusal at the line of the page or field it is about.
+struct Refuse {
+    const std::map<std::string, int>& lines;
+    std::vector<std::string>& errors;
+    void operator()(const std::string& where, const std::string& what) const {
+        auto it = lines.find(where);
+        errors.push_back((it == lines.end() ? std::string("1") : std::to_string(it->second)) +
+                         ": " + what);
+    }
+};
+
+void TakeUnnamed(const Json& body, ImageImport& import, const Refuse& refuse) {
+    if (!body.is_object()) {
+        refuse(kJsonUnnamedKey, "expects an object of address ranges");
+        return;
+    }
+    for (const auto& [range, value] : body.items()) {
+        const auto bytes =
+            value.is_string() ? ParseHexBytes(value.get<std::string>()) : std::nullopt;
+        if (auto why = import.GiveUnnamed(range, bytes)) {
+            refuse(std::string(kJsonUnnamedKey) + "/" + range, *why);
+        }
+    }
+}
+
+void TakePage(const std::string& page, const Json& body, ImageImport& import,
+              const Refuse& refuse) {
+    if (!IsCataloguePage(page) || !body.is_object()) {
+        refuse(page, "unknown page \"" + page + "\"");
+        return;
+    }
+    for (const auto& [name, value] : body.items()) {
+        const std::string where = page + "/" + name;
+        std::string why;
+        if (auto v = JsonToValue(value, why)) {
+            if (auto refused = import.GiveField(page, name, std::move(*v))) refuse(where, *refused);
+        } else {
+            refuse(where, name + ": " + why);
+        }
+    }
 }
 
 }  // namespace
@@ -375,133 +490,36 @@ std::string DumpJson(const PagerImage& image, bool showSecrets) {
 
 JsonImport ImportJson(const std::string& text) {
     JsonImport result;
-    Json doc;
-    int line = 1;
-    KeyLineSax sax(doc, &line);
-    try {
-        Json::sax_parse(LineCountingIterator(text.data(), &line),
-                        LineCountingIterator(text.data() + text.size(), &line), &sax);
-    } catch (const Json::exception&) {
-        sax.failed = true;
-    }
-    if (sax.failed) {
-        result.notJson = SyntaxErrorText(text, sax);
+    std::optional<ReadDocument> read = Read(text, result.notJson);
+    if (!read) return result;
+    result.errors = read->duplicates;
+    const Refuse refuse{read->lines, result.errors};
+    if (!read->doc.is_object()) {
+        result.errors.push_back(std::to_string(ValueLine(text)) +
+                                ": expects an object of pages, not " + KindOf(read->doc));
         return result;
     }
-    result.errors = sax.duplicates;
-    if (!doc.is_object()) {
-        result.errors.push_back(std::to_string(std::max(sax.firstValueLine, 1)) +
-                                ": expects an object of pages, not " + KindOf(doc));
-        return result;
-    }
-    auto refuse = [&](const std::string& where, const std::string& what) {
-        result.errors.push_back(Line(sax.lines, where) + ": " + what);
-    };
-
-    std::vector<FieldReading> fields;
-    std::vector<UnnamedRun> unnamed;
-    std::vector<bool> unnamedGiven(kImageSize, false);
-    for (const auto& [page, body] : doc.items()) {
+    ImageImport import;
+    for (const auto& [page, body] : read->doc.items()) {
         if (page == kJsonFormatKey) {
             if (body != 1) refuse(page, std::string(kJsonFormatKey) + " must be 1");
-            continue;
-        }
-        if (page == kJsonUnnamedKey) {
-            if (!body.is_object()) {
-                refuse(page, "expects an object of address ranges");
-                continue;
-            }
-            for (const auto& [key, value] : body.items()) {
-                const std::string where = page + "/" + key;
-                const auto range = ParseRunName(key);
-                const auto bytes =
-                    value.is_string() ? ParseHex(value.get<std::string>()) : std::nullopt;
-                if (!range || !bytes) {
-                    refuse(where, "unnamed bytes \"" + key + "\" expect \"0xAAA-0xBBB\": \"hex\"");
-                    continue;
-                }
-                const UnnamedRun run{range->first, range->second, 0xFF, *bytes};
-                if (std::string why = CheckUnnamedRun(run); !why.empty()) {
-                    refuse(where, "unnamed bytes " + key + ": " + why);
-                    continue;
-                }
-                // Two ranges over one address would leave which byte wins to their order.
-                std::string overlapped;
-                for (const UnnamedRun& other : unnamed) {
-                    if (other.first <= run.last && run.first <= other.last) {
-                        overlapped = RunName(other.first, other.last);
-                        break;
-                    }
-                }
-                if (!overlapped.empty()) {
-                    refuse(where, "unnamed bytes " + key + " overlap " + overlapped);
-                    continue;
-                }
-                for (int a = run.first; a <= run.last; ++a)
-                    unnamedGiven[static_cast<std::size_t>(a)] = true;
-                unnamed.push_back(run);
-            }
-            continue;
-        }
-        bool knownPage = false;
-        for (std::string_view p : kCataloguePages) knownPage = knownPage || p == page;
-        if (!knownPage || !body.is_object()) {
-            refuse(page, "unknown page \"" + page + "\"");
-            continue;
-        }
-        for (const auto& [name, value] : body.items()) {
-            const std::string where = page + "/" + name;
-            const CatalogueField* f = FindField(name);
-            if (!f || f->page != page) {
-                refuse(where, "unknown field \"" + name + "\" on the page \"" + page + "\"");
-                continue;
-            }
-            std::string why;
-            if (auto v = JsonToValue(value, why)) {
-                fields.push_back({f, std::move(*v)});
-            } else {
-                refuse(where, name + ": " + why);
-            }
+        } else if (page == kJsonUnnamedKey) {
+            TakeUnnamed(body, import, refuse);
+        } else {
+            TakePage(page, body, import, refuse);
         }
     }
     if (!result.errors.empty()) return result;
 
-    ImageBuild build = BuildImage(fields, unnamed);
-    for (const FieldError& e : build.errors) {
+    ImportOutcome outcome = import.Build();
+    for (const FieldError& e : outcome.errors) {
         refuse(std::string(FindField(e.field)->page) + "/" + e.field, e.field + ": " + e.message);
     }
     if (!result.errors.empty()) return result;
-
-    for (const CatalogueField& f : FieldCatalogue()) {
-        bool given = false;
-        for (const FieldReading& r : fields) given = given || r.field == &f;
-        if (!given) result.settingsNotGiven.push_back(f.name);
-    }
-    const ByteMasks named = NamedMasks();
-    int missingFrom = -1;
-    for (int a = 0; a <= kImageSize; ++a) {
-        const bool missing = a < kImageSize && named[static_cast<std::size_t>(a)] != 0xFF &&
-                             !unnamedGiven[static_cast<std::size_t>(a)];
-        if (missing && missingFrom < 0) missingFrom = a;
-        if (!missing && missingFrom >= 0) {
-            result.unnamedNotGiven.push_back(RunName(missingFrom, a - 1));
-            missingFrom = -1;
-        }
-    }
-    // The warnings the window's writers give without refusing the value.
-    bool batteryGiven = false;
-    for (const FieldReading& r : fields) {
-        batteryGiven = batteryGiven || r.field->name.rfind("Battery Gauge Level-", 0) == 0;
-    }
-    if (batteryGiven && !BatteryLevelsInOrder(build.image)) {
-        result.notes.push_back(kBatteryOrderWarning);
-    }
-    for (const UnnamedRun& run : build.overridden) {
-        result.notes.push_back("unnamed bytes " + RunName(run.first, run.last) +
-                               " keep the file's value; the fields' writers set " +
-                               HexBytes(run.bytes));
-    }
-    result.image = build.image;
+    result.image = std::move(outcome.image);
+    result.settingsNotGiven = std::move(outcome.settingsNotGiven);
+    result.unnamedNotGiven = std::move(outcome.unnamedNotGiven);
+    result.notes = std::move(outcome.notes);
     return result;
 }
 

@@ -1,6 +1,5 @@
 #include "cli/transfer_commands.h"
 
-#include <cstdio>
 #include <optional>
 #include <ostream>
 
@@ -28,6 +27,7 @@
 #include "platform/system_registry.h"
 #include "platform/termios_port.h"
 #include "settings/bands.h"
+#include "settings/capcode.h"
 #include "texts/cp1252.h"
 
 namespace kpx::cli {
@@ -105,13 +105,7 @@ class ConsoleHost : public LinkHost {
         if (auto row = DetectBandFromImage(image_.bytes()).row) bandRow = *row;
         DecodeTextRegions(image_);
     }
-    std::string CapcodeText(int index) const override {
-        const int a = 0x360 + 3 * index;
-        const int v = (image_.at(a) & 0x7F) << 16 | image_.at(a + 1) << 8 | image_.at(a + 2);
-        char text[16];
-        std::snprintf(text, sizeof text, "%07d", v);
-        return text;
-    }
+    std::string CapcodeText(int index) const override { return kpx::CapcodeText(image_, index); }
     void SetCapcodeText(int, const std::string&) override {}
     void ReadCapcodes() override {}
 

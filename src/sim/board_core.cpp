@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "link/frame_templates.h"
+#include "settings/bands.h"
 
 namespace kpx::sim {
 
@@ -84,10 +85,8 @@ BoardCore::BoardCore(const BoardOptions& options) : fault_(options.fault) {
     if (options.memory) {
         memory_ = *options.memory;
     } else {
-        for (std::size_t i = 0; i < options.identification.size() && i < 14; ++i) {
-            memory_[0x3E1 + i] = static_cast<std::uint8_t>(options.identification[i]);
-        }
-        if (options.gpMarker) memory_[0x3F8] = 0xAA;
+        WriteIdentification(memory_, options.identification);
+        if (options.gpMarker) memory_[kGpMarkerAddress] = kGpMarker;
     }
     fresh_ = memory_;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "image/identification.h"
+
 namespace kpx::sim {
 
 inline constexpr int kBoardMemorySize = 2048;
@@ -39,7 +41,7 @@ struct BoardOptions {
     // Pager memory at power-up; when not given: zeros, the identification text at 0x3E1 and the
     // GP marker at 0x3F8 when asked for.
     std::optional<BoardMemory> memory;
-    std::string identification = "KPX41V1.0V1.03";
+    std::string identification = DefaultIdentification();
     bool gpMarker = false;
     FaultPlan fault;
 };

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "image/identification.h"
+#include "settings/bands.h"
 #include "sim/board_simulator.h"
 #include "support/version.h"
 #include "sim/fresh_memory.h"
@@ -91,18 +93,13 @@ int main(int argc, char** argv) {
             std::cerr << "kpx41-boardsim: cannot read " << memoryFile << "\n";
             return 1;
         }
-        if (config.board.gpMarker) (*config.board.memory)[0x3F8] = 0xAA;
+        if (config.board.gpMarker) (*config.board.memory)[kpx::kGpMarkerAddress] = kpx::kGpMarker;
     } else {
         // A pager as the programmer's own start-up image leaves it, so that reading it shows
         // what the window shows at start.
         kpx::sim::BoardMemory memory = kpx::sim::FreshBoardMemory();
-        if (modelGiven) {
-            const std::string& model = config.board.identification;
-            for (std::size_t i = 0; i < model.size() && i < 14; ++i) {
-                memory[0x3E1 + i] = static_cast<std::uint8_t>(model[i]);
-            }
-        }
-        if (config.board.gpMarker) memory[0x3F8] = 0xAA;
+        if (modelGiven) kpx::WriteIdentification(memory, config.board.identification);
+        if (config.board.gpMarker) memory[kpx::kGpMarkerAddress] = kpx::kGpMarker;
         config.board.memory = memory;
     }
 

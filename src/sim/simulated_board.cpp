@@ -1,5 +1,6 @@
 #include "sim/simulated_board.h"
 
+#include "settings/bands.h"
 #include "sim/fresh_memory.h"
 
 namespace kpx::sim {
@@ -9,7 +10,7 @@ namespace {
 BoardSimulator::Config WithDefaultMemory(BoardSimulator::Config config) {
     if (!config.board.memory) {
         BoardMemory memory = FreshBoardMemory();
-        if (config.board.gpMarker) memory[0x3F8] = 0xAA;
+        if (config.board.gpMarker) memory[kGpMarkerAddress] = kGpMarker;
         config.board.memory = memory;
     }
     return config;

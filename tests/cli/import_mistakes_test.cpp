@@ -51,6 +51,13 @@ TEST(ImportMistakes, AFileThatIsNotJsonIsSaidSoWithWhereAndWhat) {
         {"{\"a\": \"no end\n}", "line 1, column 14: expected a value, found a broken text"},
         {"[1, -]", "line 1, column 6: expected a value, found a broken number"},
         {"KPX41\x01\x02", "line 1, column 1: expected a value, found K"},
+        // A whole value where the grammar wants something else is named by its kind.
+        {"[1 2]", "line 1, column 4: expected ']', found a number"},
+        {"{\"a\": 12\n  \"b\": 1}", "line 2, column 5: expected '}', found a text"},
+        {"{\"a\" \"b\"}", "line 1, column 8: expected ':', found a text"},
+        {"{\"a\": 1, true}", "line 1, column 13: expected a name in double quotes, found true"},
+        {"{\"a\": ]", "line 1, column 7: expected a value, found ']'"},
+        {"{\"a\": 1}\n}", "line 2, column 1: expected the end of the file, found '}'"},
     };
     TempDir dir;
     const std::string out = dir.File("out.tbl");
@@ -79,6 +86,7 @@ TEST(ImportMistakes, RefusalsOfTheFormNameTheirLineAndWriteNothing) {
     } cases[] = {
         {"\n[\n  1\n]\n", "2: expects an object of pages, not a list"},
         {"\n\n\"Code and Features\"", "3: expects an object of pages, not a text"},
+        {"\n\n5\n", "3: expects an object of pages, not a number"},
         {"{\n  \"Prompts Edit\": {\n    \"Prompt 3 (MESSAGE LOCK)\": "
          "{\"blanks\": 0, \"text\": \"LOCK\", \"unused\": \"  \"}\n  }\n}",
          "3: Prompt 3 (MESSAGE LOCK): text and unused bytes must make 18 bytes"},

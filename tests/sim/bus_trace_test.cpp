@@ -6,6 +6,7 @@
 
 #include "link/serial_transfers.h"
 #include "parallel_rig.h"
+#include "settings/bands.h"
 
 namespace kpx::testing {
 namespace {
@@ -113,7 +114,7 @@ TEST(BusTrace, TraceOfAWriteAndVerifyHoldsEveryByte) {
     const auto reads = Of(all, false);
     // The GP mark read before the write, then the verify.
     ASSERT_EQ(reads.size(), static_cast<std::size_t>(1 + kImageSize));
-    EXPECT_EQ(reads[0].address, kGpMarkAddress);
+    EXPECT_EQ(reads[0].address, kGpMarkerAddress);
     for (int a = 0; a < kImageSize; ++a) EXPECT_EQ(reads[a + 1].value, image.at(a)) << a;
 }
 

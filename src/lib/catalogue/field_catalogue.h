@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "image/pager_image.h"
+#include "support/hex.h"
 
 namespace kpx {
 
@@ -120,7 +121,6 @@ struct UnnamedRun {
 std::vector<UnnamedRun> UnnamedOf(const PagerImage& image);
 // "0x004-0x009" or "0x036".
 std::string RunName(int first, int last);
-std::string HexBytes(std::span<const std::uint8_t> bytes);  // "00 1F"
 
 // Builds an image as import does: the start-up image; the unnamed runs given; every field given
 // through its writer, in catalogue order; the unnamed runs again, since they are always kept.

@@ -1,5 +1,4 @@
 // Reading an image into the catalogue's fields and building one back, and their differences.
-#include <cstdio>
 #include <exception>
 
 #include "catalogue/field_catalogue.h"
@@ -143,25 +142,9 @@ std::vector<FieldReading> ReadFields(const PagerImage& image) {
     return readings;
 }
 
-std::string HexBytes(std::span<const std::uint8_t> bytes) {
-    std::string s;
-    char buf[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X", b);
-        if (!s.empty()) s += ' ';
-        s += buf;
-    }
-    return s;
-}
-
 std::string RunName(int first, int last) {
-    char buf[16];
-    if (first == last) {
-        std::snprintf(buf, sizeof buf, "0x%03X", first);
-    } else {
-        std::snprintf(buf, sizeof buf, "0x%03X-0x%03X", first, last);
-    }
-    return buf;
+    const auto address = [](int a) { return "0x" + HexNumber(static_cast<std::uint32_t>(a), 3); };
+    return first == last ? address(first) : address(first) + "-" + address(last);
 }
 
 std::string ValueText(const CatalogueField& field, const FieldValue& value, bool showSecrets) {

@@ -9,14 +9,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "image/identification.h"
+
 namespace kpx {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kModelAddress = 0x3E1;
-constexpr std::string_view kModelText = "KPX41";
 
 std::string LastErrorText() {
     const int error = errno;
@@ -67,10 +66,7 @@ std::string BadFormatMessage(const std::string& path) {
 }
 
 bool HasModelText(const ImageBytes& bytes) {
-    for (std::size_t i = 0; i < kModelText.size(); ++i) {
-        if (bytes[kModelAddress + i] != static_cast<std::uint8_t>(kModelText[i])) return false;
-    }
-    return true;
+    return IsKpx41(IdentificationText(bytes));
 }
 
 TableFileLoad LoadTableFile(const std::string& path) {

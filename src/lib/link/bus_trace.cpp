@@ -6,26 +6,18 @@
 
 #include "link/parallel_link.h"
 #include "support/gcc_string_warnings.h"
+#include "support/hex.h"
 
 namespace kpx {
 
 namespace {
 
-constexpr char kHex[] = "0123456789abcdef";
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // ">a0+" or "<4b-"; false for anything else.
 bool ParseByte(const std::string& token, BusByte& out) {
     if (token.size() != 4 || (token[0] != '>' && token[0] != '<')) return false;
     if (token[3] != '+' && token[3] != '-') return false;
-    const int high = HexDigit(token[1]);
-    const int low = HexDigit(token[2]);
+    const int high = HexDigitValue(token[1]);
+    const int low = HexDigitValue(token[2]);
     if (high < 0 || low < 0) return false;
     out = {static_cast<std::uint8_t>(high << 4 | low), token[0] == '<', token[3] == '+'};
     return true;
@@ -131,8 +123,8 @@ void TracingPortIo::ClockFell() {
     for (int i = 0; i < 8; ++i) value = value << 1 | (bits_[static_cast<std::size_t>(i)] ? 1 : 0);
     if (!segment_.empty()) segment_ += ' ';
     segment_ += received_ ? '<' : '>';
-    segment_ += kHex[value >> 4];
-    segment_ += kHex[value & 0x0F];
+    const std::uint8_t byte = static_cast<std::uint8_t>(value);
+    segment_ += HexBytes({&byte, 1}, "", HexCase::Lower);
     segment_ += bits_[8] ? '-' : '+';  // a low ninth bit is the acknowledge
     bits_.clear();
     received_ = false;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "link/frame_templates.h"
+#include "support/hex.h"
 
 namespace kpx {
 
@@ -29,14 +30,8 @@ void FrameTrace::Line(const std::string& port, const std::string& rest) {
 
 void FrameTrace::Bytes(const std::string& port, char direction,
                        std::span<const std::uint8_t> bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string rest(1, direction);
-    for (std::uint8_t b : bytes) {
-        rest += ' ';
-        rest += kHex[b >> 4];
-        rest += kHex[b & 0x0F];
-    }
-    Line(port, rest);
+    Line(port, std::string(1, direction) + (bytes.empty() ? "" : " ") +
+                   HexBytes(bytes, " ", HexCase::Lower));
 }
 
 void FrameTrace::Note(const std::string& port, const std::string& text) {
@@ -106,17 +101,18 @@ std::vector<TracedFrame> DecodeTrace(std::istream& in) {
         std::istringstream fields(line);
         std::string stamp, port, direction;
         if (!(fields >> stamp >> port >> direction)) continue;
-        if (direction != ">" && direction != "<") {
+        std::string rest;
+        std::getline(fields, rest);
+        const auto bytes = ParseHexBytes(rest);
+        // A line of anything but byte pairs ends the run, as an event line does.
+        if ((direction != ">" && direction != "<") || !bytes) {
             flush();
             continue;
         }
         if (port != run.port || direction[0] != run.direction) flush();
         run.port = port;
         run.direction = direction[0];
-        std::string hex;
-        while (fields >> hex) {
-            run.bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
-        }
+        run.bytes.insert(run.bytes.end(), bytes->begin(), bytes->end());
     }
     flush();
     return frames;

@@ -5,6 +5,7 @@
 
 #include "link/serial_link.h"
 #include "link/serial_transfers.h"
+#include "settings/bands.h"
 
 namespace kpx {
 
@@ -62,7 +63,7 @@ void ParallelTransfers::lpt_writeall(PagerImage& image, int start, int end) {
     host_.RefreshControls();
 
     link_.TransferFailed = false;
-    const auto mark = link_.ReadByteAt(kGpMarkAddress);
+    const auto mark = link_.ReadByteAt(kGpMarkerAddress);
     if (!mark) return;
     const char* question = GpQuestion(*mark, host_.BandRow());
     if (question && !link_.dialogs().AskYesNo(question, DialogIcon::Warning)) {
@@ -109,7 +110,7 @@ void ParallelTransfers::lpt_readall(PagerImage& image, int start, int end) {
         if (!b) return;
         ident += static_cast<char>(*b);
     }
-    if (ident.substr(0, 5) != "KPX41") {
+    if (!IsKpx41(ident)) {
         link_.dialogs().Warn(NotKpx41Message(ident));
         link_.TransferFailed = true;
         return;

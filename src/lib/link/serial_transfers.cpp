@@ -3,24 +3,15 @@
 #include <algorithm>
 
 #include "settings/bands.h"
+#include "settings/capcode.h"
 
 namespace kpx {
 
 void DisableCapcodesWithoutFunction(PagerImage& image) {
-    if (image.GetBits(0x0ED, 0, 4) == 0) image.SetBits(0x360, 7, 0, 1);
+    if (image.GetBits(0x0ED, 0, 4) == 0) image.SetBits(CapcodeAddress(0), 7, 0, 1);
     for (int k = 1; k <= 3; ++k) {
-        if (image.GetBits(0x38B + k, 0, 4) == 0) image.SetBits(0x360 + 3 * k, 7, 0, 1);
+        if (image.GetBits(0x38B + k, 0, 4) == 0) image.SetBits(CapcodeAddress(k), 7, 0, 1);
     }
-}
-
-std::string IdentificationText(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    for (int a = kIdentFirst; a <= kIdentLast && a < static_cast<int>(bytes.size()); ++a) {
-        const std::uint8_t b = bytes[static_cast<std::size_t>(a)];
-        if (b < 0x20 || b > 0x7F) break;
-        text += static_cast<char>(b);
-    }
-    return text;
 }
 
 std::string NotKpx41Message(const std::string& ident) {
@@ -32,7 +23,7 @@ std::string NotKpx41Message(const std::string& ident) {
 }
 
 const char* GpQuestion(std::uint8_t pagerMark, int bandRow) {
-    const bool pagerIsGp = pagerMark == kGpMark;
+    const bool pagerIsGp = pagerMark == kGpMarker;
     const bool bandIsGp = bandRow == kBandRowGp;
     if (pagerIsGp && !bandIsGp) return kGpQuestion;
     if (!pagerIsGp && bandIsGp) return kNonGpQuestion;
@@ -44,9 +35,9 @@ void SerialTransfers::usb_writeall(PagerImage& image, int start, int end) {
     DisableCapcodesWithoutFunction(image);
     host_.RefreshControls();
 
-    if (!link_.usb_read(kGpMarkAddress, kGpMarkAddress, kBlockSize)) return;
+    if (!link_.usb_read(kGpMarkerAddress, kGpMarkerAddress, kBlockSize)) return;
     const char* question =
-        GpQuestion(link_.ReadBuffer[static_cast<std::size_t>(kGpMarkAddress)], host_.BandRow());
+        GpQuestion(link_.ReadBuffer[static_cast<std::size_t>(kGpMarkerAddress)], host_.BandRow());
     if (question && !link_.dialogs().AskYesNo(question, DialogIcon::Warning)) {
         link_.TransferFailed = true;
         return;
@@ -60,7 +51,7 @@ void SerialTransfers::usb_readall(PagerImage& image, int start, int end) {
     link_.TransferFailed = false;
     if (!link_.usb_read(kIdentFirst, kIdentLast, kBlockSize)) return;
     const std::string ident = IdentificationText(link_.ReadBuffer);
-    if (ident.substr(0, 5) != "KPX41") {
+    if (!IsKpx41(ident)) {
         link_.dialogs().Warn(NotKpx41Message(ident));
         link_.TransferFailed = true;
         return;

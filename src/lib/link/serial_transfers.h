@@ -3,17 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "image/identification.h"
 #include "link/link_host.h"
 #include "link/pager_transfers.h"
 #include "link/serial_link.h"
 
 namespace kpx {
-
-inline constexpr int kGpMarkAddress = 0x3F8;
-inline constexpr std::uint8_t kGpMark = 0xAA;
-inline constexpr int kWriteFlagAddress = 0x3E0;
-inline constexpr int kIdentFirst = 0x3E1;
-inline constexpr int kIdentLast = 0x3EE;
 
 inline constexpr const char* kReadSuccess = "Read success!";
 inline constexpr const char* kVerifySuccess = "Verify Success!";
@@ -26,9 +21,6 @@ inline constexpr const char* kNonGpQuestion =
 // capcodes 1-4 whose function-enable bits are all zero.
 void DisableCapcodesWithoutFunction(PagerImage& image);
 
-// The pager's identification text: the bytes from 0x3E1 while they lie in 0x20..0x7F, at most
-// up to 0x3EE.
-std::string IdentificationText(const std::vector<std::uint8_t>& bytes);
 // The message for a pager whose model is not KPX41.
 std::string NotKpx41Message(const std::string& ident);
 // The question before overwriting a pager whose GP(RoHS) mark disagrees with the band list;

@@ -1,6 +1,5 @@
 #include "production/backups.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 
@@ -12,9 +11,7 @@ namespace kpx {
 namespace fs = std::filesystem;
 
 std::string BackupName(WallClock::time_point when, const std::string& operation, int capcode1) {
-    char capcode[16];
-    std::snprintf(capcode, sizeof capcode, "%07d", capcode1);
-    return CompactTime(when) + "_" + operation + "_" + capcode + ".tbl";
+    return CompactTime(when) + "_" + operation + "_" + CapcodeDigits(capcode1) + ".tbl";
 }
 
 std::optional<WallClock::time_point> BackupTime(const std::string& fileName) {

@@ -1,7 +1,6 @@
 #include "production/production.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <istream>
 
 #include "settings/capcode.h"
@@ -69,12 +68,6 @@ std::string Trimmed(const std::string& text) {
 }
 
 }  // namespace
-
-std::string CapcodeDigits(std::int32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%07d", static_cast<int>(v));
-    return text;
-}
 
 std::string FormatLogRow(const LogRow& row) {
     return CsvField(row.time) + "," + CsvField(row.port) + "," + CapcodeDigits(row.capcodes[0]) +

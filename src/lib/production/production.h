@@ -13,6 +13,7 @@
 
 #include "image/pager_image.h"
 #include "link/link_host.h"
+#include "settings/capcode.h"
 
 namespace kpx {
 
@@ -29,9 +30,6 @@ std::optional<AutoIncrease> ParseAutoIncrease(const std::string& text);
 
 // Capcode 1 and capcode 2 of one pager.
 using CapcodePair = std::array<std::int32_t, 2>;
-
-// A capcode as the log and the capcode boxes show it: seven digits with leading zeros.
-std::string CapcodeDigits(std::int32_t value);
 
 // One row of the log.
 struct LogRow {

@@ -18,6 +18,7 @@ inline constexpr int kBandRowGp = 3;
 // frequency digit, which tell an image's band.
 inline constexpr int kGpMarkerAddress = 0x3F8;
 inline constexpr std::uint8_t kGpMarker = 0xAA;
+inline constexpr std::uint8_t kStandardMarker = 0xFF;
 inline constexpr int kBandDigitAddress = 0x390;
 // The band byte 0x041 that a band selection writes: 0x70 for GP(RoHS), 0x60 for the others.
 inline constexpr int kBandByteAddress = 0x041;

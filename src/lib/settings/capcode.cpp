@@ -1,5 +1,6 @@
 #include "settings/capcode.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "settings/frequency.h"
@@ -28,12 +29,15 @@ void StoreCapcode(PagerImage& image, int entry, std::int32_t value) {
     image.set(a + 2, static_cast<std::uint8_t>(value & 0xFF));
 }
 
+std::string CapcodeDigits(std::int32_t value) {
+    std::string digits = std::to_string(std::abs(std::int64_t{value}));
+    const std::size_t width = value < 0 ? kCapcodeTextMaxLength - 1 : kCapcodeTextMaxLength;
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return value < 0 ? "-" + digits : digits;
+}
+
 std::string CapcodeText(const PagerImage& image, int entry) {
-    std::string digits = std::to_string(CapcodeValue(image, entry));
-    if (digits.size() < kCapcodeTextMaxLength) {
-        digits.insert(0, kCapcodeTextMaxLength - digits.size(), '0');
-    }
-    return digits;
+    return CapcodeDigits(CapcodeValue(image, entry));
 }
 
 CapcodeEntry EnterCapcode(PagerImage& image, int entry, std::string_view text,

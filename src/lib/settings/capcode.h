@@ -23,7 +23,9 @@ std::int32_t CapcodeValue(const PagerImage& image, int entry);
 bool CapcodeEnabled(const PagerImage& image, int entry);
 // Stores v in the entry and keeps its enable flag. v must fit 23 bits (std::out_of_range).
 void StoreCapcode(PagerImage& image, int entry, std::int32_t value);
-// Seven digits with leading zeros (42 -> "0000042").
+// A capcode as the boxes, the logs and the backups' names show it: seven digits with leading
+// zeros (42 -> "0000042").
+std::string CapcodeDigits(std::int32_t value);
 std::string CapcodeText(const PagerImage& image, int entry);
 
 // A capcode box losing the focus with `text`.

@@ -6,32 +6,22 @@
 #include <stdexcept>
 
 #include "settings/bands.h"
+#include "support/hex.h"
 
 namespace kpx {
 
 namespace {
 
-constexpr int kDigits = 0x390;
+constexpr int kDigits = kBandDigitAddress;
 constexpr int kSpacingCode = kSpacingCodeAddress;
 constexpr int kRWord = 0x398;
 constexpr int kNWord = 0x39B;
-constexpr int kFamily = 0x3F8;
 constexpr int kModifyBitByte = 0x036;  // bit 0: "Auto" spacing (chkCtl(4), inverted)
 constexpr int kIfOffsetHz = 21400000;
 constexpr int kReferenceHz = 12800000;
 
 std::uint8_t Byte(std::int64_t v) {
     return static_cast<std::uint8_t>(v & 0xFF);
-}
-
-std::string Hex(std::uint32_t v) {
-    std::array<char, 16> buf{};
-    auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), v, 16);
-    std::string s(buf.data(), end);
-    for (char& c : s) {
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return s;
 }
 
 std::uint32_t Word24(const PagerImage& image, int address) {
@@ -188,7 +178,7 @@ void SetFreqPLL(PagerImage& image, std::int32_t freq, int bandRow, float spacing
         image.set(kNWord + 2, Byte(nWord));
         image.set(kNWord + 1, Byte(nWord >> 8));
         image.set(kNWord, Byte(nWord >> 16));
-        image.set(kFamily, 0xAA);
+        image.set(kGpMarkerAddress, kGpMarker);
         return;
     }
 
@@ -205,17 +195,17 @@ void SetFreqPLL(PagerImage& image, std::int32_t freq, int bandRow, float spacing
     image.set(kRWord, 0);
     image.set(kRWord + 1, Byte(rWord >> 8));
     image.set(kRWord + 2, Byte(rWord));
-    image.set(kFamily, 0xFF);
+    image.set(kGpMarkerAddress, kStandardMarker);
 }
 
 PllDisplay ReadPll(const PagerImage& image, FrequencyState& state) {
     PllDisplay d;
     d.mutl = std::to_string(state.multiplier);
-    d.pllR = Hex(Word24(image, kRWord));
+    d.pllR = HexNumber(Word24(image, kRWord));
     if (auto s = SpacingForCode(image.at(kSpacingCode))) state.spacingKHz = *s;
     d.channel = SpacingText(state.spacingKHz);
     const std::uint32_t nWord = Word24(image, kNWord);
-    d.pllN = Hex(nWord);
+    d.pllN = HexNumber(nWord);
     if (state.bandRow == kBandRowGp) {
         std::int64_t digits = 0;
         for (int i = 0; i < 7; ++i) digits = digits * 10 + image.at(kDigits + i);
@@ -337,7 +327,7 @@ BandSelection SelectBand(PagerImage& image, FrequencyState& state, int bandRow,
             SetAutoBit(image, false);
             // A standard-synthesiser band: without this an image saved after the GP band
             // would still carry the GP marker and be taken for a GP image when reopened.
-            image.set(kFamily, 0xFF);
+            image.set(kGpMarkerAddress, kStandardMarker);
             result.frequencyModVisible = true;
             break;
         }

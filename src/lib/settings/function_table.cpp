@@ -1,9 +1,9 @@
 #include "settings/function_table.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 #include "support/gcc_string_warnings.h"
+#include "support/hex.h"
 
 namespace kpx {
 
@@ -28,9 +28,7 @@ char DisplayLetter(int code) {
 std::string TypeLetters(int b) {
     if (b == 0) return "P";
     if (b == 0xFF) return "G";
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(b - 2) & 0xFFFFu);
-    return buf;
+    return HexNumber(static_cast<std::uint32_t>(b - 2) & 0xFFFFu);
 }
 
 }  // namespace

@@ -2,12 +2,11 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
-#include "support/gcc_string_warnings.h"
+#include "support/hex.h"
 
 namespace kpx {
 
@@ -75,11 +74,6 @@ std::uint32_t DwordFromData(const std::vector<std::uint8_t>& data) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < 4 && i < data.size(); ++i) v |= std::uint32_t{data[i]} << (8 * i);
     return v;
-}
-
-std::string Hex2(std::uint8_t b) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[b >> 4], kDigits[b & 0x0F]};
 }
 
 }  // namespace
@@ -266,15 +260,9 @@ void RegistryAccess::ExportKey(const std::string& longPath, RegKey hive, const s
             if (name.empty() && text.empty()) continue;
             out += quoted + "=\"" + text + "\"\r\n";
         } else if (type == kRegDword) {
-            char digits[9];
-            std::snprintf(digits, sizeof digits, "%08X", DwordFromData(data));
-            out += quoted + "=dword:" + digits + "\r\n";
+            out += quoted + "=dword:" + HexNumber(DwordFromData(data), 8) + "\r\n";
         } else if (type == kRegBinary) {
-            std::string hex;
-            KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
-            for (std::size_t i = 0; i < data.size(); ++i) hex += (i ? "," : "") + Hex2(data[i]);
-            KPX_GCC_STRING_FALSE_POSITIVE_END
-            out += quoted + "=hex:" + hex + "\r\n";
+            out += quoted + "=hex:" + HexBytes(data, ",") + "\r\n";
         }
     }
     out += "\r\n";
@@ -355,14 +343,9 @@ bool RegistryAccess::ImportFromReg(const std::string& sRegFile) {
             }
             WriteBinary(currentKey, name, hex);
         } else if (value.rfind("dword:", 0) == 0) {
-            const std::string digits = value.substr(6);
-            std::uint32_t number = 0;
-            bool ok = !digits.empty() && digits.size() <= 8;
-            for (char c : digits) {
-                if (!std::isxdigit(static_cast<unsigned char>(c))) ok = false;
+            if (const auto number = ParseHexNumber(value.substr(6))) {
+                WriteDWORD(currentKey, name, *number);
             }
-            if (ok) number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
-            if (ok) WriteDWORD(currentKey, name, number);
         } else {
             std::string text = value;
             if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
@@ -386,10 +369,7 @@ std::vector<std::uint8_t> RegistryAccess::StrToBin(const std::string& text) {
         value = 0;
     };
     for (char c : text) {
-        const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                      : std::isxdigit(static_cast<unsigned char>(c))
-                          ? std::toupper(static_cast<unsigned char>(c)) - 'A' + 10
-                          : -1;
+        const int d = HexDigitValue(c);
         if (d < 0) {
             flush();
             continue;
@@ -402,17 +382,13 @@ std::vector<std::uint8_t> RegistryAccess::StrToBin(const std::string& text) {
 }
 
 std::string RegistryAccess::BinToStr(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    KPX_GCC_STRING_FALSE_POSITIVE_BEGIN
-    for (std::size_t i = 0; i < bytes.size(); ++i) text += (i ? " " : "") + Hex2(bytes[i]);
-    KPX_GCC_STRING_FALSE_POSITIVE_END
-    return text;
+    return HexBytes(bytes);
 }
 
 bool RegistryAccess::isBinValid(const std::string& text) {
     if (text.empty()) return false;
     for (char c : text) {
-        if (c != ' ' && !std::isxdigit(static_cast<unsigned char>(c))) return false;
+        if (c != ' ' && HexDigitValue(c) < 0) return false;
     }
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "support/hex.h"
+
 namespace kpx {
 
 namespace {
@@ -80,13 +82,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
 }
 
 std::string Sha256Hex(std::span<const std::uint8_t> data) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (std::uint8_t b : Sha256(data)) {
-        text += kHex[b >> 4];
-        text += kHex[b & 0x0F];
-    }
-    return text;
+    return HexBytes(Sha256(data), "", HexCase::Lower);
 }
 
 }  // namespace kpx

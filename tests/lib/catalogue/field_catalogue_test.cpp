@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
 
+#include "catalogue/image_import.h"
 #include "catalogue/startup_image.h"
 #include "image/default_image.h"
 #include "image/field_tags.h"
@@ -314,6 +317,82 @@ TEST(FieldCatalogue, UnnamedRunsThatTouchNamedBitsAreRefused) {
               "0x036 may only set the unnamed bits B4");
     EXPECT_EQ(CheckUnnamedRun({0x004, 0x009, 0xFF, {0x00, 0x01}}), "holds 2 bytes for 6 addresses");
     EXPECT_TRUE(CheckUnnamedRun({0x036, 0x036, 0xFF, {0x24}}).empty());
+}
+
+// An import's unnamed ranges, in the order given: the malformed, the named and the overlapping
+// are refused, each with its own words; the rest are taken.
+TEST(ImageImport, UnnamedRangesAreTakenOrRefusedOneByOne) {
+    using Bytes = std::vector<std::uint8_t>;
+    const struct {
+        const char* range;
+        std::optional<Bytes> bytes;
+        const char* refusal;  // nullptr: taken
+    } cases[] = {
+        {"0x3D8-0x3DB", Bytes(4, 0xFF), nullptr},
+        {"0x3DA-0x3DC", Bytes(3, 0xFF), "unnamed bytes 0x3DA-0x3DC overlap 0x3D8-0x3DB"},
+        {"0x3DC", Bytes{0xFF}, nullptr},
+        {"0x3DD", std::nullopt, "unnamed bytes \"0x3DD\" expect \"0xAAA-0xBBB\": \"hex\""},
+        {"0x3DD-", Bytes{0xFF}, "unnamed bytes \"0x3DD-\" expect \"0xAAA-0xBBB\": \"hex\""},
+        {"0x400", Bytes{0xFF}, "unnamed bytes \"0x400\" expect \"0xAAA-0xBBB\": \"hex\""},
+        {"3DD", Bytes{0xFF}, "unnamed bytes \"3DD\" expect \"0xAAA-0xBBB\": \"hex\""},
+        {"0x0x3DD", Bytes{0xFF}, "unnamed bytes \"0x0x3DD\" expect \"0xAAA-0xBBB\": \"hex\""},
+        {"0x3DE-0x3DD", Bytes{}, "unnamed bytes 0x3DE-0x3DD: addresses outside 0x000-0x3FF"},
+        {"0x041", Bytes{0x60}, "unnamed bytes 0x041: 0x041 belongs to a named field"},
+        {"0x3dd-0x3DE", Bytes{0xFF, 0xFF}, nullptr},
+    };
+    ImageImport import;
+    for (const auto& c : cases) {
+        const auto refusal = import.GiveUnnamed(c.range, c.bytes);
+        if (c.refusal) {
+            EXPECT_EQ(refusal, std::optional<std::string>(c.refusal)) << c.range;
+        } else {
+            EXPECT_EQ(refusal, std::nullopt) << c.range << ": " << *refusal;
+        }
+    }
+    // Every name a range is written with reads back as its addresses.
+    for (const UnnamedRun& run : UnnamedOf(Startup())) {
+        EXPECT_EQ(ParseRunName(RunName(run.first, run.last)), std::pair(run.first, run.last));
+    }
+}
+
+// What an import leaves out keeps the start image's value and is named; a field on another
+// page is unknown there; a writer's refusal names its field and builds nothing.
+TEST(ImageImport, BuildsFromWhatIsGivenAndTellsWhatWasLeftOut) {
+    const PagerImage start = Startup();
+    const std::vector<UnnamedRun> runs = UnnamedOf(start);
+    const auto leftOut = std::find_if(runs.begin(), runs.end(),
+                                      [](const UnnamedRun& r) { return r.first == 0x3D8; });
+    ASSERT_NE(leftOut, runs.end());
+
+    ImageImport import;
+    EXPECT_EQ(import.GiveField(kPageCode, "Cap #1", std::string("0000042")), std::nullopt);
+    EXPECT_EQ(import.GiveField(kPageStatus, "Cap #2", std::string("0000043")),
+              "unknown field \"Cap #2\" on the page \"Alerts and Status\"");
+    EXPECT_EQ(import.GiveField(kPageStatus, "Power Up Logo", std::string("")), std::nullopt);
+    for (auto run = runs.begin(); run != runs.end(); ++run) {
+        if (run != leftOut) {
+            EXPECT_EQ(import.GiveUnnamed(RunName(run->first, run->last), run->bytes), std::nullopt);
+        }
+    }
+    const ImportOutcome outcome = import.Build();
+    ASSERT_TRUE(outcome.errors.empty());
+    ASSERT_TRUE(outcome.image.has_value());
+    EXPECT_EQ(CapcodeText(*outcome.image, 0), "0000042");
+    EXPECT_EQ(CapcodeText(*outcome.image, 1), CapcodeText(start, 1));
+    EXPECT_EQ(outcome.settingsNotGiven.size(), FieldCatalogue().size() - 2);
+    EXPECT_EQ(
+        std::count(outcome.settingsNotGiven.begin(), outcome.settingsNotGiven.end(), "Cap #2"), 1);
+    EXPECT_EQ(outcome.unnamedNotGiven,
+              std::vector<std::string>{RunName(leftOut->first, leftOut->last)});
+    EXPECT_EQ(outcome.notes, std::vector<std::string>{"unnamed bytes 0x03B keep the file's value; "
+                                                      "the fields' writers set 00"});
+
+    ImageImport over;
+    ASSERT_EQ(over.GiveField(kPageStatus, "Personal Memory", std::string("15KB")), std::nullopt);
+    const ImportOutcome refused = over.Build();
+    ASSERT_EQ(refused.errors.size(), 1u);
+    EXPECT_EQ(refused.errors[0].field, "Personal Memory");
+    EXPECT_FALSE(refused.image.has_value());
 }
 
 }  // namespace

@@ -74,5 +74,19 @@ TEST(IdentificationText, StopsAtTheFirstByteOutsidePrintable) {
     EXPECT_EQ(NotKpx41Message(""), "This pager is not KPX41 !\r\n\r\nIt is  ( PCB , Software  )");
 }
 
+// What the simulators put at 0x3E1 when told nothing is the start-up image's own text, a
+// longer one is cut at the identification's end, and only the model text makes a KPX41.
+TEST(IdentificationText, WrittenAsTheStartImageHoldsItAndRecognisedByTheModel) {
+    EXPECT_EQ(DefaultIdentification(), "KPX41V1.0V1.03");
+    std::vector<std::uint8_t> memory(2048, 0xEE);
+    WriteIdentification(memory, "KPX41V9.9V9.99-and-more");
+    EXPECT_EQ(IdentificationText(memory), "KPX41V9.9V9.99");
+    EXPECT_EQ(memory[kIdentLast + 1], 0xEE);
+    for (const char* other : {"KPX40V1.0", "kpx41V1.0", "KPX4", ""}) {
+        EXPECT_FALSE(IsKpx41(other)) << other;
+    }
+    EXPECT_TRUE(IsKpx41("KPX41"));
+}
+
 }  // namespace
 }  // namespace kpx

@@ -60,6 +60,10 @@ TEST(Capcode, DisplayHasSevenDigitsAndIgnoresFlag) {
     EXPECT_EQ(CapcodeText(im, 5), "0000042");
     EXPECT_TRUE(CapcodeEnabled(im, 5));
     EXPECT_THROW(CapcodeAddress(6), std::out_of_range);
+    // The same digits for a capcode counted by a series, beyond what the boxes take too.
+    const std::pair<std::int32_t, const char*> digits[] = {
+        {0, "0000000"}, {2097151, "2097151"}, {12345678, "12345678"}, {-42, "-000042"}};
+    for (const auto& [value, text] : digits) EXPECT_EQ(CapcodeDigits(value), text) << value;
 }
 
 }  // namespace
