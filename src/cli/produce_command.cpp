@@ -11,7 +11,7 @@
 #include "catalogue/open_table.h"
 #include "cli/commands.h"
 #include "cli/file_messages.h"
-#include "cli/open_ledger.h"
+#include "platform/pg/open_ledger.h"
 #include "cli/parallel_session.h"
 #include "cli/stream_dialogs.h"
 #include "cli/transfer_extras.h"

@@ -182,8 +182,14 @@ std::optional<CapcodePair> ProductionLine::Board::TakeCapcodes() {
     for (;;) {
         std::uint64_t finishes;
         {
-            std::lock_guard lock(line_.mutex);
+            std::unique_lock lock(line_.mutex);
             if (MustEnd(false)) return std::nullopt;
+            // Capcodes given back while the line is paused wait for it to go on: a pause
+            // starts no new pager.
+            if (line_.paused || !info.enabled) {
+                WaitChange(lock, 500);
+                continue;
+            }
             busy = true;
             finishes = line_.finishes;
         }

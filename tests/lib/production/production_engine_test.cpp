@@ -399,6 +399,27 @@ TEST(ProductionLine, ABoardThatIsGoneTakesNoMorePagersAndTheSeriesGoesOn) {
     }
 }
 
+// A pause lets the pagers under way finish and starts no new one until the line goes on.
+TEST(ProductionLine, APauseFinishesThePagersUnderWayAndStartsNoNewOne) {
+    LineRig rig(2, Straight(6), false);
+    auto started = [&] { return rig.seen.Count(0, BoardState::Writing) +
+                                rig.seen.Count(1, BoardState::Writing); };
+    rig.line->Start();
+    ASSERT_TRUE(rig.seen.Until([&] { return !rig.seen.pagers.empty(); }));
+    rig.line->Pause();
+    ASSERT_TRUE(rig.seen.Until([&] { return started() == int(rig.seen.pagers.size()); }));
+    std::this_thread::sleep_for(200ms);  // two seconds on the line's clock
+    {
+        std::lock_guard lock(rig.seen.mutex);
+        EXPECT_EQ(started(), int(rig.seen.pagers.size()));
+        EXPECT_LT(started(), 6);
+    }
+    rig.line->Resume();
+    const SeriesEnd end = rig.line->Wait();
+    EXPECT_EQ(end.done, 6);
+    EXPECT_EQ(rig.Logged("ok").size(), 6u);
+}
+
 // A log that cannot take a row stops the line with its own message, and the capcodes of
 // unknown state are named in the events.
 TEST(ProductionLine, ALogThatCannotBeWrittenStopsTheLine) {
