@@ -3,22 +3,25 @@
 // ratio to N times the single-board floor (17 frame exchanges per pager at wire time, with the
 // 300 ms settle of every read block) and to N times the measured one-board rate, and the tool's
 // CPU time as a share of its wall time.
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "image/default_image.h"
 #include "image/table_file.h"
+#include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
 
 namespace {
+
+using kpx::testing::BoardSimProcess;
+using kpx::testing::Kpx41Exe;
+using kpx::testing::RunTimed;
+using kpx::testing::TimedRun;
 
 constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
 constexpr int kPagersPerBoard = 2;
@@ -30,68 +33,12 @@ double WriteBlockFloorMs(int n) {
     return (n + 17 + 16) * kByteMs;
 }
 
-struct Sim {
-    pid_t pid;
-    std::string port;
-};
-
-Sim StartSim(const std::string& exe, const std::string& memory) {
-    int fds[2];
-    if (pipe(fds) != 0) return {-1, ""};
-    std::fflush(stdout);  // the child must not print our buffered lines again
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl(exe.c_str(), exe.c_str(), "--pace", "--memory", memory.c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string port;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
-    close(fds[0]);
-    return {pid, port};
-}
-
-struct Run {
-    double wallMs = 0;
-    double cpuMs = 0;
-    int status = -1;
-};
-
-Run Produce(const std::string& exe, const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(exe.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // The per-pager lines are not what is measured.
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    Run r;
-    rusage usage{};
-    wait4(pid, &r.status, 0, &usage);
-    r.wallMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    r.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-    return r;
-}
-
 }  // namespace
 
 int main() {
     kpx::testing::TempDir dir;
     const std::string file = dir.File("bench.tbl");
     if (!kpx::SaveTableFile(file, kpx::BuildDefaultImage()).empty()) return 1;
-    const std::string bin = KPX41_BIN_DIR;
 
     double floorMs = ReadBlockFloorMs(1);
     for (int b = 0; b < 8; ++b) floorMs += WriteBlockFloorMs(128) + ReadBlockFloorMs(128);
@@ -102,21 +49,19 @@ int main() {
     int failures = 0;
     double oneBoardRate = 0;
     for (int boards : {1, 2, 4, 8}) {
-        std::vector<Sim> sims;
-        std::vector<std::string> args = {"produce", file};
+        std::deque<BoardSimProcess> sims;
+        std::vector<std::string> ports;
         for (int i = 0; i < boards; ++i) {
-            sims.push_back(StartSim(bin + "/kpx41-boardsim", file));
-            args.insert(args.end(), {"--port", sims.back().port});
+            sims.emplace_back(std::vector<std::string>{"--pace", "--memory", file});
+            ports.push_back(sims.back().path());
         }
         const int pagers = boards * kPagersPerBoard;
-        args.insert(args.end(), {"--auto-increase", "1", "--count", std::to_string(pagers), "--log",
-                                 dir.File("runs" + std::to_string(boards) + ".csv"), "--no-wait",
-                                 "--no-backup"});
-        const Run r = Produce(bin + "/kpx41", args);
-        for (const Sim& s : sims) {
-            kill(s.pid, SIGTERM);
-            waitpid(s.pid, nullptr, 0);
-        }
+        const std::vector<std::string> args =
+            kpx::testing::ProduceArgs(file, ports, "1", pagers,
+                                      {"--log", dir.File("runs" + std::to_string(boards) + ".csv"),
+                                       "--no-wait", "--no-backup"});
+        const TimedRun r = RunTimed(Kpx41Exe(), args);
+        sims.clear();
         if (!WIFEXITED(r.status) || WEXITSTATUS(r.status) != 0) {
             std::fprintf(stderr, "kpx41 produce on %d boards failed (status %d)\n", boards,
                          r.status);

@@ -3,10 +3,7 @@
 // the ratio of 8 boards to 8 x one board, the longest gap between two ticks of a 10 ms timer
 // on the window's thread during the run, and the window's CPU time as a share of one core
 // (the simulators run in processes of their own).
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +15,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +25,7 @@
 #include "image/table_file.h"
 #include "platform/termios_port.h"
 #include "settings/bands.h"
+#include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
 #include "testsupport/test_env.h"
 
@@ -35,30 +34,6 @@ namespace {
 using namespace kpx;
 
 constexpr int kPagersPerBoard = 2;
-
-struct Sim {
-    pid_t pid;
-    std::string port;
-};
-
-Sim StartSim(const std::string& exe, const std::string& memory) {
-    int fds[2];
-    if (pipe(fds) != 0) return {-1, ""};
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        close(fds[0]);
-        execl(exe.c_str(), exe.c_str(), "--pace", "--memory", memory.c_str(), nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string port;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
-    close(fds[0]);
-    return {pid, port};
-}
 
 class BenchHost : public gui::StationHost {
   public:
@@ -102,13 +77,12 @@ struct Run {
 };
 
 Run Series(testing::TempDir& dir, int boards) {
-    const std::string bin = KPX41_BIN_DIR;
     BenchHost host(dir);
-    std::vector<Sim> sims;
+    std::deque<testing::BoardSimProcess> sims;
     for (int i = 0; i < boards; ++i) {
-        sims.push_back(StartSim(bin + "/kpx41-boardsim", dir.File("bench.tbl")));
-        const int com = host.map.Register(sims.back().port);
-        host.ports.push_back({"COM" + std::to_string(com), sims.back().port});
+        sims.emplace_back(std::vector<std::string>{"--pace", "--memory", dir.File("bench.tbl")});
+        const int com = host.map.Register(sims.back().path());
+        host.ports.push_back({"COM" + std::to_string(com), sims.back().path()});
     }
     std::remove(dir.File("bench.csv").c_str());
     Run r;
@@ -161,10 +135,6 @@ Run Series(testing::TempDir& dir, int boards) {
             std::fprintf(
                 stderr, "%d boards: %s\n", boards,
                 station.findChild<QLabel*>("lblMessage")->text().toLocal8Bit().constData());
-    }
-    for (const Sim& s : sims) {
-        kill(s.pid, SIGTERM);
-        waitpid(s.pid, nullptr, 0);
     }
     return r;
 }
