@@ -115,17 +115,18 @@ std::string OptionLines(std::span<const CliOption> table) {
     std::vector<std::string> heads;
     std::size_t width = 0;
     for (const CliOption& o : table) {
+        // Appended piece by piece: GCC 12's -Wrestrict misreads `" " + std::string(...)` at -O2.
         std::string head = "  ";
-        if (!o.alias.empty()) head += std::string(o.alias) + ", ";
+        if (!o.alias.empty()) head.append(o.alias).append(", ");
         head += o.name;
-        if (o.TakesValue()) head += " " + std::string(o.value);
+        if (o.TakesValue()) head.append(" ").append(o.value);
         width = std::max(width, head.size());
         heads.push_back(std::move(head));
     }
     std::string lines;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        lines += heads[i] + std::string(width + 2 - heads[i].size(), ' ') +
-                 std::string(table[i].help) + "\n";
+        lines.append(heads[i]).append(width + 2 - heads[i].size(), ' ');
+        lines.append(table[i].help).append("\n");
     }
     return lines;
 }
