@@ -6,24 +6,34 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 
 #include "gui/production/station_window.h"
 #include "gui/wait_until.h"
 #include "image/default_image.h"
+#include "image/table_file.h"
+#include "platform/pg/pg_ledger.h"
 #include "platform/termios_port.h"
 #include "production/production.h"
 #include "settings/bands.h"
 #include "sim/simulated_board.h"
+#include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
+#include "testsupport/pg_cluster.h"
 
 namespace kpx::gui::testing {
 namespace {
@@ -109,6 +119,13 @@ class StationTest : public ::testing::Test {
         return Find<QTableWidget>("tblBoards")->item(row, column)->text();
     }
     QString Label(const char* name) { return Find<QLabel>(name)->text(); }
+
+    // The series on a shared ledger instead of the log, as this station.
+    void UseLedger(const std::string& url, const char* stationName) {
+        Find<QRadioButton>("optLedger")->setChecked(true);
+        Find<QLineEdit>("txtLedger")->setText(QString::fromStdString(url));
+        Find<QLineEdit>("txtStation")->setText(stationName);
+    }
 
     // The log's rows: capcode 1 and result.
     std::vector<std::pair<int, std::string>> LogRows() {
@@ -268,6 +285,80 @@ TEST_F(StationTest, ALedgerThatFailsStopsTheStationAndNamesTheCapcodesOfUnknownS
     EXPECT_TRUE(message.contains("1234567 1234560")) << message.toStdString();
     // The same words came in a message box.
     EXPECT_EQ(host.dialogs.Texts().back(), message.toStdString());
+}
+
+// The station and a `kpx41 produce` on a board of its own run one series on one PostgreSQL
+// ledger at once: their hand-outs interleave, and the ledger's rows hold each capcode once, in
+// one unbroken run.
+TEST_F(StationTest, RunsOneSeriesBesideProduceOnASharedLedger) {
+    using namespace kpx::testing;
+    PgCluster cluster;
+    ASSERT_TRUE(cluster.ok()) << cluster.error();
+    ASSERT_TRUE(cluster.CreateDatabase("line"));
+    const std::string url = cluster.Url("line");
+    ASSERT_EQ(SaveTableFile(host.TablePath(), host.image), "");
+    PlugIn(true);
+    PlugIn(true);
+    Open();
+    UseLedger(url, "window");
+    Start(0);  // no end: the station runs for as long as produce does, and longer
+    BoardSimProcess bench({"--pace"});  // a pager takes its seconds
+    ChildProcess produce(
+        Kpx41Exe(),
+        ProduceArgs(host.TablePath(), {bench.path()}, "1", 3,
+                    {"--ledger", url, "--station", "cli", "--no-wait", "--no-backup"}),
+        dir.path());
+    ASSERT_TRUE(WaitUntil([&] { return produce.Ended(); }, 90000));
+    ASSERT_EQ(produce.Wait(), 0) << produce.Err();
+    EXPECT_TRUE(station->Running());
+    // The station shows the whole series, over both stations.
+    auto* status = Find<QPlainTextEdit>("txtSeriesStatus");
+    EXPECT_TRUE(WaitUntil(
+        [&] { return status->toPlainText().contains("station cli today: 3 pagers, "); }, 15000))
+        << status->toPlainText().toStdString();
+    Find<QPushButton>("cmdStop")->click();
+    ASSERT_TRUE(WaitOver()) << Label("lblMessage").toStdString();
+
+    // Each row: capcode 1, capcode 2, result, station, series.
+    std::istringstream rows(
+        cluster.Sql("line",
+                    "SELECT capcode1, capcode2, result, station, series FROM kpx41_row"
+                    " ORDER BY id"));
+    std::map<std::string, std::vector<int>> perStation;
+    std::set<int> written;
+    for (std::string row; std::getline(rows, row);) {
+        std::vector<std::string> f;
+        std::istringstream fields(row);
+        for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
+        ASSERT_EQ(f.size(), 5u) << row;
+        EXPECT_EQ(f[1] + "|" + f[2] + "|" + f[4], "1234560|ok|1234567 1234560 auto 1") << row;
+        EXPECT_TRUE(written.insert(std::stoi(f[0])).second) << row << ": written twice";
+        perStation[f[3]].push_back(std::stoi(f[0]));
+    }
+    ASSERT_EQ(perStation.size(), 2u);
+    const std::vector<int>& cli = perStation["cli"];
+    const std::vector<int>& mine = perStation["window"];
+    ASSERT_EQ(cli.size(), 3u);
+    EXPECT_EQ(*written.begin(), kFirst);
+    EXPECT_EQ(*written.rbegin(), kFirst + static_cast<int>(written.size()) - 1);
+    // Nothing stays handed out after Stop: the series goes on right after its last capcode.
+    std::string error;
+    const std::unique_ptr<PgLedger> ledger = PgLedger::Open(url, &error);
+    std::vector<LedgerSeries> series;
+    ASSERT_TRUE(ledger && ledger->Status(&series, &error)) << error;
+    ASSERT_EQ(series.size(), 1u);
+    EXPECT_EQ(series[0].next, (CapcodePair{*written.rbegin() + 1, 1234560}));
+    EXPECT_TRUE(series[0].handouts.empty()) << FormatLedgerStatus(series);
+    // The station took capcodes while produce was writing its three.
+    EXPECT_TRUE(std::any_of(mine.begin(), mine.end(),
+                            [&](int c) { return c > cli.front() && c < cli.back(); }));
+
+    // The station's totals are its own pagers.
+    EXPECT_EQ(Label("lblDone"), QString("Done: %1").arg(mine.size()));
+    EXPECT_EQ(Label("lblFailed"), "Failed: 0");
+    EXPECT_EQ(Label("lblLeft"), "Left: no end");
+    EXPECT_EQ(Cell(0, BoardTable::kDone).toInt() + Cell(1, BoardTable::kDone).toInt(),
+              static_cast<int>(mine.size()));
 }
 
 }  // namespace
