@@ -27,6 +27,7 @@
 #include "settings/bands.h"
 #include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
+#include "testsupport/station_host_fake.h"
 #include "testsupport/test_env.h"
 
 namespace {
@@ -35,32 +36,7 @@ using namespace kpx;
 
 constexpr int kPagersPerBoard = 2;
 
-class BenchHost : public gui::StationHost {
-  public:
-    explicit BenchHost(testing::TempDir& dir) : dir_(dir) {}
-    PagerImage Image() override { return BuildDefaultImage(); }
-    int BandRow() const override { return kBandRow130; }
-    std::string TablePath() const override { return dir_.File("bench.tbl"); }
-    UserDialogs& Dialogs() override { return dialogs; }
-    std::string SettingsFile() const override { return ""; }
-    std::vector<gui::StationPort> ListPorts() override { return ports; }
-    BoardPort MakeBoardPort(const std::string& path) override {
-        BoardPort board;
-        board.port = std::make_unique<TermiosSerialPort>(map);
-        board.com = map.ComNumberForPath(path).value_or(-1);
-        return board;
-    }
-    BackupStore* Backups() override { return nullptr; }
-    void SetSimulatedOperator(bool) override {}
-    void SetStationOpen(bool) override {}
-
-    testing::RecordingDialogs dialogs;
-    std::vector<gui::StationPort> ports;
-    PortMap map;
-
-  private:
-    testing::TempDir& dir_;
-};
+using BenchHost = testing::FakeStationHost;
 
 double CpuMs() {
     rusage usage{};
@@ -77,7 +53,7 @@ struct Run {
 };
 
 Run Series(testing::TempDir& dir, int boards) {
-    BenchHost host(dir);
+    BenchHost host(dir, "bench.tbl");
     std::deque<testing::BoardSimProcess> sims;
     for (int i = 0; i < boards; ++i) {
         sims.emplace_back(std::vector<std::string>{"--pace", "--memory", dir.File("bench.tbl")});

@@ -34,44 +34,14 @@
 #include "testsupport/child_process.h"
 #include "testsupport/fakes.h"
 #include "testsupport/pg_cluster.h"
+#include "testsupport/station_host_fake.h"
 
 namespace kpx::gui::testing {
 namespace {
 
 using kpx::testing::TempDir;
 
-// The window as the station sees it: the default image from "series.tbl", boards the test
-// plugs in, recorded message boxes.
-class TestStationHost : public StationHost {
-  public:
-    explicit TestStationHost(TempDir& dir) : dir_(dir) {}
-
-    PagerImage Image() override { return image; }
-    int BandRow() const override { return kBandRow130; }
-    std::string TablePath() const override { return dir_.File("series.tbl"); }
-    UserDialogs& Dialogs() override { return dialogs; }
-    std::string SettingsFile() const override { return dir_.File("station.reg"); }
-    std::vector<StationPort> ListPorts() override { return ports; }
-    BoardPort MakeBoardPort(const std::string& path) override {
-        BoardPort board;
-        board.port = std::make_unique<TermiosSerialPort>(map);
-        board.com = map.ComNumberForPath(path).value_or(-1);
-        return board;
-    }
-    BackupStore* Backups() override { return nullptr; }
-    void SetSimulatedOperator(bool on) override { operatorOn = on; }
-    void SetStationOpen(bool open) override { stationOpen = open; }
-
-    PagerImage image = BuildDefaultImage();
-    kpx::testing::RecordingDialogs dialogs;
-    std::vector<StationPort> ports;
-    PortMap map;
-    bool operatorOn = false;
-    bool stationOpen = false;
-
-  private:
-    TempDir& dir_;
-};
+using TestStationHost = kpx::testing::FakeStationHost;
 
 class StationTest : public ::testing::Test {
   protected:
@@ -136,7 +106,7 @@ class StationTest : public ::testing::Test {
     }
 
     TempDir dir;
-    TestStationHost host{dir};
+    TestStationHost host{dir, "series.tbl"};
     std::vector<std::unique_ptr<sim::SimulatedBoard>> boards;
     std::unique_ptr<StationWindow> station;
 };
